@@ -12,6 +12,10 @@ function(hop_add_game name)
   target_link_libraries(${name} PRIVATE ${name}_lib)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HOP_STAGE_DIR}/${name})
 
+  if(NOT TARGET assetgen)
+    message(WARNING "no asset generator: ${name} is built without its files")
+    return()
+  endif()
   set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${name}_assets.stamp)
   add_custom_command(OUTPUT ${stamp}
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0

@@ -1,0 +1,61 @@
+#include "benchutil.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace hopbench {
+
+OffscreenWindow::OffscreenWindow(const char* title, int width, int height) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "bench: SDL_Init: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    window = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL);
+    context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (!context) {
+        std::fprintf(stderr, "bench: no GL context: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+}
+
+OffscreenWindow::~OffscreenWindow() {
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+}
+
+void OffscreenWindow::present() {
+    glFinish();
+    SDL_GL_SwapWindow(window);
+}
+
+Figures figures(std::vector<double> samples) {
+    if (samples.empty()) return {0, 0};
+    std::sort(samples.begin(), samples.end());
+    const auto at = [&](double q) { return samples[std::min(samples.size() - 1, std::size_t(q * samples.size()))]; };
+    return {at(0.5), at(0.95)};
+}
+
+Figures floorFrame(OffscreenWindow& window, int frames) {
+    std::vector<double> samples;
+    for (int i = 0; i < frames; ++i) {
+        const auto start = Clock::now();
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        window.present();
+        samples.push_back(msSince(start));
+    }
+    return figures(samples);
+}
+
+void printFrameLine(const std::string& label, Figures frame, Figures floor) {
+    std::printf("%-28s median %6.2f ms  p95 %6.2f ms  | floor median %5.2f ms  p95 %5.2f ms | ratio %.1fx\n",
+                label.c_str(), frame.median, frame.p95, floor.median, floor.p95,
+                floor.median > 0 ? frame.median / floor.median : 0.0);
+}
+
+}  // namespace hopbench

@@ -1,0 +1,39 @@
+// Shared pieces of the benchmarks: an offscreen window, a clock, and the
+// figures they print.
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace hopbench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// An SDL window with a GL context through the offscreen video driver.
+struct OffscreenWindow {
+    OffscreenWindow(const char* title, int width, int height);
+    ~OffscreenWindow();
+    // Waits for the frame to be drawn, then swaps.
+    void present();
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+};
+
+struct Figures {
+    double median, p95;
+};
+Figures figures(std::vector<double> samples);
+
+// Median and 95th percentile of an empty clear-and-swap frame at this size.
+Figures floorFrame(OffscreenWindow& window, int frames);
+
+void printFrameLine(const std::string& label, Figures frame, Figures floor);
+
+}  // namespace hopbench

@@ -1,0 +1,74 @@
+#include "app.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+#include <SDL2/SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "hud.h"
+#include "juego.h"
+#include "objloader.h"
+#include "tiletextures.h"
+
+namespace boardhop {
+
+namespace {
+const char* const kTitle = "Grafitec 2021 - boardhop";
+}
+
+int runGame() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "could not initialize sdl2: %s\n", SDL_GetError());
+        return 1;
+    }
+    if (TTF_Init() == -1) {
+        std::printf("TTF_Init: %s\n", SDL_GetError());
+        std::fflush(stdout);
+        std::exit(2);
+    }
+    const int wanted = IMG_INIT_JPG | IMG_INIT_PNG;
+    if ((IMG_Init(wanted) & wanted) != wanted) {
+        std::fprintf(stderr, "could not load sdl2_image: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_Window* window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, Juego::kWidth,
+                                          Juego::kHeight, SDL_WINDOW_OPENGL);
+    if (!window) {
+        std::fprintf(stderr, "could not create window: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (!context) {
+        // Without a context nothing can be drawn; say so rather than crash.
+        std::fprintf(stderr, "could not create window: %s\n", SDL_GetError());
+        SDL_DestroyWindow(window);
+        return 1;
+    }
+    SDL_GL_SetSwapInterval(1);
+
+    int status = 0;
+    try {
+        Juego game;
+        while (!game.quit) {
+            game.frame();
+            SDL_GL_SwapWindow(window);
+        }
+    } catch (const ObjError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        status = 1;
+    }
+
+    releaseTileTextures();
+    closeFonts();
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    TTF_Quit();
+    IMG_Quit();
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace boardhop

@@ -1,0 +1,175 @@
+#include "hud.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL_ttf.h>
+
+#include <cstdio>
+#include <map>
+#include <utility>
+
+#include "mesh.h"
+#include "tiletextures.h"
+
+namespace boardhop {
+
+namespace {
+const char* const kScoreFont = "Quicksand-Regular.otf";
+const char* const kPlainFont = "arial.ttf";
+constexpr Rgb kGreen{0, 255, 0};
+constexpr Rgb kBlue{0, 0, 255};
+constexpr Rgb kWhite{255, 255, 255};
+
+std::map<std::pair<std::string, int>, TTF_Font*>& fonts() {
+    static std::map<std::pair<std::string, int>, TTF_Font*> open;
+    return open;
+}
+}  // namespace
+
+DeathMessage chooseDeathMessage(bool newRecordShown, int lastScore, int lastHighScore) {
+    return !newRecordShown && lastScore <= lastHighScore ? DeathMessage::GameOver : DeathMessage::NewHighScore;
+}
+
+TTF_Font* hudFont(const char* file, int size) {
+    auto key = std::make_pair(std::string(file), size);
+    auto it = fonts().find(key);
+    if (it != fonts().end()) return it->second;
+    TTF_Font* font = TTF_OpenFont(file, size);
+    if (!font) std::fprintf(stderr, "could not open font %s: %s\n", file, TTF_GetError());
+    fonts()[key] = font;  // a failure is remembered too: one message, no retries
+    return font;
+}
+
+void closeFonts() {
+    for (auto& [key, font] : fonts())
+        if (font) TTF_CloseFont(font);
+    fonts().clear();
+}
+
+HUD::HUD(int w, int h) : width(w), height(h), pauseTexture(std::make_unique<ImageTexture>("pausa2.PNG")) {}
+
+HUD::~HUD() = default;
+
+void HUD::begin2D() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -5, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glNormal3f(0, 0, 1);
+}
+
+void HUD::end2D() {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+void HUD::update(std::uint32_t) {
+    begin2D();
+    const unsigned tex = pauseTexture->id();
+    if (tex) {
+        glBindTexture(GL_TEXTURE_2D, tex);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    } else {
+        glDisable(GL_TEXTURE_2D);
+    }
+    glColor3f(1, 1, 1);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(0, 0);
+    glTexCoord2f(1, 0);
+    glVertex2f(float(width), 0);
+    glTexCoord2f(1, 1);
+    glVertex2f(float(width), float(height));
+    glTexCoord2f(0, 1);
+    glVertex2f(0, float(height));
+    glEnd();
+    end2D();
+}
+
+void HUD::drawText(const std::string& text, float cx, float cy, Rgb colour, TTF_Font* font) {
+    if (!font || text.empty()) return;
+    SDL_Surface* surface = TTF_RenderUTF8_Blended(font, text.c_str(), SDL_Color{colour.r, colour.g, colour.b, 255});
+    if (!surface) return;
+    begin2D();
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    uploadSurface(surface);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    const float w = float(surface->w), h = float(surface->h);
+    const float x0 = cx - w / 2, y0 = cy - h / 2;
+    glColor3f(1, 1, 1);
+    // Surface rows run top to bottom: t = 0 is the top of the text.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1);
+    glVertex2f(x0, y0);
+    glTexCoord2f(1, 1);
+    glVertex2f(x0 + w, y0);
+    glTexCoord2f(1, 0);
+    glVertex2f(x0 + w, y0 + h);
+    glTexCoord2f(0, 0);
+    glVertex2f(x0, y0 + h);
+    glEnd();
+
+    end2D();
+    glDeleteTextures(1, &id);
+    SDL_FreeSurface(surface);
+}
+
+void HUD::drawScore(int score, int highScore) {
+    if (score >= 0) {
+        newRecordShown = false;
+        TTF_Font* font = hudFont(kScoreFont, 23);
+        int w = 0, h = 0;
+        const std::string left = "score " + std::to_string(score);
+        if (font && TTF_SizeUTF8(font, left.c_str(), &w, &h) == 0) drawText(left, w / 2.0f, height - h / 2.0f, kGreen, font);
+        const std::string right = "High Score: " + std::to_string(highScore);
+        if (font && TTF_SizeUTF8(font, right.c_str(), &w, &h) == 0)
+            drawText(right, width - w / 2.0f, height - h / 2.0f, kGreen, font);
+        const std::string help = "h: help";
+        if (font && TTF_SizeUTF8(font, help.c_str(), &w, &h) == 0) drawText(help, width - w / 2.0f, h / 2.0f, kGreen, font);
+    } else {
+        TTF_Font* big = hudFont(kScoreFont, 40);
+        if (chooseDeathMessage(newRecordShown, lastScore, lastHighScore) == DeathMessage::GameOver) {
+            drawText("Game Over", width / 2.0f, height / 2.0f, kBlue, big);
+        } else {
+            newRecordShown = true;
+            drawText("New highscore: " + std::to_string(highScore), width / 2.0f, height / 2.0f + 100, kBlue, big);
+        }
+        TTF_Font* small = hudFont(kPlainFont, 20);
+        int w = 0, h = 0;
+        if (small && TTF_SizeUTF8(small, "Press space", &w, &h) == 0)
+            drawText("Press space", width / 2.0f, h / 2.0f, kBlue, small);
+    }
+    lastScore = score;
+    lastHighScore = highScore;
+}
+
+void HUD::drawHelp() {
+    static const char* const lines[] = {"q: quit", "t: wireframe", "k: texture", "p: pause",
+                                        "f: flat", "+: +vel",      "-: -vel"};
+    TTF_Font* font = hudFont(kPlainFont, 30);
+    for (int i = 0; i < 7; ++i) drawText(lines[i], width / 6.0f, height / 2.0f - 30.0f * i, kWhite, font);
+}
+
+}  // namespace boardhop

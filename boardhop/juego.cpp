@@ -1,0 +1,120 @@
+#include "juego.h"
+
+#include <SDL2/SDL.h>
+
+#include "camara.h"
+#include "enemigo.h"
+#include "hud.h"
+#include "jugador.h"
+#include "tablero.h"
+
+namespace boardhop {
+
+namespace {
+constexpr float kSealRow = 4.04f;
+constexpr float kLogRow = 6.06f;
+constexpr float kLightStep = 0.5f;
+constexpr float kColourStep = 0.1f;
+}  // namespace
+
+Juego::Juego(bool withModels) : withModels_(withModels) {
+    board = std::make_unique<Level1>(withModels);
+    board->place(0, 0, 0);
+    createRun(Jugador::Idle, 0);
+}
+
+Juego::~Juego() = default;
+
+void Juego::createRun(int keptMode, int keptHighScore) {
+    // Old objects go first, in the order they were made.
+    player.reset();
+    camera.reset();
+    hud.reset();
+    seal.reset();
+    log.reset();
+
+    player = std::make_unique<Jugador>(*board, withModels_);
+    // Only the way of moving survives a run; a hop that was pending when
+    // the old penguin died is not replayed by the new one.
+    if (keptMode == Jugador::FreeMove) player->enterFreeMode();
+    player->highScore = keptHighScore;
+    camera = std::make_unique<Camara>(*player, *board, 4.0f / 3.0f);
+    if (withModels_) hud = std::make_unique<HUD>(kWidth, kHeight);
+    seal = std::make_unique<Enemigo>(Enemigo::kStartX, kSealRow, Enemigo::kDefaultCrossTime, *board, withModels_);
+    log = std::make_unique<Tronco>(Enemigo::kStartX, kLogRow, Enemigo::kDefaultCrossTime, withModels_);
+    // A new penguin, seal and log start textured like the board they join.
+    if (!texturesOn_) {
+        player->setTexturesOn(false);
+        seal->setTexturesOn(false);
+        log->setTexturesOn(false);
+    }
+}
+
+void Juego::newRun() {
+    if (!player->dead) return;
+    createRun(player->mode, player->highScore);
+}
+
+void Juego::toggleTextures() {
+    texturesOn_ = !texturesOn_;
+    player->setTexturesOn(texturesOn_);
+    seal->setTexturesOn(texturesOn_);
+    log->setTexturesOn(texturesOn_);
+    board->setTexturesOn(texturesOn_);
+}
+
+void Juego::handleEvent(const SDL_Event& event) {
+    if (gameState == Playing) {
+        camera->handleEvent(event);
+        player->handleEvent(event);
+    }
+    if (event.type == SDL_QUIT) quit = true;
+    if (event.type == SDL_KEYDOWN) handleKey(event.key.keysym.sym);
+}
+
+void Juego::handleKey(int sym) {
+    switch (sym) {
+        case SDLK_q: quit = true; break;
+        case SDLK_SPACE: newRun(); break;
+        case SDLK_p: gameState = gameState == Playing ? Paused : Playing; break;
+        case SDLK_h: gameState = gameState == Playing ? Help : Playing; break;
+        case SDLK_t: wireframe = !wireframe; break;
+        case SDLK_f: flatShading = !flatShading; break;
+        case SDLK_k: toggleTextures(); break;
+        case SDLK_c: player->enterFreeMode(); break;
+        case SDLK_d: player->enterGridMode(); break;
+        case SDLK_KP_MINUS: seal->slowDown(); break;
+        case SDLK_KP_PLUS: seal->speedUp(); break;
+        case SDLK_1: luzPosicion3[0] += kLightStep; break;
+        case SDLK_2: luzPosicion3[1] += kLightStep; break;
+        case SDLK_3: luzPosicion3[2] += kLightStep; break;
+        case SDLK_4: luzPosicion3[0] -= kLightStep; break;
+        case SDLK_5: luzPosicion3[1] -= kLightStep; break;
+        case SDLK_6: luzPosicion3[2] -= kLightStep; break;
+        case SDLK_7: colorLuz[0] -= kColourStep; break;
+        case SDLK_8: colorLuz[1] -= kColourStep; break;
+        case SDLK_9: colorLuz[2] -= kColourStep; break;
+        default: break;
+    }
+}
+
+void Juego::update(std::uint32_t now) {
+    const std::uint32_t elapsed = now - previousTicks;
+    previousTicks = now;
+    if (gameState != Playing || player->dead) return;
+    board->update(elapsed);
+    player->update(elapsed);
+    camera->update(elapsed);
+    seal->update(elapsed);
+    log->update(elapsed);
+}
+
+void Juego::frame() {
+    SDL_Event event;
+    if (SDL_PollEvent(&event)) handleEvent(event);
+    const std::uint32_t now = SDL_GetTicks();
+    update(now);
+    draw(now);
+}
+
+}  // namespace boardhop

@@ -1,0 +1,69 @@
+// Textures and meshes of the board's entities. Files are read when an object
+// is built; GL objects are made on the first draw, so rules and readers work
+// without a GL context.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "objloader.h"
+
+namespace boardhop {
+
+// An image read through FreeImage, converted to 24 bits and uploaded as an
+// RGB texture on first use. A file that cannot be read leaves it invalid:
+// id() is 0 and whatever uses it draws untextured.
+class ImageTexture {
+public:
+    explicit ImageTexture(const std::string& path);
+    ~ImageTexture();
+    ImageTexture(const ImageTexture&) = delete;
+    ImageTexture& operator=(const ImageTexture&) = delete;
+
+    bool valid() const { return width > 0; }
+    unsigned id();  // needs a current GL context
+
+    int width = 0, height = 0;
+
+private:
+    std::vector<unsigned char> pixels_;  // BGR rows, bottom row first, until uploaded
+    unsigned id_ = 0;
+};
+
+struct MeshPart {
+    std::vector<Vertex> vertices;
+    float position[3] = {0, 0, 0};
+    float pivot[3] = {0, 0, 0};
+    float rotation[3] = {0, 0, 0};  // degrees about x, y, z
+    float scale[3] = {1, 1, 1};
+    bool texturesOn = true;
+    unsigned displayList = 0;
+
+    void draw(ImageTexture& texture);
+    ~MeshPart();
+};
+
+class MeshModel {
+public:
+    struct Vec3 {
+        float x, y, z;
+    };
+
+    // Throws ObjError when the OBJ file cannot be opened or is malformed.
+    MeshModel(Vec3 position, const std::string& texturePath, const std::string& objPath);
+
+    void setRotation(float x, float y, float z);
+    void setScale(float s);
+    void setTexturesOn(bool on);
+    // Puts every part's position and pivot at a point.
+    void setPlacement(float x, float y, float z);
+    void draw();
+
+    ImageTexture texture;
+    Vec3 position;
+    bool texturesOn = true;
+    std::vector<std::unique_ptr<MeshPart>> parts;
+};
+
+}  // namespace boardhop

@@ -1,0 +1,82 @@
+#include "tiletextures.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL_image.h>
+
+#include <cstdio>
+
+namespace boardhop {
+
+const char* tileImagePath(TileImage which) {
+    switch (which) {
+        case TileImage::Agua: return "agua_linda.png";
+        case TileImage::Tierra: return "tierra.png";
+        case TileImage::Pasto: return "tierra_pasto.png";
+    }
+    return "";
+}
+
+bool uploadSurface(SDL_Surface* surface) {
+    // RGBA when the image has four bytes a pixel, RGB when three; anything
+    // else (palettes, 16-bit) is converted first rather than read as if it were.
+    SDL_Surface* owned = nullptr;
+    const Uint32 f = surface->format->format;
+    if (f != SDL_PIXELFORMAT_RGBA32 && f != SDL_PIXELFORMAT_RGB24) {
+        const bool alpha = SDL_ISPIXELFORMAT_ALPHA(f) || surface->format->Amask != 0;
+        owned = SDL_ConvertSurfaceFormat(surface, alpha ? SDL_PIXELFORMAT_RGBA32 : SDL_PIXELFORMAT_RGB24, 0);
+        if (!owned) return false;
+        surface = owned;
+    }
+    const int bpp = surface->format->BytesPerPixel;
+    const GLenum format = bpp == 4 ? GL_RGBA : GL_RGB;
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, surface->pitch / bpp);
+    glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), surface->w, surface->h, 0, format, GL_UNSIGNED_BYTE,
+                 surface->pixels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    if (owned) SDL_FreeSurface(owned);
+    return true;
+}
+
+namespace {
+struct Slot {
+    bool tried = false;
+    GLuint id = 0;
+};
+Slot slots[3];
+}  // namespace
+
+void releaseTileTextures() {
+    for (Slot& slot : slots) {
+        if (slot.id) glDeleteTextures(1, &slot.id);
+        slot = Slot{};
+    }
+}
+
+unsigned tileTexture(TileImage which) {
+    Slot& slot = slots[int(which)];
+    if (slot.tried) return slot.id;
+    slot.tried = true;
+
+    SDL_Surface* surface = IMG_Load(tileImagePath(which));
+    if (!surface) {
+        std::fprintf(stderr, "could not load %s: %s\n", tileImagePath(which), IMG_GetError());
+        return 0;
+    }
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    if (uploadSurface(surface)) {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        slot.id = id;
+    } else {
+        std::fprintf(stderr, "could not convert %s: %s\n", tileImagePath(which), SDL_GetError());
+        glDeleteTextures(1, &id);
+    }
+    SDL_FreeSurface(surface);
+    return slot.id;
+}
+
+}  // namespace boardhop

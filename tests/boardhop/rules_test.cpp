@@ -1,0 +1,379 @@
+// Board, penguin, seal and log rules, and the loop's key table, without a
+// window or the game's files.
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "camara.h"
+#include "enemigo.h"
+#include "juego.h"
+#include "jugador.h"
+#include "tablero.h"
+
+using namespace boardhop;
+
+namespace {
+
+SDL_Event keyEvent(SDL_Keycode sym, bool down = true) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+struct Board : ::testing::Test {
+    Level1 board{false};
+    Jugador player{board, false};
+
+    void SetUp() override { board.place(0, 0, 0); }
+
+    // One hop in grid mode, as a key press followed by one frame.
+    void hop(SDL_Keycode sym) {
+        player.handleEvent(keyEvent(sym));
+        player.handleEvent(keyEvent(sym, false));
+        player.update(16);
+    }
+    void putAt(int c, int r) {
+        player.column = c;
+        player.row = r;
+        player.snapToCell();
+    }
+};
+
+}  // namespace
+
+TEST_F(Board, Level1Layout) {
+    EXPECT_EQ(board.columns, 9);
+    EXPECT_EQ(board.rows, 15);
+    for (int r : {3, 7})
+        for (int c = 0; c < 9; ++c)
+            EXPECT_EQ(board.stepResult(c, r), (c == 3 || c == 4 || c == 8) ? Free : Blocked) << c << "," << r;
+    for (int r : {5, 11})
+        for (int c = 0; c < 9; ++c) EXPECT_EQ(board.stepResult(c, r), c == 4 ? Free : Death) << c << "," << r;
+    EXPECT_EQ(board.stepResult(-1, 0), Blocked);
+    EXPECT_EQ(board.stepResult(9, 0), Blocked);
+    EXPECT_EQ(board.stepResult(0, 15), Blocked);
+    const Vec2 c = board.centre();
+    EXPECT_NEAR(c.x, 4.04f, 1e-5);
+    EXPECT_NEAR(c.y, 7.07f, 1e-5);
+    const Bounds b = board.bounds();
+    EXPECT_FLOAT_EQ(b.left, -0.5f);
+    EXPECT_NEAR(b.right, 8.58f, 1e-5);
+    EXPECT_NEAR(b.top, 14.64f, 1e-5);
+    // Tiles sit on the 1.01 pitch after place().
+    EXPECT_NEAR(board.tileAt(8, 14)->x, 8.08f, 1e-5);
+    EXPECT_NEAR(board.tileAt(8, 14)->y, 14.14f, 1e-5);
+}
+
+TEST_F(Board, HopsStopAtTheBordersAndScoreNothing) {
+    hop(SDLK_LEFT);
+    hop(SDLK_DOWN);
+    EXPECT_EQ(player.column, 0);
+    EXPECT_EQ(player.row, 0);
+    EXPECT_EQ(player.score, 0);
+
+    putAt(8, 0);
+    hop(SDLK_RIGHT);
+    EXPECT_EQ(player.column, 8);
+
+    putAt(4, 14);
+    hop(SDLK_UP);
+    EXPECT_EQ(player.row, 14);
+    EXPECT_EQ(player.score, 0);
+    EXPECT_FALSE(player.dead);
+}
+
+TEST_F(Board, TreesBlockAndWaterKills) {
+    putAt(0, 2);
+    hop(SDLK_UP);
+    EXPECT_EQ(player.row, 2) << "a palm blocks the hop";
+    EXPECT_EQ(player.score, 0);
+    putAt(3, 2);
+    hop(SDLK_UP);
+    EXPECT_EQ(player.row, 3);
+    EXPECT_EQ(player.score, 1);
+
+    putAt(4, 4);
+    hop(SDLK_UP);
+    EXPECT_FALSE(player.dead) << "column 4 of a water row is dry";
+    EXPECT_EQ(player.row, 5);
+
+    player.score = 7;
+    putAt(0, 4);
+    hop(SDLK_UP);
+    EXPECT_TRUE(player.dead);
+    EXPECT_EQ(player.column, 0);
+    EXPECT_EQ(player.row, 0);
+    EXPECT_EQ(player.score, 7) << "dying keeps the score";
+    EXPECT_EQ(player.highScore, 7);
+}
+
+TEST_F(Board, ScoreCountsForwardHopsNotTheBestRow) {
+    hop(SDLK_UP);
+    hop(SDLK_DOWN);
+    hop(SDLK_UP);
+    EXPECT_EQ(player.row, 1);
+    EXPECT_EQ(player.score, 2);
+    hop(SDLK_RIGHT);
+    EXPECT_EQ(player.score, 2);
+    // One press gives one hop: further frames do not move.
+    player.update(16);
+    player.update(16);
+    EXPECT_EQ(player.column, 1);
+}
+
+TEST_F(Board, SealTileKillsGridAndFreePenguins) {
+    Enemigo seal(Enemigo::kStartX, 4.04f, 2500, board, false);
+    seal.update(0);  // marks column 8 of row 4
+    ASSERT_TRUE(board.tileAt(8, 4)->danger);
+    putAt(8, 3);
+    hop(SDLK_UP);
+    EXPECT_TRUE(player.dead);
+
+    Jugador standing(board, false);
+    standing.column = 8;
+    standing.row = 4;
+    standing.snapToCell();
+    standing.update(16);  // the seal arrives where it stands
+    EXPECT_TRUE(standing.dead);
+
+    Jugador walker(board, false);
+    walker.enterFreeMode();
+    walker.column = 8;
+    walker.row = 3;
+    walker.snapToCell();
+    walker.handleEvent(keyEvent(SDLK_UP));
+    for (int i = 0; i < 40 && !walker.dead; ++i) walker.update(10);
+    EXPECT_TRUE(walker.dead) << "free movement into the seal's tile";
+}
+
+TEST_F(Board, SealSlidesClearsItsTrailAndWraps) {
+    Enemigo seal(Enemigo::kStartX, 4.04f, 2500, board, false);
+    seal.update(1000);
+    EXPECT_NEAR(seal.x, 8.08f - 3.232f, 1e-4) << "3.232 units a second at 2500 ms";
+    int marked = 0;
+    for (int c = 0; c < 9; ++c) marked += board.tileAt(c, 4)->danger;
+    EXPECT_EQ(marked, 1);
+    EXPECT_TRUE(board.tileAt(seal.columnAt(seal.x), 4)->danger);
+    seal.update(2000);  // past column 0
+    EXPECT_LE(seal.x, 0);
+    EXPECT_TRUE(board.tileAt(0, 4)->danger);
+    seal.update(16);
+    EXPECT_FLOAT_EQ(seal.x, 8.08f);
+    EXPECT_FALSE(board.tileAt(0, 4)->danger);
+    EXPECT_EQ(seal.columnAt(-3), 0);
+    EXPECT_EQ(seal.columnAt(30), 8);
+
+    Tronco log(Enemigo::kStartX, 6.06f, 2500, false);
+    log.update(3000);
+    EXPECT_LE(log.x, 0);
+    log.update(16);
+    EXPECT_FLOAT_EQ(log.x, 8.08f);
+    for (int c = 0; c < 9; ++c) EXPECT_FALSE(board.tileAt(c, 6)->danger) << "the log marks nothing";
+}
+
+TEST_F(Board, KeypadSpeedLimits) {
+    Enemigo seal(Enemigo::kStartX, 4.04f, 2500, board, false);
+    seal.speedUp();
+    EXPECT_FLOAT_EQ(seal.crossTime, 2500);
+    seal.crossTime = 2600;
+    seal.speedUp();
+    EXPECT_FLOAT_EQ(seal.crossTime, 2560);
+    seal.speedUp();
+    EXPECT_FLOAT_EQ(seal.crossTime, 2520);
+    seal.speedUp();
+    EXPECT_FLOAT_EQ(seal.crossTime, 2480);
+    seal.speedUp();
+    EXPECT_FLOAT_EQ(seal.crossTime, 2480);
+    seal.slowDown();
+    EXPECT_FLOAT_EQ(seal.crossTime, 2580);
+}
+
+TEST_F(Board, FreeMovementBoundsTreesAndWater) {
+    player.enterFreeMode();
+    player.handleEvent(keyEvent(SDLK_LEFT));
+    for (int i = 0; i < 50; ++i) player.update(20);
+    EXPECT_GE(player.x, -0.5f);
+    EXPECT_LT(player.x, -0.4f) << "walks up to the border, no further";
+    player.handleEvent(keyEvent(SDLK_LEFT, false));
+    player.handleEvent(keyEvent(SDLK_DOWN));
+    for (int i = 0; i < 50; ++i) player.update(20);
+    EXPECT_GE(player.y, -0.5f);
+    EXPECT_EQ(player.mode, Jugador::FreeMove) << "arrows do not leave free mode";
+
+    // Walking up column 0 stops at the palm of row 3.
+    Jugador walker(board, false);
+    walker.enterFreeMode();
+    walker.handleEvent(keyEvent(SDLK_UP));
+    for (int i = 0; i < 300; ++i) walker.update(10);
+    EXPECT_FALSE(walker.dead);
+    EXPECT_LT(walker.y, 3.03f - 0.25f + 0.05f);
+    EXPECT_GT(walker.y, 3.03f - 0.25f - 0.05f);
+    EXPECT_EQ(walker.row, 3) << "past the middle line, inside row 3";
+    EXPECT_EQ(walker.score, 3) << "a point for each row entered";
+
+    // Up column 1 from row 4 into the water of row 5.
+    Jugador swimmer(board, false);
+    swimmer.enterFreeMode();
+    swimmer.column = 1;
+    swimmer.row = 4;
+    swimmer.snapToCell();
+    swimmer.handleEvent(keyEvent(SDLK_UP));
+    for (int i = 0; i < 100 && !swimmer.dead; ++i) swimmer.update(10);
+    EXPECT_TRUE(swimmer.dead);
+    EXPECT_EQ(swimmer.row, 0);
+}
+
+TEST_F(Board, GridModeAfterFreeModeSnapsToTheCell) {
+    player.enterFreeMode();
+    player.handleEvent(keyEvent(SDLK_RIGHT));
+    for (int i = 0; i < 40; ++i) player.update(10);  // 1.6 units: one cell and a bit
+    EXPECT_EQ(player.column, 2);
+    EXPECT_NE(player.offsetX, 0.0f);
+    player.enterGridMode();
+    EXPECT_EQ(player.mode, Jugador::Idle);
+    EXPECT_FLOAT_EQ(player.offsetX, 0);
+    EXPECT_NEAR(player.x, 2.02f, 1e-5);
+    // and free movement resumes from the cell, not from a stale position
+    player.handleEvent(keyEvent(SDLK_RIGHT, false));
+    hop(SDLK_UP);
+    player.enterFreeMode();
+    player.handleEvent(keyEvent(SDLK_UP));
+    player.update(10);
+    EXPECT_NEAR(player.y, 1.01f + 0.04f, 1e-4);
+}
+
+TEST(Loop, HighScoreSurvivesNewRuns) {
+    Juego game(false);
+    game.update(0);
+    for (int i = 0; i < 3; ++i) {
+        game.handleEvent(keyEvent(SDLK_RIGHT));
+        game.update(1);
+    }
+    game.handleEvent(keyEvent(SDLK_UP));
+    game.update(2);
+    game.handleEvent(keyEvent(SDLK_UP));
+    game.update(3);
+    ASSERT_EQ(game.player->score, 2);
+    game.handleEvent(keyEvent(SDLK_LEFT));
+    game.update(4);
+    game.handleEvent(keyEvent(SDLK_UP));  // row 3 column 2: a palm
+    game.update(5);
+    EXPECT_EQ(game.player->row, 2);
+    game.handleEvent(keyEvent(SDLK_LEFT));
+    game.update(6);
+    game.handleEvent(keyEvent(SDLK_LEFT));
+    game.update(7);
+    game.handleEvent(keyEvent(SDLK_UP));
+    game.update(8);  // (0, 3): palm
+    game.player->column = 0;
+    game.player->row = 4;
+    game.handleEvent(keyEvent(SDLK_UP));
+    game.update(9);  // water
+    ASSERT_TRUE(game.player->dead);
+    EXPECT_EQ(game.player->highScore, 2);
+
+    // Frozen while dead.
+    const float sealX = game.seal->x;
+    game.update(500);
+    EXPECT_FLOAT_EQ(game.seal->x, sealX);
+
+    game.handleEvent(keyEvent(SDLK_SPACE));
+    EXPECT_FALSE(game.player->dead);
+    EXPECT_EQ(game.player->score, 0);
+    EXPECT_EQ(game.player->highScore, 2);
+    EXPECT_FLOAT_EQ(game.seal->x, 8.08f);
+    EXPECT_EQ(game.camera->mode, 0);
+}
+
+TEST(Loop, KeysWhileDeadPausedOrInHelp) {
+    Juego game(false);
+    // p and h toggle and cross over
+    game.handleEvent(keyEvent(SDLK_p));
+    EXPECT_EQ(game.gameState, Juego::Paused);
+    game.handleEvent(keyEvent(SDLK_h));
+    EXPECT_EQ(game.gameState, Juego::Playing);
+    game.handleEvent(keyEvent(SDLK_h));
+    EXPECT_EQ(game.gameState, Juego::Help);
+    game.handleEvent(keyEvent(SDLK_p));
+    EXPECT_EQ(game.gameState, Juego::Playing);
+
+    // arrows and v do nothing while paused; the world stands still
+    game.handleEvent(keyEvent(SDLK_p));
+    game.handleEvent(keyEvent(SDLK_UP));
+    game.handleEvent(keyEvent(SDLK_v));
+    game.update(1000);
+    EXPECT_EQ(game.player->row, 0);
+    EXPECT_EQ(game.camera->mode, 0);
+    EXPECT_FLOAT_EQ(game.seal->x, 8.08f);
+    game.handleEvent(keyEvent(SDLK_p));
+
+    // space while alive is no new run
+    Jugador* before = game.player.get();
+    game.handleEvent(keyEvent(SDLK_SPACE));
+    EXPECT_EQ(game.player.get(), before);
+
+    game.player->die();
+    game.handleEvent(keyEvent(SDLK_p));
+    EXPECT_EQ(game.gameState, Juego::Paused);
+    game.handleEvent(keyEvent(SDLK_SPACE));
+    EXPECT_FALSE(game.player->dead) << "space starts a run in any state";
+    EXPECT_EQ(game.gameState, Juego::Paused) << "and leaves the state alone";
+
+    // toggles and light keys work in any state
+    game.handleEvent(keyEvent(SDLK_t));
+    game.handleEvent(keyEvent(SDLK_f));
+    EXPECT_TRUE(game.wireframe);
+    EXPECT_TRUE(game.flatShading);
+    game.handleEvent(keyEvent(SDLK_1));
+    game.handleEvent(keyEvent(SDLK_6));
+    game.handleEvent(keyEvent(SDLK_7));
+    EXPECT_FLOAT_EQ(game.luzPosicion3[0], 1.5f);
+    EXPECT_FLOAT_EQ(game.luzPosicion3[2], 0.5f);
+    EXPECT_NEAR(game.colorLuz[0], 0.9f, 1e-6);
+    game.handleEvent(keyEvent(SDLK_k));
+    EXPECT_FALSE(game.player->texturesOn);
+    EXPECT_FALSE(game.board->tileAt(0, 0)->texturesOn);
+    EXPECT_FALSE(game.seal->texturesOn);
+    game.handleEvent(keyEvent(SDLK_KP_MINUS));
+    EXPECT_FLOAT_EQ(game.seal->crossTime, 2600);
+    game.handleEvent(keyEvent(SDLK_q));
+    EXPECT_TRUE(game.quit);
+
+    Juego closing(false);
+    SDL_Event quitEvent{};
+    quitEvent.type = SDL_QUIT;
+    closing.handleEvent(quitEvent);
+    EXPECT_TRUE(closing.quit);
+}
+
+TEST(Loop, MovementModeSurvivesANewRunButNotAPendingHop) {
+    Juego game(false);
+    game.handleEvent(keyEvent(SDLK_c));
+    game.player->die();
+    game.handleEvent(keyEvent(SDLK_SPACE));
+    EXPECT_EQ(game.player->mode, Jugador::FreeMove);
+    game.handleEvent(keyEvent(SDLK_d));
+    EXPECT_EQ(game.player->mode, Jugador::Idle);
+
+    // Killed by the seal in the middle of a hop: the new penguin does not hop.
+    game.player->column = 8;
+    game.player->row = 3;
+    game.player->snapToCell();
+    game.seal->update(0);
+    game.handleEvent(keyEvent(SDLK_UP));
+    game.update(game.previousTicks + 1);
+    ASSERT_TRUE(game.player->dead);
+    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.update(game.previousTicks + 1);
+    EXPECT_EQ(game.player->row, 0);
+}
+
+TEST(Loop, FirstFrameSeesTheTimeSinceStart) {
+    Juego game(false);
+    game.update(400);
+    EXPECT_NEAR(game.seal->x, 8.08f - 400 * 8.08f / 2500, 1e-4);
+    game.update(400);
+    EXPECT_NEAR(game.seal->x, 8.08f - 400 * 8.08f / 2500, 1e-4) << "no time, no motion";
+}
