@@ -52,12 +52,19 @@ void Arbol::draw() {
     glLightfv(GL_LIGHT2, GL_POSITION, position);
     glLightfv(GL_LIGHT2, GL_DIFFUSE, diffuse);
     glLightfv(GL_LIGHT2, GL_AMBIENT, ambient);
+    // That light grazes the fronds from the side; from above they would be
+    // black under the default material, so the palm glows a little and takes
+    // the ambient light whole.
+    static const GLfloat palmAmbient[] = {1, 1, 1, 1};
+    static const GLfloat palmEmission[] = {0.35f, 0.35f, 0.35f, 1};
+    glPushAttrib(GL_LIGHTING_BIT);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, palmAmbient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, palmEmission);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT2);
     palm->setPlacement(0.0588f, 0.0588f, 0);
     palm->draw();
-    glDisable(GL_LIGHT2);
-    glDisable(GL_LIGHTING);
+    glPopAttrib();
 }
 
 void Fila::draw() {
