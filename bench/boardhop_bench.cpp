@@ -10,6 +10,7 @@
 #include "camara.h"
 #include "hud.h"
 #include "juego.h"
+#include "jugador.h"
 #include "tiletextures.h"
 
 using namespace hopbench;

@@ -1,5 +1,7 @@
 // The registry of games the generator knows. A new game adds its file under
-// games/, one line to the table in games.cpp and its source to CMakeLists.txt.
+// games/ and registers itself there:
+//   static const GameRegistration registration{"name", generateName};
+// The build picks up every file under games/.
 #pragma once
 
 #include <filesystem>
@@ -14,8 +16,13 @@ struct Game {
   void (*generate)(const std::filesystem::path& outdir);
 };
 
+// Sorted by name.
 const std::vector<Game>& games();
 const Game* findGame(const std::string& name);
+
+struct GameRegistration {
+  GameRegistration(const char* name, void (*generate)(const std::filesystem::path& outdir));
+};
 
 void generateBoardhop(const std::filesystem::path& outdir);
 

@@ -296,4 +296,6 @@ void generateBoardhop(const fs::path& out) {
   stageFonts("boardhop", out);
 }
 
+static const GameRegistration registration{"boardhop", generateBoardhop};
+
 }  // namespace assetgen
