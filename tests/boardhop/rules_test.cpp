@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "camara.h"
+#include "hud.h"
 #include "enemigo.h"
 #include "juego.h"
 #include "jugador.h"
@@ -376,4 +377,98 @@ TEST(Loop, FirstFrameSeesTheTimeSinceStart) {
     EXPECT_NEAR(game.seal->x, 8.08f - 400 * 8.08f / 2500, 1e-4);
     game.update(400);
     EXPECT_NEAR(game.seal->x, 8.08f - 400 * 8.08f / 2500, 1e-4) << "no time, no motion";
+}
+
+TEST(Camera, BoxesModesMouseAndWheel) {
+    Level1 board(false);
+    board.place(0, 0, 0);
+    Jugador player(board, false);
+    Camara cam(player, board, 4.0f / 3.0f);
+    // Mode 0: the whole board, widened to the window's 4:3.
+    EXPECT_NEAR(cam.right - cam.left, 20.19f, 0.01f);
+    EXPECT_NEAR(cam.top - cam.bottom, 15.14f, 0.01f);
+    EXPECT_NEAR(cam.nearPlane, 10.093f, 0.01f);
+    EXPECT_NEAR(cam.farPlane, -10.093f, 0.01f);
+    EXPECT_NEAR(cam.centreX, 4.04f, 1e-5);
+    EXPECT_NEAR(cam.centreY, 7.07f, 1e-5);
+
+    player.column = 2;
+    player.row = 6;
+    const float expect[][2] = {{4.04f, 7.07f}, {4.04f, 6.06f}, {2.02f, 6.06f}, {4.04f, 11.11f}, {2.02f, 6.06f}};
+    const float widths[] = {20.19f, 9.08f, 5.3867f, 12.12f};
+    for (int mode = 0; mode < 6; ++mode) {
+        while (cam.mode != mode) cam.nextMode();
+        cam.update(16);
+        const int e = mode < 4 ? mode : 4;
+        EXPECT_NEAR(cam.centreX, expect[e][0], 1e-4) << "mode " << mode;
+        EXPECT_NEAR(cam.centreY, expect[e][1], 1e-4) << "mode " << mode;
+        if (mode < 4) {
+            EXPECT_NEAR(cam.right - cam.left, widths[mode], 0.01f) << "mode " << mode;
+            EXPECT_NEAR((cam.right - cam.left) / (cam.top - cam.bottom), 4.0f / 3.0f, 1e-4);
+            EXPECT_FLOAT_EQ(cam.centreZ, 0);
+        } else {
+            EXPECT_NEAR(cam.centreZ, 1.52412f, 1e-6);
+        }
+    }
+
+    // v cycles six modes, resetting the view at every step.
+    Camara c2(player, board, 4.0f / 3.0f);
+    SDL_Event v = keyEvent(SDLK_v);
+    const float yaws[] = {0, 0, 30, 0, 0, 0};
+    const float pitches[] = {0, 0, 0, 90, 120, 0};
+    for (int i = 0; i < 6; ++i) {
+        c2.zoom = 3;
+        c2.handleEvent(v);
+        EXPECT_EQ(c2.mode, (i + 1) % 6);
+        EXPECT_FLOAT_EQ(c2.yaw, yaws[i]);
+        EXPECT_FLOAT_EQ(c2.pitch, pitches[i]);
+        EXPECT_FLOAT_EQ(c2.zoom, 0);
+    }
+
+    // Modes 0..3 turn only while the left button is held; 4 and 5 always.
+    SDL_Event motion{};
+    motion.type = SDL_MOUSEMOTION;
+    motion.motion.xrel = 10;
+    motion.motion.yrel = -20;
+    c2.handleEvent(motion);
+    EXPECT_FLOAT_EQ(c2.yaw, 0);
+    SDL_Event press{};
+    press.type = SDL_MOUSEBUTTONDOWN;
+    press.button.button = SDL_BUTTON_LEFT;
+    c2.handleEvent(press);
+    c2.handleEvent(motion);
+    EXPECT_FLOAT_EQ(c2.yaw, 3);
+    EXPECT_FLOAT_EQ(c2.pitch, -6);
+    press.type = SDL_MOUSEBUTTONUP;
+    c2.handleEvent(press);
+    c2.handleEvent(motion);
+    EXPECT_FLOAT_EQ(c2.yaw, 3);
+    while (c2.mode != 4) c2.nextMode();
+    c2.handleEvent(motion);
+    EXPECT_FLOAT_EQ(c2.yaw, 3);
+    EXPECT_FLOAT_EQ(c2.pitch, 84);
+
+    // The wheel: 0.1 a notch, turned round when the device reports flipped.
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = 3;
+    c2.handleEvent(wheel);
+    EXPECT_NEAR(c2.zoom, 0.3f, 1e-6) << "mode 4 backs away 3 x 0.1 x 3 units";
+    wheel.wheel.direction = SDL_MOUSEWHEEL_FLIPPED;
+    c2.handleEvent(wheel);
+    EXPECT_NEAR(c2.zoom, 0.0f, 1e-6);
+    wheel.wheel.y = 0;
+    wheel.wheel.x = 4;
+    c2.handleEvent(wheel);
+    EXPECT_NEAR(c2.zoom, 0.0f, 1e-6);
+}
+
+TEST(Hud, RecordMessageChoice) {
+    using boardhop::chooseDeathMessage;
+    EXPECT_EQ(chooseDeathMessage(false, 3, 5), DeathMessage::GameOver);
+    EXPECT_EQ(chooseDeathMessage(false, 5, 5), DeathMessage::GameOver) << "equalling is no record";
+    EXPECT_EQ(chooseDeathMessage(false, 6, 5), DeathMessage::NewHighScore);
+    // Later frames of the same screen see -1 but keep the record message.
+    EXPECT_EQ(chooseDeathMessage(true, -1, 6), DeathMessage::NewHighScore);
+    EXPECT_EQ(chooseDeathMessage(false, -1, 6), DeathMessage::GameOver);
 }

@@ -1,0 +1,95 @@
+// The real program under Xvfb: window, hops, help, pause, death, new run, quit.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "hoptest/e2e.h"
+
+using hoptest::Color;
+using hoptest::GameSession;
+using hoptest::Image;
+using hoptest::Rect;
+using namespace std::chrono_literals;
+
+namespace {
+
+const char* const kTitle = "Grafitec 2021 - boardhop";
+const Rect kScoreBox{0, 0, 160, 32};
+const Rect kLeftMargin{0, 100, 200, 400};
+const Rect kMessageBand{100, 150, 600, 200};
+
+int countBlue(const Image& img, Rect r) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) {
+            const Color c = img.pixel(x, y);
+            n += c.b > 150 && c.r < 80 && c.g < 80;
+        }
+    return n;
+}
+
+void settle() { std::this_thread::sleep_for(250ms); }
+
+}  // namespace
+
+TEST(BoardhopE2E, PlaysThroughARun) {
+    GameSession game({BOARDHOP_BIN});
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    EXPECT_EQ(w.width, 800);
+    EXPECT_EQ(w.height, 600);
+    settle();
+
+    // A hop forward changes the score on screen.
+    const Image start = game.screenshot();
+    ASSERT_TRUE(game.hold("Up", 80ms));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(start, kScoreBox, 30) > 20; }, 5s))
+        << "the score line did not change";
+
+    // h: help lines in white on the left; h again: back to play.
+    ASSERT_TRUE(game.key("h"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countNear({255, 255, 255}, 70, {0, 280, 240, 220}) > 300; }, 5s));
+    ASSERT_TRUE(game.key("h"));
+    settle();
+
+    // p: the pause picture covers the window, margins included.
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countNear({0, 0, 0}, 10, kLeftMargin) == 0; }, 5s));
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countNear({0, 0, 0}, 10, kLeftMargin) > 70000; }, 5s));
+
+    // From (0, 1): up to row 2, right to column 3, then up through the
+    // seal's row into the water of row 5. Either ends the run.
+    for (const char* k : {"Up", "Right", "Right", "Right", "Up", "Up", "Up"}) {
+        ASSERT_TRUE(game.hold(k, 60ms));
+        std::this_thread::sleep_for(120ms);
+    }
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countBlue(game.screenshot(), kMessageBand) > 200; }, 5s))
+        << "no game-over message";
+    EXPECT_GT(countBlue(game.screenshot(), {300, 560, 200, 40}), 30) << "Press space";
+
+    // Space: a new run, the message goes.
+    ASSERT_TRUE(game.key("space"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countBlue(game.screenshot(), kMessageBand) == 0; }, 5s));
+
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(10s), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+TEST(BoardhopE2E, WindowCloseAndTerminationQuitCleanly) {
+    GameSession game({BOARDHOP_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+    settle();
+    game.terminate();
+    EXPECT_EQ(game.waitExit(10s), 0);
+}
+
+TEST(BoardhopE2E, AMissingModelEndsWithItsMessage) {
+    // Started outside its folder, the game finds none of its files.
+    GameSession game({BOARDHOP_BIN, {}, "/"});
+    EXPECT_EQ(game.waitExit(20s), 1);
+    EXPECT_NE(game.stderrText().find("ERROR::OBJLOADER::Could not open file."), std::string::npos)
+        << game.stderrText();
+}

@@ -1,0 +1,222 @@
+// The game's drawing and its readers, in an offscreen GL context, run from
+// the game's stage folder with the generated files.
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_image.h>
+#include <SDL2/SDL_ttf.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+
+#include "camara.h"
+#include "enemigo.h"
+#include "hoptest/gl.h"
+#include "hud.h"
+#include "juego.h"
+#include "jugador.h"
+#include "mesh.h"
+#include "tablero.h"
+#include "tiletextures.h"
+
+using namespace boardhop;
+using hoptest::Color;
+using hoptest::Rect;
+
+namespace {
+
+SDL_Event keyEvent(SDL_Keycode sym) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+class BoardhopGL : public hoptest::GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        ASSERT_EQ(TTF_Init(), 0);
+        IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG);
+    }
+    void TearDown() override {
+        releaseTileTextures();
+        closeFonts();
+        TTF_Quit();
+        IMG_Quit();
+        GLTest::TearDown();
+    }
+    // Pixels of a colour family in a region.
+    int countWhere(Rect r, bool (*pred)(Color)) {
+        const hoptest::Image img = readFramebuffer();
+        int n = 0;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) n += pred(img.pixel(x, y));
+        return n;
+    }
+};
+
+bool isGreen(Color c) { return c.g > 150 && c.r < 80 && c.b < 80; }
+bool isBlue(Color c) { return c.b > 150 && c.r < 80 && c.g < 80; }
+bool isBlack(Color c) { return c.r < 10 && c.g < 10 && c.b < 10; }
+bool isWhite(Color c) { return c.r > 180 && c.g > 180 && c.b > 180; }
+bool isSand(Color c) { return c.r > 170 && c.g > 150 && c.b > 90 && c.r > c.b + 30; }
+bool isWater(Color c) { return c.b > 150 && c.b > c.r + 60; }
+
+}  // namespace
+
+TEST_F(BoardhopGL, EveryGeneratedFileReadsWithTheGameReaders) {
+    for (const char* obj : {"Modelos3D/penguin/penguin.obj", "Modelos3D/seal/Seal.obj",
+                            "Modelos3D/woodbranch/woodbranch.obj", "Modelos3D/palm/TREP.obj"}) {
+        const auto vertices = loadObj(std::string(obj));
+        EXPECT_GT(vertices.size(), 100u) << obj;
+        EXPECT_EQ(vertices.size() % 3, 0u) << obj;
+    }
+    for (const char* png : {"Modelos3D/penguin/penguin.png", "Modelos3D/seal/seal128.png",
+                            "Modelos3D/woodbranch/woodbranch.png", "Modelos3D/palm/palm.png", "pausa2.PNG"}) {
+        ImageTexture tex(png);
+        EXPECT_TRUE(tex.valid()) << png;
+        EXPECT_NE(tex.id(), 0u) << png;
+    }
+    ImageTexture pause("pausa2.PNG");
+    EXPECT_EQ(pause.width, 800);
+    EXPECT_EQ(pause.height, 600);
+    for (TileImage t : {TileImage::Agua, TileImage::Tierra, TileImage::Pasto}) {
+        SDL_Surface* s = IMG_Load(tileImagePath(t));
+        ASSERT_NE(s, nullptr) << tileImagePath(t);
+        SDL_FreeSurface(s);
+        EXPECT_NE(tileTexture(t), 0u) << tileImagePath(t);
+    }
+    for (auto [font, size] : {std::pair{"Quicksand-Regular.otf", 23}, {"Quicksand-Regular.otf", 40},
+                              {"arial.ttf", 20}, {"arial.ttf", 30}})
+        EXPECT_NE(hudFont(font, size), nullptr) << font << " " << size;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(BoardhopGL, BoardScoreAndScreens) {
+    Juego game;
+    game.update(16);
+    game.draw(16);
+    // Mode 0 shows the board in the middle, black margins beside it.
+    EXPECT_GT(countWhere({0, 100, 200, 400}, isBlack), 200 * 400 * 95 / 100);
+    EXPECT_GT(countWhere({250, 0, 300, 600}, isSand), 300 * 600 / 3);
+    // Row 5 is water but for column 4: a band across the board 5.5 rows up.
+    const int waterY = int(600 - (5 * 1.01f + 0.5f) * 600 / 15.14f);
+    EXPECT_GT(countWhere({230, waterY - 5, 140, 10}, isWater), 140 * 10 * 8 / 10);
+    EXPECT_EQ(countWhere({385, waterY - 5, 30, 10}, isWater), 0) << "the dry column";
+    // The score line is green, top left and top right.
+    EXPECT_GT(countWhere({0, 0, 120, 30}, isGreen), 50);
+    EXPECT_GT(countWhere({600, 0, 200, 30}, isGreen), 50);
+    EXPECT_GT(countWhere({700, 570, 100, 30}, isGreen), 30) << "h: help";
+
+    // Pause: the picture covers the whole window.
+    game.handleEvent(keyEvent(SDLK_p));
+    game.draw(32);
+    EXPECT_EQ(countWhere({0, 100, 200, 400}, isBlack), 0);
+    EXPECT_EQ(countWhere({0, 0, 120, 30}, isGreen), 0);
+    // Help: white lines on the left.
+    game.handleEvent(keyEvent(SDLK_h));
+    game.handleEvent(keyEvent(SDLK_h));
+    game.draw(48);
+    EXPECT_GT(countWhere({0, 280, 240, 220}, isWhite), 300);
+    EXPECT_EQ(countWhere({0, 0, 120, 30}, isGreen), 0);
+    game.handleEvent(keyEvent(SDLK_h));
+
+    // Death with a score above the record: the message sits 100 px higher,
+    // in blue (the HUD's text is uploaded in its real channel order).
+    game.player->score = 3;
+    game.draw(64);
+    game.player->die();
+    game.draw(80);
+    EXPECT_TRUE(game.hud->newRecordShown);
+    EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "New highscore: 3";
+    EXPECT_LT(countWhere({150, 270, 500, 60}, isBlue), 20);
+    EXPECT_GT(countWhere({300, 570, 200, 30}, isBlue), 30) << "Press space";
+    game.draw(96);
+    EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "kept for the whole screen";
+
+    // A run that does not beat it ends in "Game Over", centred.
+    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.update(112);
+    game.draw(112);
+    EXPECT_EQ(countWhere({150, 170, 500, 60}, isBlue), 0);
+    game.player->score = 1;
+    game.draw(128);
+    game.player->die();
+    game.draw(144);
+    EXPECT_FALSE(game.hud->newRecordShown);
+    EXPECT_GT(countWhere({150, 270, 500, 60}, isBlue), 200) << "Game Over";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(BoardhopGL, EveryViewAndSwitchDraws) {
+    Juego game;
+    // Mid-board: the eye view looks back over the rows already crossed.
+    game.player->row = 7;
+    game.player->column = 4;
+    game.player->snapToCell();
+    game.update(16);
+    for (int mode = 0; mode < Camara::kModes; ++mode) {
+        for (SDL_Keycode k : {SDLK_t, SDLK_f, SDLK_k}) {
+            game.handleEvent(keyEvent(k));
+            game.update(16 + mode);
+            game.draw(16 + mode);
+            EXPECT_LT(countWhere({0, 40, 800, 520}, isBlack), 800 * 520) << "mode " << mode;
+        }
+        game.handleEvent(keyEvent(SDLK_v));
+    }
+    // Wireframe off again: the board is filled in view 0.
+    EXPECT_EQ(game.camera->mode, 0);
+    EXPECT_FALSE(game.wireframe);
+    game.update(200);
+    game.draw(200);
+    EXPECT_GT(countWhere({250, 0, 300, 600}, isSand), 300 * 600 / 3);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(BoardhopGL, MissingImagesDrawUntextured) {
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    const std::filesystem::path here(cwd);
+    const auto empty = std::filesystem::temp_directory_path() / "boardhop-no-images";
+    std::filesystem::create_directories(empty / "Modelos3D/penguin");
+    std::filesystem::copy_file(here / "Modelos3D/penguin/penguin.obj", empty / "Modelos3D/penguin/penguin.obj",
+                               std::filesystem::copy_options::overwrite_existing);
+    ASSERT_EQ(chdir(empty.c_str()), 0);
+
+    releaseTileTextures();
+    EXPECT_EQ(tileTexture(TileImage::Tierra), 0u);
+    Level1 board(false);
+    board.place(0, 0, 0);
+    Jugador player(board);  // its image is missing, its mesh is not
+    EXPECT_FALSE(player.model->texture.valid());
+    HUD hud(800, 600);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    Camara cam(player, board, 4.0f / 3.0f);
+    cam.draw();
+    board.draw();
+    player.draw();
+    hud.update(0);  // pause picture missing: a plain quad
+    hud.drawScore(0, 0);  // fonts missing: nothing, no crash
+
+    ASSERT_EQ(chdir(cwd), 0);
+    std::filesystem::remove_all(empty);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST(BoardhopFiles, AMissingModelStopsWithItsMessage) {
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(std::filesystem::temp_directory_path().c_str()), 0);
+    Level1 board(false);
+    try {
+        Jugador player(board);
+        ADD_FAILURE() << "no error";
+    } catch (const ObjError& e) {
+        EXPECT_STREQ(e.what(), "ERROR::OBJLOADER::Could not open file.");
+    }
+    ASSERT_EQ(chdir(cwd), 0);
+}
