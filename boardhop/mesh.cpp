@@ -49,6 +49,12 @@ unsigned ImageTexture::id() {
     return id_;
 }
 
+bool ImageTexture::bind() {
+    const unsigned tex = id();
+    if (tex) glBindTexture(GL_TEXTURE_2D, tex);
+    return tex != 0;
+}
+
 MeshPart::~MeshPart() {
     if (displayList) glDeleteLists(displayList, 1);
 }
@@ -67,16 +73,10 @@ void MeshPart::draw(ImageTexture& texture) {
     glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
-    const unsigned tex = texturesOn ? texture.id() : 0;
-    if (tex) {
+    if (texturesOn && texture.bind()) {
         glEnable(GL_TEXTURE_2D);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glBindTexture(GL_TEXTURE_2D, tex);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     } else {
         glDisable(GL_TEXTURE_2D);
     }

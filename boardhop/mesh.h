@@ -23,6 +23,9 @@ public:
 
     bool valid() const { return width > 0; }
     unsigned id();  // needs a current GL context
+    // Binds it (linear filtering, repeating, set once at upload); false
+    // when there is nothing to bind.
+    bool bind();
 
     int width = 0, height = 0;
 
