@@ -1,0 +1,74 @@
+// marsdash: start-up to the first frame, then frame times at 640 x 480 on
+// maps of 10 and 500 rows while the astronaut hops forward and sideways.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "benchutil.h"
+#include "juego.h"
+
+using namespace hopbench;
+
+namespace {
+
+SDL_Event key(SDL_Keycode sym, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+void frame(marsdash::Juego& g, std::uint32_t& ms, OffscreenWindow& w) {
+    g.update();
+    g.draw();
+    g.saltoPedido = false;
+    ms += 16;
+    g.endFrame(ms);
+    w.present();
+}
+
+}  // namespace
+
+int main() {
+    if (chdir(STAGE_DIR) != 0) {
+        std::perror(STAGE_DIR);
+        return 1;
+    }
+    constexpr int kFrames = 300;
+    const auto start = Clock::now();
+    OffscreenWindow window("marsdash bench", marsdash::Juego::kAncho, marsdash::Juego::kAlto);
+    std::srand(1);
+    {
+        marsdash::Juego game;
+        std::uint32_t ms = 0;
+        frame(game, ms, window);
+        std::printf("marsdash start-up to first frame: %.1f ms\n", msSince(start));
+
+        const Figures floor = floorFrame(window, kFrames);
+        const SDL_Keycode walk[] = {SDLK_UP, SDLK_LEFT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_LEFT};
+        for (auto [length, sym] : {std::pair{10, SDLK_1}, {500, SDLK_0}}) {
+            game.handleEvent(key(sym, true));
+            game.handleEvent(key(SDLK_i, true));
+            frame(game, ms, window);
+            std::vector<double> samples;
+            int drawn = 0;
+            for (int i = 0; i < kFrames; ++i) {
+                if (i % 20 == 0) {
+                    const SDL_Keycode k = walk[(i / 20) % 8];
+                    game.handleEvent(key(k, true));
+                    game.handleEvent(key(k, false));
+                }
+                // Keep playing: a crash or the meteor starts a new map of the same length.
+                if (game.muerto || game.ganado()) game.handleEvent(key(SDLK_r, true));
+                const auto t0 = Clock::now();
+                frame(game, ms, window);
+                samples.push_back(msSince(t0));
+                drawn += game.filasDibujadas;
+            }
+            printFrameLine("marsdash " + std::to_string(length) + " rows 640x480", figures(samples), floor);
+            std::printf("  rows drawn per frame: %.1f of %d\n", double(drawn) / kFrames, length);
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,65 @@
+#include "app.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <cstdlib>
+
+#include "fuente.h"
+#include "juego.h"
+
+namespace marsdash {
+
+namespace {
+constexpr std::uint32_t kFrameMinimo = 5;  // ms: at most 200 frames per second
+}
+
+int runGame() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "No se pudo iniciar SDL:%s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_Window* ventana = SDL_CreateWindow("marsdash", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Juego::kAncho,
+                                           Juego::kAlto, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (!ventana) {
+        std::fprintf(stderr, "Error:%s\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    SDL_GLContext contexto = SDL_GL_CreateContext(ventana);
+    if (!contexto) {
+        std::fprintf(stderr, "Error:%s\n", SDL_GetError());
+        SDL_DestroyWindow(ventana);
+        SDL_Quit();
+        return 1;
+    }
+    SDL_GL_SetSwapInterval(1);
+    std::srand(unsigned(std::time(nullptr)));
+
+    int estado = 0;
+    try {
+        Juego juego(true, ventana);
+        juego.ultimo = SDL_GetTicks();
+        while (!juego.salir) {
+            const std::uint32_t inicio = SDL_GetTicks();
+            juego.frame();
+            SDL_GL_SwapWindow(ventana);
+            // Without vsync (a virtual display, some drivers) the loop would
+            // spin a core; a frame every few milliseconds is plenty.
+            const std::uint32_t usado = SDL_GetTicks() - inicio;
+            if (usado < kFrameMinimo) SDL_Delay(kFrameMinimo - usado);
+        }
+    } catch (const ErrorFuente& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        estado = 1;
+    }
+
+    SDL_GL_DeleteContext(contexto);
+    SDL_DestroyWindow(ventana);
+    SDL_Quit();
+    return estado;
+}
+
+}  // namespace marsdash

@@ -1,0 +1,160 @@
+#include "juego.h"
+
+#include <SDL2/SDL.h>
+
+#include "recursos.h"
+
+namespace marsdash {
+
+namespace {
+constexpr float kPasoLuz = 5.0f;
+constexpr float kPasoArrastre = 5.0f;
+}  // namespace
+
+Juego::Juego(bool graficos, SDL_Window* ventana) : graficos_(graficos), ventana_(ventana) {
+    if (graficos_) {
+        recursos_ = std::make_unique<Recursos>();
+        recursos_->cargar();
+        proyeccion();
+    }
+}
+
+Juego::~Juego() = default;
+
+void Juego::construir() {
+    // The old world goes first, in the order the loop made it.
+    meteorito.reset();
+    astronauta.reset();
+    camara.reset();
+    mapa.reset();
+    rescate.reset();
+    salir = false;
+    saltoPedido = false;
+    flechaPulsada = false;
+    rumboPedido = 0;
+
+    const int grupos = recursos_ ? int(recursos_->nave.grupos.size()) : 0;
+    mapa = std::make_unique<Mapa>(largo, grupos);
+    meteorito = std::make_unique<Meteorito>();
+    astronauta = std::make_unique<Astronauta>(*mapa, *meteorito);
+    camara = std::make_unique<Camara>();
+    rescate = std::make_unique<NaveRescate>();
+    muerto = false;
+    elapsed = 0;
+    reiniciar = false;
+    if (!titulo) pausa = false;
+}
+
+void Juego::update() {
+    if (reiniciar) construir();
+    Astronauta::Orden orden;
+    orden.salto = saltoPedido;
+    orden.flechaPulsada = flechaPulsada;
+    orden.seguir = seguir;
+    orden.rumbo = seguir ? arrastre : rumboPedido;
+    muerto = astronauta->update(orden, elapsed);
+    camara->update(*astronauta, elapsed);
+    rescate->update(astronauta->enMeta, camara->enObjetivo(), elapsed);
+    meteorito->update(elapsed);
+    // Every row moves every frame, seen or not.
+    for (int f = mapa->filas() - 1; f >= 0; --f) mapa->segmentos[std::size_t(f)]->update(elapsed);
+}
+
+void Juego::endFrame(std::uint32_t nowMs) {
+    if (pausa) {
+        elapsed = 0;
+    } else {
+        elapsed = float(nowMs - ultimo) / 1000.0f;
+        if (modoVelocidad == 2) elapsed *= 4.0f;
+        if (modoVelocidad == 3) elapsed *= 0.25f;
+    }
+    ultimo = nowMs;
+}
+
+void Juego::frame() {
+    update();
+    if (graficos_) draw();
+    saltoPedido = false;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) handleEvent(e);
+    endFrame(SDL_GetTicks());
+}
+
+void Juego::handleEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT: salir = true; break;
+        case SDL_KEYDOWN:
+            // A held key repeats; the toggles act once per press.
+            if (!e.key.repeat) tecla(e.key.keysym.sym);
+            flecha(e.key.keysym.sym, true);
+            break;
+        case SDL_KEYUP: flecha(e.key.keysym.sym, false); break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && e.window.data1 > 0 && e.window.data2 > 0) {
+                vistaAncho = e.window.data1;
+                vistaAlto = e.window.data2;
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            if (e.motion.state & SDL_BUTTON_LMASK) {
+                if (e.motion.xrel > 0) arrastre -= kPasoArrastre;
+                else if (e.motion.xrel < 0) arrastre += kPasoArrastre;
+            }
+            break;
+        default: break;
+    }
+}
+
+void Juego::tecla(int sym) {
+    switch (sym) {
+        case SDLK_i:
+            if (titulo) {
+                titulo = false;
+                pausa = false;
+            }
+            break;
+        case SDLK_p:
+            if (!titulo && !muerto) pausa = !pausa;
+            break;
+        case SDLK_r:
+            if (!titulo) reiniciar = true;
+            break;
+        case SDLK_q: salir = true; break;
+        case SDLK_1: largo = 10, reiniciar = true; break;
+        case SDLK_2: largo = 50, reiniciar = true; break;
+        case SDLK_3: largo = 100, reiniciar = true; break;
+        case SDLK_4: largo = 200, reiniciar = true; break;
+        case SDLK_0: largo = 500, reiniciar = true; break;
+        case SDLK_v:
+            seguir = !seguir;
+            proyeccion();
+            break;
+        case SDLK_a: anguloLuz -= kPasoLuz; break;
+        case SDLK_d: anguloLuz += kPasoLuz; break;
+        case SDLK_s: modoLuz = modoLuz % 3 + 1; break;
+        case SDLK_t: texturas = !texturas; break;
+        case SDLK_y: alambre = !alambre; break;
+        case SDLK_u: suave = !suave; break;
+        case SDLK_z: modoVelocidad = modoVelocidad % 3 + 1; break;
+        case SDLK_F11:
+            if (ventana_) SDL_SetWindowFullscreen(ventana_, pantallaCompleta ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+            pantallaCompleta = !pantallaCompleta;
+            break;
+        default: break;
+    }
+}
+
+void Juego::flecha(int sym, bool abajo) {
+    if (pausa || ganado()) return;
+    const bool arriba = sym == SDLK_UP;
+    if (!arriba && (seguir || (sym != SDLK_RIGHT && sym != SDLK_LEFT && sym != SDLK_DOWN))) return;
+    if (abajo) {
+        flechaPulsada = true;
+        return;
+    }
+    rumboPedido = arriba ? 0.0f : sym == SDLK_RIGHT ? -90.0f : sym == SDLK_LEFT ? 90.0f : 180.0f;
+    saltoPedido = true;
+    flechaPulsada = false;
+}
+
+}  // namespace marsdash

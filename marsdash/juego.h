@@ -1,0 +1,94 @@
+// The running game: settings, world and the steps of one frame. The program
+// owns one and calls frame() until quit; tests call update(), draw(),
+// handleEvent() and endFrame() themselves with synthetic events and times.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "astronauta.h"
+#include "camara.h"
+#include "mapa.h"
+#include "meteorito.h"
+
+union SDL_Event;
+struct SDL_Window;
+
+namespace marsdash {
+
+struct Recursos;
+
+class Juego {
+public:
+    static constexpr int kAncho = 640;
+    static constexpr int kAlto = 480;
+
+    // `graficos` false runs the rules only: no models, textures, font or GL
+    // calls, for tests without a context. `ventana` (may be null) is the
+    // window F11 switches to full screen.
+    explicit Juego(bool graficos = true, SDL_Window* ventana = nullptr);
+    ~Juego();
+    Juego(const Juego&) = delete;
+    Juego& operator=(const Juego&) = delete;
+
+    // Rebuild (when requested) and advance the world by `elapsed` seconds.
+    void update();
+    // The 3D scene and the HUD of the current state (GL).
+    void draw();
+    // The end of a frame: the hop request is dropped, then the events are
+    // handled (frame() polls them), then endFrame() reads the clock.
+    void handleEvent(const SDL_Event& event);
+    // Elapsed seconds for the next frame from SDL's millisecond clock:
+    // 0 while paused, else scaled by the speed mode.
+    void endFrame(std::uint32_t nowMs);
+    // One whole frame with SDL's events and clock; the caller swaps.
+    void frame();
+
+    // Settings and state of the loop.
+    bool titulo = true;
+    bool pausa = true;
+    bool reiniciar = true;
+    bool salir = false;
+    bool alambre = false;
+    bool muerto = false;
+    bool seguir = false;  // follow view
+    bool pantallaCompleta = false;
+    int largo = 100;      // map length
+    bool flechaPulsada = false;
+    bool saltoPedido = false;
+    float rumboPedido = 0;
+    float arrastre = 0;   // drag angle
+    float anguloLuz = 180.0f;
+    int modoLuz = 2;
+    bool texturas = true;
+    bool suave = true;
+    int modoVelocidad = 1;
+    std::uint32_t ultimo = 0;  // ms
+    float elapsed = 0;         // seconds, drives the next update
+
+    std::unique_ptr<Mapa> mapa;
+    std::unique_ptr<Meteorito> meteorito;
+    std::unique_ptr<Astronauta> astronauta;
+    std::unique_ptr<Camara> camara;
+    std::unique_ptr<NaveRescate> rescate;
+
+    bool ganado() const { return astronauta && astronauta->enMeta; }
+    // Rows drawn in the last frame (the rest only move), and how far from the
+    // view's centre things can still show.
+    int filasDibujadas = 0;
+    float radioVista = 90.0f;
+    // The window's drawable size (full screen changes it).
+    int vistaAncho = kAncho, vistaAlto = kAlto;
+
+private:
+    void construir();
+    void tecla(int sym);
+    void flecha(int sym, bool abajo);
+    void proyeccion();
+    void drawEscena();
+    bool graficos_;
+    SDL_Window* ventana_;
+    std::unique_ptr<Recursos> recursos_;
+};
+
+}  // namespace marsdash

@@ -1,0 +1,127 @@
+#include "modelo.h"
+
+#include <cstdio>
+#include <fstream>
+#include <locale>
+#include <sstream>
+
+namespace marsdash {
+
+namespace {
+
+constexpr long kIndiceMaximo = 100000000;
+
+std::string enLinea(int linea, const std::string& que) { return "line " + std::to_string(linea) + ": " + que; }
+
+template <std::size_t N>
+std::array<float, N> numeros(std::istringstream& palabras, int linea) {
+    std::array<float, N> out{};
+    for (float& v : out)
+        if (!(palabras >> v)) throw ErrorModelo(enLinea(linea, "malformed number"));
+    return out;
+}
+
+// One corner, exactly [0-9]+/[0-9]+/[0-9]+.
+bool esquina(const std::string& palabra, int out[3]) {
+    std::size_t i = 0;
+    for (int k = 0; k < 3; ++k) {
+        long valor = 0;
+        const std::size_t inicio = i;
+        while (i < palabra.size() && palabra[i] >= '0' && palabra[i] <= '9') {
+            valor = valor * 10 + (palabra[i] - '0');
+            if (valor > kIndiceMaximo) return false;
+            ++i;
+        }
+        if (i == inicio) return false;
+        out[k] = int(valor);
+        if (k < 2) {
+            if (i >= palabra.size() || palabra[i] != '/') return false;
+            ++i;
+        }
+    }
+    return i == palabra.size();
+}
+
+void comprobar(const std::vector<int>& indices, std::size_t cuantos, const char* que) {
+    for (int i : indices)
+        if (i < 1 || std::size_t(i) > cuantos)
+            throw ErrorModelo(std::string(que) + " index " + std::to_string(i) + " outside the " +
+                              std::to_string(cuantos) + " read");
+}
+
+}  // namespace
+
+void Modelo::limpiar() {
+    puntos.clear();
+    texturas.clear();
+    normales.clear();
+    iPunto.clear();
+    iTextura.clear();
+    iNormal.clear();
+    esquinas.clear();
+    grupos.clear();
+}
+
+void leerModelo(std::istream& in, bool materiales, Modelo& m) {
+    m.limpiar();
+    std::string linea;
+    int numero = 0;
+    int enGrupo = 0;
+    try {
+        while (std::getline(in, linea)) {
+            ++numero;
+            if (!linea.empty() && linea.back() == '\r') linea.pop_back();
+            std::istringstream palabras(linea);
+            palabras.imbue(std::locale::classic());
+            std::string tipo;
+            if (!(palabras >> tipo)) continue;
+            if (tipo == "v") {
+                m.puntos.push_back(numeros<3>(palabras, numero));
+            } else if (tipo == "vt") {
+                m.texturas.push_back(numeros<2>(palabras, numero));
+            } else if (tipo == "vn") {
+                m.normales.push_back(numeros<3>(palabras, numero));
+            } else if (tipo == "f") {
+                std::string palabra;
+                int n = 0;
+                while (palabras >> palabra) {
+                    int idx[3];
+                    if (!esquina(palabra, idx))
+                        throw ErrorModelo(enLinea(numero, "face corner not written p/t/n: '" + palabra + "'"));
+                    m.iPunto.push_back(idx[0]);
+                    m.iTextura.push_back(idx[1]);
+                    m.iNormal.push_back(idx[2]);
+                    ++n;
+                }
+                if (n < 3) throw ErrorModelo(enLinea(numero, "face with fewer than three corners"));
+                m.esquinas.push_back(n);
+                ++enGrupo;
+            } else if (tipo == "usemtl" && materiales) {
+                if (enGrupo > 0) m.grupos.push_back(enGrupo);
+                enGrupo = 0;
+            }
+        }
+        if (materiales && enGrupo > 0) m.grupos.push_back(enGrupo);
+        comprobar(m.iPunto, m.puntos.size(), "position");
+        comprobar(m.iTextura, m.texturas.size(), "texture coordinate");
+        comprobar(m.iNormal, m.normales.size(), "normal");
+    } catch (...) {
+        m.limpiar();
+        throw;
+    }
+}
+
+bool leerModelo(const std::string& ruta, bool materiales, Modelo& m) {
+    m.limpiar();
+    std::ifstream file(ruta, std::ios::binary);
+    if (!file) return false;
+    try {
+        leerModelo(file, materiales, m);
+    } catch (const ErrorModelo& e) {
+        std::fprintf(stderr, "%s: %s\n", ruta.c_str(), e.what());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace marsdash

@@ -1,0 +1,270 @@
+// The game's drawing and its readers in an offscreen GL context, run from
+// the game's stage folder with the generated files. Set MARSDASH_SHOTS to a
+// folder to keep the frames the tests look at.
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "hoptest/gl.h"
+#include "juego.h"
+#include "recursos.h"
+
+using namespace marsdash;
+using hoptest::Color;
+using hoptest::Rect;
+
+namespace {
+
+SDL_Event key(SDL_Keycode sym, bool down = true) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+class MarsdashGL : public hoptest::GLTest {
+protected:
+    MarsdashGL() {
+        width = Juego::kAncho;
+        height = Juego::kAlto;
+    }
+    // One frame: rules, drawing, the hop request dropped, `ms` later.
+    void frame(Juego& g, std::uint32_t ms = 16) {
+        g.update();
+        g.draw();
+        g.saltoPedido = false;
+        g.endFrame(g.ultimo + ms);
+    }
+    void shot(const std::string& name) {
+        if (const char* dir = std::getenv("MARSDASH_SHOTS")) savePNG(std::string(dir) + "/" + name + ".png");
+    }
+};
+
+}  // namespace
+
+bool isWhite(Color c) { return c.r > 200 && c.g > 200 && c.b > 200; }
+bool isPink(Color c) { return c.r > 150 && c.g < 140 && c.b > 70 && c.r > c.g + 60; }
+
+int count(const hoptest::Image& img, Rect r, bool (*pred)(Color)) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) n += pred(img.pixel(x, y));
+    return n;
+}
+
+// Rows of the HUD in top-left pixels: a text drawn at y (from the bottom)
+// has its baseline there and rises about 15 pixels.
+Rect textBand(int x, int y, int w) { return {x, 480 - y - 17, w, 20}; }
+
+TEST_F(MarsdashGL, EveryGeneratedFileReadsWithTheGameReaders) {
+    struct Obj {
+        const char* path;
+        bool groups;
+    };
+    for (const Obj& o : {Obj{"modelos/astronaut1.obj", false}, {"modelos/ship1.obj", true},
+                         {"modelos/cristal1.obj", true}, {"modelos/Diamante.obj", false},
+                         {"modelos/meteorito.obj", false}, {"modelos/nave1.obj", false},
+                         {"modelos/nave2.obj", false}}) {
+        Modelo m;
+        ASSERT_TRUE(leerModelo(o.path, o.groups, m)) << o.path;
+        EXPECT_GT(m.caras(), 20u) << o.path;
+        EXPECT_LT(m.caras(), 5000u) << o.path << ": immediate mode on a software renderer";
+        if (o.groups) {
+            EXPECT_GE(m.grupos.size(), 3u) << o.path;
+            std::size_t faces = 0;
+            for (int g : m.grupos) faces += std::size_t(g);
+            EXPECT_EQ(faces, m.caras()) << o.path;
+        }
+        m.draw();
+    }
+    for (const char* png : {"modelos/astronaut1.png", "modelos/diamante.png", "modelos/nave1.png",
+                            "modelos/nave2.png"}) {
+        Textura t(png);
+        EXPECT_TRUE(t.valida()) << png;
+        EXPECT_NE(t.id(), 0u) << png;
+    }
+    Fuente f("modelos/font.ttf");
+    EXPECT_TRUE(f.valida());
+    EXPECT_GT(f.ancho("CRUZA MARTE PARA VOLVER A CASA"), 300);
+    EXPECT_LT(f.ancho("CRUZA MARTE PARA VOLVER A CASA"), 560) << "fits the window from x = 50";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(MarsdashGL, TitlePauseAndTheHudOverTheScene) {
+    std::srand(7);
+    Juego g;
+    frame(g);
+    shot("title");
+    hoptest::Image img = readFramebuffer();
+    EXPECT_GT(count(img, textBand(50, 300, 420), isWhite), 400) << "CRUZA MARTE PARA VOLVER A CASA";
+    EXPECT_GT(count(img, textBand(120, 100, 150), isWhite), 150) << "Q PARA SALIR";
+    EXPECT_GT(count(img, textBand(20, 440, 110), isWhite), 100) << "1 DE 100";
+    EXPECT_GT(count(img, {4, 50, 39, 31}, isPink), 300) << "the diamond icon";
+    EXPECT_EQ(count(img, textBand(200, 420, 200), isWhite), 0);
+
+    g.handleEvent(key(SDLK_i));
+    for (int i = 0; i < 10; ++i) frame(g);
+    img = readFramebuffer();
+    EXPECT_LT(count(img, textBand(50, 300, 420), isWhite), 40) << "the title has gone";
+    shot("play");
+
+    // Wireframe: the HUD is still filled.
+    g.handleEvent(key(SDLK_y));
+    g.handleEvent(key(SDLK_p));
+    frame(g);
+    img = readFramebuffer();
+    shot("pause_wireframe");
+    EXPECT_GT(count(img, textBand(200, 420, 200), isWhite), 250) << "JUEGO PAUSADO";
+    EXPECT_GT(count(img, textBand(100, 120, 330), isWhite), 300) << "U FACETADO E INTERPOLADO";
+    EXPECT_GT(count(img, {4, 50, 39, 31}, isPink), 300);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(MarsdashGL, ViewsProjectionsAndSwitches) {
+    std::srand(9);
+    Juego g;
+    g.handleEvent(key(SDLK_i));
+    frame(g);
+    float p[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    EXPECT_FLOAT_EQ(p[0], 2.0f / 80);
+    EXPECT_FLOAT_EQ(p[10], -2.0f / 160);
+    g.handleEvent(key(SDLK_v));
+    frame(g);
+    shot("follow");
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    EXPECT_FLOAT_EQ(p[0], 2.0f / 60);
+    EXPECT_FLOAT_EQ(p[10], -2.0f / 150);
+    EXPECT_GT(countNear({0, 0, 0}, 2), 0);
+    g.handleEvent(key(SDLK_v));
+    frame(g);
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    EXPECT_FLOAT_EQ(p[0], 2.0f / 80) << "back to the +-40 box";
+    float clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_EQ(clear[0] + clear[1] + clear[2], 0.0f);
+
+    // Every switch draws something different, and comes back.
+    g.handleEvent(key(SDLK_p));  // a still world: only the switch changes the picture
+    frame(g);
+    const hoptest::Image base = readFramebuffer();
+    struct Switch {
+        SDL_Keycode on;
+        std::vector<SDL_Keycode> back;
+    };
+    // Flat faces look the same flat or smooth: U shows in the GL state only.
+    GLint shade = 0;
+    glGetIntegerv(GL_SHADE_MODEL, &shade);
+    EXPECT_EQ(shade, GL_SMOOTH);
+    g.handleEvent(key(SDLK_u));
+    frame(g);
+    glGetIntegerv(GL_SHADE_MODEL, &shade);
+    EXPECT_EQ(shade, GL_FLAT);
+    g.handleEvent(key(SDLK_u));
+    frame(g);
+    for (const Switch& sw : {Switch{SDLK_t, {SDLK_t}}, {SDLK_s, {SDLK_s, SDLK_s}},
+                             {SDLK_d, {SDLK_a}}, {SDLK_y, {SDLK_y}}}) {
+        g.handleEvent(key(sw.on));
+        frame(g);
+        EXPECT_GT(readFramebuffer().countDiff(base, {0, 90, 640, 390}, 6), 50) << SDL_GetKeyName(sw.on);
+        shot(std::string("switch_") + SDL_GetKeyName(sw.on));
+        for (SDL_Keycode k : sw.back) g.handleEvent(key(k));
+        frame(g);
+    }
+    EXPECT_EQ(readFramebuffer().countDiff(base, {0, 90, 640, 390}, 2), 0) << "every switch restored";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(MarsdashGL, DeathMeteorDiamondsAndTheRescue) {
+    std::srand(21);
+    Juego g;
+    g.handleEvent(key(SDLK_1));
+    g.handleEvent(key(SDLK_i));
+    frame(g);
+    // Stand still: the meteor falls and bursts; the lost texts show.
+    for (int i = 0; i < 340; ++i) {
+        frame(g, 20);
+        if (i % 10 == 0 && g.meteorito->cayendo()) shot("falling" + std::to_string(i));
+    }
+    EXPECT_TRUE(g.muerto);
+    EXPECT_TRUE(g.meteorito->estallo());
+    hoptest::Image img = readFramebuffer();
+    shot("meteor");
+    EXPECT_GT(count(img, textBand(50, 300, 440), isWhite), 400) << "HOUSTON TENEMOS UN PROBLEMA";
+
+    // A fresh 10-row map walked to the goal with the rows cleared.
+    g.handleEvent(key(SDLK_r));
+    frame(g);
+    for (int f = 2; f < g.mapa->filas(); ++f) g.mapa->segmentos[std::size_t(f)] = std::make_unique<Libre>(f);
+    auto d = std::make_unique<Diamante>();
+    d->fila = 3;
+    d->columna = 10;
+    g.mapa->fila(3)->diamante = std::move(d);
+    for (int i = 0; i < 2000 && !g.ganado(); ++i) {
+        if (!g.astronauta->saltando) {
+            g.handleEvent(key(SDLK_UP));
+            g.handleEvent(key(SDLK_UP, false));
+        }
+        frame(g, 16);
+        if (g.astronauta->diamantes == 1 && g.mapa->fila(3)->diamante->rafaga && i % 5 == 0) shot("sparkle");
+    }
+    ASSERT_TRUE(g.ganado());
+    EXPECT_EQ(g.astronauta->diamantes, 1);
+    for (int i = 0; i < 300; ++i) frame(g, 16);
+    EXPECT_TRUE(g.rescate->despegando);
+    EXPECT_GT(g.rescate->altura, 5);
+    img = readFramebuffer();
+    shot("won");
+    EXPECT_GT(count(img, textBand(100, 300, 260), isWhite), 300) << "VOLVEMOS A CASA";
+    EXPECT_GT(count(img, textBand(20, 440, 110), isWhite), 80) << "9 DE 10";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(MarsdashGL, SkippingFarRowsNeverChangesThePicture) {
+    std::srand(4);
+    Juego g;
+    g.handleEvent(key(SDLK_0));
+    g.handleEvent(key(SDLK_i));
+    frame(g);
+    g.astronauta->z = 20.0f * 250;  // mid-map, rows on every side
+    g.astronauta->fila = 250;
+    g.camara->desplazZ = g.camara->objetivoZ = -20.0f - 8 * 249;
+    g.handleEvent(key(SDLK_p));  // a still world
+    for (int view = 0; view < 6; ++view) {
+        if (view == 4) g.handleEvent(key(SDLK_v));
+        g.arrastre = 45.0f * float(view);
+        g.radioVista = 1e9f;
+        frame(g);
+        const hoptest::Image all = readFramebuffer();
+        EXPECT_EQ(g.filasDibujadas, 500);
+        g.radioVista = 90.0f;
+        frame(g);
+        EXPECT_LT(g.filasDibujadas, 30);
+        EXPECT_EQ(readFramebuffer().countDiff(all, {}, 0), 0) << "view " << view;
+    }
+    shot("midmap_follow");
+}
+
+TEST_F(MarsdashGL, MissingFilesDrawNothingButDoNotStopTheGame) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(std::filesystem::temp_directory_path().c_str()), 0);
+    testing::internal::CaptureStdout();
+    {
+        Juego g;
+        g.handleEvent(key(SDLK_i));
+        frame(g);
+        frame(g);
+        EXPECT_FALSE(g.muerto);
+        EXPECT_LT(readFramebuffer().countNear({0, 0, 0}, 2), 640 * 480) << "the ground is drawn";
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "ROMPIO\n");
+    ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
