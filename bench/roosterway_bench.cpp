@@ -1,0 +1,96 @@
+// roosterway: start-up to the first frame (18 model imports with their
+// textures, the glyph textures of both fonts), frame times at 1280 x 720 in
+// each camera view while the chicken hops and walks the field, the menu, and
+// the cost of a textures toggle (the whole library re-imported).
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "benchutil.h"
+#include "game.h"
+#include "render.h"
+
+using namespace hopbench;
+using roosterway::Juego;
+
+namespace {
+
+SDL_Event key(SDL_Keycode sym, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+// One playing frame as the loop runs it, minus event polling.
+void playFrame(Juego& game, OffscreenWindow& window, bool walk) {
+    game.screen.mainState = roosterway::StatePlaying;
+    game.updatePlaying(16, walk, false);
+    game.drawPlaying();
+    window.present();
+}
+
+}  // namespace
+
+int main() {
+    if (chdir(STAGE_DIR) != 0) {
+        std::perror(STAGE_DIR);
+        return 1;
+    }
+    std::srand(7);
+    constexpr int kFrames = 240;
+    const auto start = Clock::now();
+    OffscreenWindow window("roosterway bench", Juego::kWidth, Juego::kHeight);
+    roosterway::setupGL(Juego::kWidth, Juego::kHeight);
+    {
+        Juego game;
+        game.drawMenu();
+        window.present();
+        std::printf("roosterway start-up to first frame: %.1f ms\n", msSince(start));
+
+        const Figures floor = floorFrame(window, kFrames);
+        {
+            std::vector<double> samples;
+            for (int i = 0; i < kFrames; ++i) {
+                const auto t0 = Clock::now();
+                game.drawMenu();
+                window.present();
+                samples.push_back(msSince(t0));
+            }
+            printFrameLine("roosterway menu 1280x720", figures(samples), floor);
+        }
+        const SDL_Keycode hops[] = {SDLK_UP, SDLK_LEFT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_LEFT};
+        for (int view = 0; view < 3; ++view) {
+            game.view = view;
+            std::vector<double> samples;
+            for (int i = 0; i < kFrames; ++i) {
+                if (view != 2 && i % 24 == 0) {
+                    const SDL_Keycode k = hops[(i / 24) % 8];
+                    game.handleEvent(key(k, true));
+                    game.handleEvent(key(k, false));
+                }
+                const auto t0 = Clock::now();
+                playFrame(game, window, view == 2);
+                samples.push_back(msSince(t0));
+                if (game.screen.newGameRequested) {
+                    game.screen.newGameRequested = false;
+                    game.newWorld();
+                }
+            }
+            printFrameLine("roosterway view " + std::to_string(view) + " 1280x720", figures(samples), floor);
+        }
+        std::vector<double> toggles;
+        for (int i = 0; i < 4; ++i) {
+            game.options.textures = !game.options.textures;
+            const auto t0 = Clock::now();
+            playFrame(game, window, false);
+            toggles.push_back(msSince(t0));
+        }
+        const Figures t = figures(toggles);
+        std::printf("roosterway textures toggle (reload + frame): median %.1f ms  max %.1f ms\n", t.median,
+                    *std::max_element(toggles.begin(), toggles.end()));
+    }
+    return 0;
+}

@@ -1,0 +1,61 @@
+#include "app.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <memory>
+
+#include "game.h"
+#include "render.h"
+
+namespace roosterway {
+
+namespace {
+const char* const kTitle = "OpenGL";
+}
+
+int runGame(int, char**) {
+    // Console lines reach a pipe or a file promptly.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "No se pudo iniciar SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    SDL_Window* window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Juego::kWidth,
+                                          Juego::kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (!context) {
+        // Without a window and a context nothing can be drawn: say so and stop.
+        std::fprintf(stderr, "No se pudo crear la ventana: %s\n", SDL_GetError());
+        if (window) SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 1;
+    }
+    SDL_GL_SetSwapInterval(1);
+    setupGL(Juego::kWidth, Juego::kHeight);
+    std::srand(unsigned(std::time(nullptr)));
+
+    int status = 0;
+    try {
+        // A missing model, texture or font ends the program here, cleanly,
+        // with the loader's message.
+        Juego game;
+        game.previousTicks = SDL_GetTicks();
+        while (!game.screen.quitRequested) {
+            game.frame(SDL_GetTicks());
+            SDL_GL_SwapWindow(window);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        status = 1;
+    }
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace roosterway

@@ -1,0 +1,237 @@
+#include "game.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "camera.h"
+#include "text.h"
+
+namespace roosterway {
+
+namespace {
+constexpr float kFieldHalfWidth = GameWorld::kColumns * 4.5f / 25.f;  // free movement: +-6.3
+constexpr float kObstacleHalf = 0.45f;
+constexpr float kRowOffset = 0.25f;  // obstacles and cars sit this far ahead of a row's z
+
+constexpr float kPi = 3.14159265358979f;
+float degrees(float d) { return d * kPi / 180.f; }
+}  // namespace
+
+Juego::Juego(bool withAssets, RandomSource random)
+    : world(std::make_unique<GameWorld>(withAssets, random)),
+      hop(*world),
+      withAssets_(withAssets),
+      random_(std::move(random)) {
+    if (withAssets_) {
+        font25 = std::make_unique<FontFace>(25);
+        font40 = std::make_unique<FontFace>(40);
+    }
+}
+
+Juego::~Juego() = default;
+
+int Juego::frameStep(std::uint32_t now) {
+    int dt = int(now - previousTicks);
+    previousTicks = now;
+    if (options.slow) dt /= 2;
+    return dt;
+}
+
+void Juego::frame(std::uint32_t now) {
+    const int dt = frameStep(now);
+    const char state = screen.mainState;
+    SDL_SetRelativeMouseMode(state == StatePlaying ? SDL_TRUE : SDL_FALSE);
+    hopDirection = HopNone;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handleEvent(event);
+    if (state == StatePlaying) {
+        const Uint8* keys = SDL_GetKeyboardState(nullptr);
+        updatePlaying(dt, keys[SDL_SCANCODE_UP], keys[SDL_SCANCODE_DOWN]);
+        drawPlaying();
+    } else if (state == StateLost) {
+        drawLost();
+    } else {
+        drawMenu();
+    }
+    if (screen.newGameRequested) {
+        screen.newGameRequested = false;
+        newWorld();
+    }
+}
+
+void Juego::newWorld() {
+    world.reset();
+    world = std::make_unique<GameWorld>(withAssets_, random_);
+    hop.setWorld(*world);
+}
+
+void Juego::handleEvent(const SDL_Event& event) {
+    switch (screen.mainState) {
+        case StatePlaying: playingEvent(event); break;
+        case StateLost: lostEvent(event); break;
+        default: menuEvent(event); break;
+    }
+}
+
+void Juego::playingEvent(const SDL_Event& event) {
+    if (event.type == SDL_QUIT) {
+        screen.quitRequested = true;
+        return;
+    }
+    if (event.type == SDL_MOUSEMOTION) {
+        yaw -= float(event.motion.xrel) / 10.f;
+        if (yaw < 0) yaw += 360;
+        if (yaw > 360) yaw -= 360;
+        pendingDy += event.motion.yrel;
+        return;
+    }
+    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return;
+    if (event.key.repeat) return;
+    const SDL_Keycode key = event.key.keysym.sym;
+    int direction = HopNone;
+    switch (key) {
+        case SDLK_UP: direction = HopUp; break;
+        case SDLK_DOWN: direction = HopDown; break;
+        case SDLK_LEFT: direction = HopLeft; break;
+        case SDLK_RIGHT: direction = HopRight; break;
+        default: break;
+    }
+    const bool hopView = view == 0 || view == 1;
+    if (event.type == SDL_KEYUP) {
+        if (direction == HopNone) return;
+        // Any release ends a crouch, also one begun before a switch to view 2.
+        crouching = false;
+        if (hopView) hopDirection = direction;
+        return;
+    }
+    if (direction != HopNone) {
+        if (hopView && !hop.hopping) crouching = true;
+        return;
+    }
+    switch (key) {
+        case SDLK_ESCAPE: screen.quitRequested = true; break;
+        case SDLK_p:
+            screen.mainState = StateMenu;
+            screen.subScreen = ScreenMain;
+            crouching = false;  // the release will reach the menu, not the chicken
+            break;
+        case SDLK_v: view = (view + 1) % kViews; break;
+        case SDLK_w: options.wireframe = !options.wireframe; break;
+        default: break;
+    }
+}
+
+void Juego::menuEvent(const SDL_Event& event) {
+    if (event.type == SDL_QUIT) screen.quitRequested = true;
+    if (event.type == SDL_KEYDOWN) {
+        if (event.key.keysym.sym == SDLK_ESCAPE) screen.quitRequested = true;
+        if (event.key.keysym.sym == SDLK_p) screen.mainState = StatePlaying;
+    }
+    if (event.type == SDL_MOUSEBUTTONDOWN) menuClick(screen, options, event.button.x, event.button.y);
+}
+
+void Juego::lostEvent(const SDL_Event& event) {
+    if (event.type == SDL_QUIT) screen.quitRequested = true;
+    if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) screen.quitRequested = true;
+    if (event.type == SDL_MOUSEBUTTONDOWN) lostClick(screen, event.button.x, event.button.y);
+}
+
+void Juego::moveChicken(float dt, bool upHeld, bool downHeld) {
+    if (view != 2) {
+        hop.step(hopDirection, x, z, height, dt);
+        moveSpeed = hop.hopsPerSecond;
+        return;
+    }
+    const float step = dt * moveSpeed;
+    const float heading = float(int(yaw - 90));  // whole degrees
+    float d = 0;
+    if (downHeld) d = step;
+    else if (upHeld) d = -step;
+    if (d != 0) {
+        const float nx = x - std::sin(degrees(heading)) * d;
+        const float nz = z - std::cos(degrees(heading)) * d;
+        bool refused = nz > 0 || nx < -kFieldHalfWidth || nx > kFieldHalfWidth;
+        const int half = world->columns / 2;
+        for (const ObstacleRecord& o : world->obstacleList) {
+            if (refused) break;
+            refused = std::fabs(nx - float(o.column - half)) < kObstacleHalf &&
+                      std::fabs(nz - (-float(o.row) - kRowOffset)) < kObstacleHalf;
+        }
+        if (!refused) {
+            x = nx;
+            z = nz;
+        }
+    }
+    if (!hop.hopping) hop.facing = heading;
+}
+
+void Juego::checkCars() {
+    hitThisFrame = false;
+    const int half = world->columns / 2;
+    for (const CarRecord& car : world->carList) {
+        if (view != 2) {
+            // A car covers two columns; the hop grid compares exactly.
+            const float k = std::round(car.x + 0.5f) - float(half);
+            if ((k == x || k - 1 == x) && z == -std::round(car.row)) hitThisFrame = true;
+        } else {
+            const float cx = car.x - float(half), cz = -car.row - kRowOffset;
+            if (cx - 1 < x && x < cx + 1 && cz - 0.5f < z && z < cz + 0.5f) hitThisFrame = true;
+        }
+        if (hitThisFrame) break;
+    }
+}
+
+void Juego::resetChicken() {
+    x = z = height = 0;
+    yaw = 270;
+    lives = kStartLives;
+    armed = true;
+    // A hop under way would carry on from the start square when play resumes.
+    hop.cancel();
+    hop.facing = 180;
+    crouching = false;
+}
+
+void Juego::updatePlaying(int dtMs, bool upHeld, bool downHeld) {
+    const float dt = float(dtMs) / 1000.f;
+    if (!hitLastFrame) moveChicken(dt, upHeld, downHeld);
+    hopDirection = HopNone;
+
+    if (view == 2) {
+        pitch = std::clamp(pitch + float(pendingDy) / 50.f, -1.f, 1.f);
+    }
+    pendingDy = 0;
+
+    world->moveCars(float(dtMs));
+    scaleY = (!hitLastFrame && crouching) ? 0.6f : 1.f;
+    checkCars();
+    if (!hitThisFrame) {
+        armed = true;
+    } else {
+        scaleY *= 0.3f;
+        if (armed) {
+            armed = false;
+            const int before = lives;
+            lives -= 1;
+            if (before <= 1) {
+                resetChicken();
+                screen.mainState = StateLost;
+            }
+        }
+    }
+    hitLastFrame = hitThisFrame;
+
+    if (score() > kWinScore) {
+        // One step beyond the last row: back to the menu with a fresh field.
+        resetChicken();
+        screen.mainState = StateMenu;
+        screen.subScreen = ScreenMain;
+        screen.newGameRequested = true;
+    }
+}
+
+int Juego::score() const { return std::max(0, int(-z)); }
+
+}  // namespace roosterway

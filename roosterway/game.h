@@ -1,0 +1,94 @@
+// The running game: the loop's state and its steps. app.cpp owns one Juego
+// and calls frame() until quitRequested; tests call handleEvent, update and
+// the draw steps directly with synthetic events and fixed time steps.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "hop.h"
+#include "screens.h"
+#include "world.h"
+
+union SDL_Event;
+
+namespace roosterway {
+
+class FontFace;
+
+class Juego {
+public:
+    static constexpr int kWidth = 1280;
+    static constexpr int kHeight = 720;
+    static constexpr int kStartLives = 3;
+    static constexpr int kWinScore = 50;
+
+    // `withAssets` false builds worlds without models and no fonts, for
+    // rule checks without files or a GL context. `random` feeds world
+    // generation (std::rand when empty).
+    explicit Juego(bool withAssets = true, RandomSource random = RandomSource());
+    ~Juego();
+    Juego(const Juego&) = delete;
+    Juego& operator=(const Juego&) = delete;
+
+    // One whole frame at SDL tick `now`: polls events, advances and draws the
+    // current state, then replaces the world when a new game was asked for.
+    // The caller swaps the window.
+    void frame(std::uint32_t now);
+
+    // Time step of a frame in milliseconds: halved (integer division) in slow mode.
+    int frameStep(std::uint32_t now);
+
+    void handleEvent(const SDL_Event& event);
+    // Playing state, one frame of rules: movement (upHeld/downHeld are the
+    // arrow keys' state, used in view 2), cars, collisions, lives, win.
+    void updatePlaying(int dtMs, bool upHeld, bool downHeld);
+    // Frees the world, then generates a new one.
+    void newWorld();
+
+    // Drawing (need a GL context and assets).
+    void drawPlaying();
+    void drawMenu();
+    void drawLost();
+
+    int score() const;
+
+    Options options;
+    ScreenState screen;
+    std::unique_ptr<GameWorld> world;
+    HopController hop;
+
+    // The chicken. x from the centre column, row r at z = -r; its facing is
+    // the hop controller's.
+    float x = 0, height = 0, z = 0;
+    int lives = kStartLives;
+    bool armed = true;
+    bool hitThisFrame = false;
+    bool hitLastFrame = false;
+    bool crouching = false;
+    float scaleY = 1;  // 0.6 crouched, 0.3 flattened by a car
+
+    // Free movement.
+    float yaw = 270, pitch = 0;
+    float moveSpeed = 3.0f;
+    int pendingDy = 0;  // mouse motion kept for the view-2 pitch
+
+    int view = 0;
+    int hopDirection = HopNone;  // from this frame's key releases
+    std::uint32_t previousTicks = 0;
+
+    std::unique_ptr<FontFace> font25, font40;
+
+private:
+    void playingEvent(const SDL_Event& event);
+    void menuEvent(const SDL_Event& event);
+    void lostEvent(const SDL_Event& event);
+    void moveChicken(float dtSeconds, bool upHeld, bool downHeld);
+    void checkCars();
+    void resetChicken();
+
+    bool withAssets_;
+    RandomSource random_;
+};
+
+}  // namespace roosterway

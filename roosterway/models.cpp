@@ -1,0 +1,220 @@
+#include "models.h"
+
+#include <FreeImage.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <assimp/cimport.h>
+#include <assimp/scene.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace roosterway {
+
+const ModelFiles kModelTable[kModelCount] = {
+    {"chicken", "chicken.obj", "chicken.png"},
+    {"boulder1", "environment/boulder1.obj", "environment/boulder1.png"},
+    {"boulder2", "environment/boulder2.obj", "environment/boulder2.png"},
+    {"grass_light", "environment/grass/grass.obj", "environment/grass/grass_light.png"},
+    {"grass_dark", "environment/grass/grass.obj", "environment/grass/grass_dark.png"},
+    {"road_blank", "environment/road/road.obj", "environment/road/road_blank.png"},
+    {"road_stripes", "environment/road/road.obj", "environment/road/road_stripes.png"},
+    {"tree1", "environment/trees/tree1.obj", "environment/trees/tree1.png"},
+    {"tree2", "environment/trees/tree2.obj", "environment/trees/tree2.png"},
+    {"tree3", "environment/trees/tree3.obj", "environment/trees/tree3.png"},
+    {"tree4", "environment/trees/tree4.obj", "environment/trees/tree4.png"},
+    {"blue_car", "vehicles/blue_car.obj", "vehicles/blue_car.png"},
+    {"blue_truck", "vehicles/blue_truck.obj", "vehicles/blue_truck.png"},
+    {"green_car", "vehicles/green_car.obj", "vehicles/green_car.png"},
+    {"orange_car", "vehicles/orange_car.obj", "vehicles/orange_car.png"},
+    {"police_car", "vehicles/police_car.obj", "vehicles/police_car.png"},
+    {"purple_car", "vehicles/purple_car.obj", "vehicles/purple_car.png"},
+    {"taxi", "vehicles/taxi.obj", "vehicles/taxi.png"},
+};
+
+namespace {
+
+std::string readAll(std::istream& in) {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string extensionOf(const std::string& name) {
+    const auto dot = name.find_last_of('.');
+    const auto slash = name.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+    return name.substr(dot + 1);
+}
+
+// Opens a file for the loaders; a missing one prints its path, then throws.
+std::ifstream openOrThrow(const std::string& path, const char* message) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+        throw std::invalid_argument(message);
+    }
+    return in;
+}
+
+GLenum primitiveFor(unsigned indices) {
+    switch (indices) {
+        case 1: return GL_POINTS;
+        case 2: return GL_LINES;
+        case 3: return GL_TRIANGLES;
+        default: return GL_POLYGON;
+    }
+}
+
+// Emits one node and its children. Faces of one primitive kind in a row share
+// one glBegin/glEnd (polygons each get their own), which keeps the display
+// lists short for the software renderer.
+void renderNode(const aiScene* scene, const aiNode* node, GLuint texture) {
+    aiMatrix4x4 m = node->mTransformation;
+    m.Transpose();
+    glPushMatrix();
+    glMultMatrixf(&m.a1);
+    for (unsigned n = 0; n < node->mNumMeshes; ++n) {
+        if (node->mMeshes[n] >= scene->mNumMeshes) continue;
+        const aiMesh* mesh = scene->mMeshes[node->mMeshes[n]];
+        if (mesh->HasNormals()) glEnable(GL_LIGHTING);
+        else glDisable(GL_LIGHTING);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        GLenum open = 0;
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            const aiFace& face = mesh->mFaces[f];
+            if (face.mNumIndices == 0) continue;
+            const GLenum prim = primitiveFor(face.mNumIndices);
+            if (open != prim || prim == GL_POLYGON) {
+                if (open) glEnd();
+                glBegin(prim);
+                open = prim;
+            }
+            for (unsigned i = 0; i < face.mNumIndices; ++i) {
+                const unsigned v = face.mIndices[i];
+                if (v >= mesh->mNumVertices) continue;
+                if (mesh->mColors[0]) glColor4fv(&mesh->mColors[0][v].r);
+                if (mesh->mNormals) glNormal3fv(&mesh->mNormals[v].x);
+                if (mesh->HasTextureCoords(0)) glTexCoord2f(mesh->mTextureCoords[0][v].x, mesh->mTextureCoords[0][v].y);
+                glVertex3fv(&mesh->mVertices[v].x);
+            }
+        }
+        if (open) glEnd();
+        glDisable(GL_TEXTURE_2D);
+    }
+    for (unsigned c = 0; c < node->mNumChildren; ++c) renderNode(scene, node->mChildren[c], texture);
+    glPopMatrix();
+}
+
+}  // namespace
+
+const aiScene* importModel(std::istream& in, const std::string& name) {
+    const std::string bytes = readAll(in);
+    const std::string hint = extensionOf(name).empty() ? "obj" : extensionOf(name);
+    const aiScene* scene =
+        bytes.empty() ? nullptr
+                      : aiImportFileFromMemory(bytes.data(), unsigned(bytes.size()), kImportFlags, hint.c_str());
+    if (!scene || !scene->mRootNode)
+        throw std::runtime_error("No se pudo leer el modelo " + name + ": " +
+                                 (bytes.empty() ? std::string("archivo vacio") : aiGetErrorString()));
+    return scene;
+}
+
+const aiScene* importModelFile(const std::string& path) {
+    std::ifstream in = openOrThrow(path, "El modelo no existe.");
+    return importModel(in, path);
+}
+
+void releaseScene(const aiScene* scene) {
+    if (scene) aiReleaseImport(scene);
+}
+
+ImageData decodeImage(std::istream& in, const std::string& name) {
+    std::string bytes = readAll(in);
+    const auto fail = [&] { return std::runtime_error("No se pudo leer la textura " + name + "."); };
+    if (bytes.empty()) throw fail();
+    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(bytes.data()), DWORD(bytes.size()));
+    if (!memory) throw fail();
+    FREE_IMAGE_FORMAT format = FreeImage_GetFIFFromFilename(name.c_str());
+    // The name gives the format; bytes that disagree with it are refused by
+    // the plug-in itself, and a name without a known extension goes by content.
+    if (format == FIF_UNKNOWN) format = FreeImage_GetFileTypeFromMemory(memory, 0);
+    FIBITMAP* raw = format == FIF_UNKNOWN ? nullptr : FreeImage_LoadFromMemory(format, memory, 0);
+    FreeImage_CloseMemory(memory);
+    if (!raw) throw fail();
+    FIBITMAP* bits32 = FreeImage_ConvertTo32Bits(raw);
+    FreeImage_Unload(raw);
+    if (!bits32) throw fail();
+    ImageData image;
+    image.width = int(FreeImage_GetWidth(bits32));
+    image.height = int(FreeImage_GetHeight(bits32));
+    if (image.width <= 0 || image.height <= 0) {
+        FreeImage_Unload(bits32);
+        throw fail();
+    }
+    image.bgra.resize(std::size_t(image.width) * std::size_t(image.height) * 4);
+    for (int y = 0; y < image.height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(bits32, y);
+        std::copy(row, row + image.width * 4, image.bgra.begin() + std::ptrdiff_t(y) * image.width * 4);
+    }
+    FreeImage_Unload(bits32);
+    return image;
+}
+
+ImageData decodeImageFile(const std::string& path) {
+    std::ifstream in = openOrThrow(path, "La textura no existe.");
+    return decodeImage(in, path);
+}
+
+unsigned uploadTexture(const ImageData& image) {
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, image.width, image.height, GL_BGRA, GL_UNSIGNED_BYTE,
+                      image.bgra.data());
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return id;
+}
+
+ModelLibrary::~ModelLibrary() {
+    for (auto& [key, asset] : entries) {
+        releaseScene(asset.scene);
+        if (asset.texture) glDeleteTextures(1, &asset.texture);
+        if (asset.displayList) glDeleteLists(asset.displayList, 1);
+    }
+}
+
+std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures) {
+    auto library = std::make_unique<ModelLibrary>();
+    for (const ModelFiles& files : kModelTable) {
+        // Entered before anything can throw, so a half-loaded library still
+        // frees what it holds.
+        ModelAsset& asset = library->entries[files.key];
+        asset.scene = importModelFile(files.model);
+        if (withTextures) asset.texture = uploadTexture(decodeImageFile(files.texture));
+    }
+    for (auto& [key, asset] : library->entries) {
+        asset.loaded = true;
+        asset.displayList = glGenLists(1);
+        glNewList(asset.displayList, GL_COMPILE);
+        renderNode(asset.scene, asset.scene->mRootNode, asset.texture);
+        glEndList();
+    }
+    return library;
+}
+
+void drawModel(const ModelLibrary& library, const std::string& key, unsigned polygonMode) {
+    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+    const auto it = library.entries.find(key);
+    if (it != library.entries.end() && it->second.loaded) glCallList(it->second.displayList);
+}
+
+}  // namespace roosterway

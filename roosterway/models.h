@@ -1,0 +1,83 @@
+// The model library: 18 models imported through assimp, each with its own
+// texture (through FreeImage) and compiled into one display list. This header
+// names no GL or assimp type, so rule files can hold a library by pointer.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct aiScene;
+
+namespace roosterway {
+
+struct ModelAsset {
+    const aiScene* scene = nullptr;
+    unsigned texture = 0;      // GL texture name; 0 when loaded without textures
+    unsigned displayList = 0;  // GL list name
+    bool loaded = false;       // set once the display list is compiled
+};
+
+struct ModelFiles {
+    const char* key;
+    const char* model;
+    const char* texture;
+};
+constexpr int kModelCount = 18;
+// In load order; paths relative to the working directory.
+extern const ModelFiles kModelTable[kModelCount];
+
+// assimp post-processing: CalcTangentSpace | JoinIdenticalVertices |
+// Triangulate | GenSmoothNormals | SplitLargeMeshes | LimitBoneWeights |
+// ValidateDataStructure | ImproveCacheLocality | RemoveRedundantMaterials |
+// SortByPType | FindDegenerates | FindInvalidData | GenUVCoords |
+// FindInstances | OptimizeMeshes | Debone.
+constexpr unsigned kImportFlags = 70753995u;
+
+// Owns its scenes, textures and display lists; releasing them needs the GL
+// context the library was loaded under.
+class ModelLibrary {
+public:
+    ModelLibrary() = default;
+    ~ModelLibrary();
+    ModelLibrary(const ModelLibrary&) = delete;
+    ModelLibrary& operator=(const ModelLibrary&) = delete;
+
+    std::map<std::string, ModelAsset> entries;
+};
+
+// Every entry of kModelTable, imported, textured when asked and compiled.
+// Throws std::invalid_argument ("El modelo no existe.", "La textura no
+// existe.") after printing the missing path, std::runtime_error when a file
+// cannot be read. Needs a current GL context.
+std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures);
+
+// glPolygonMode(GL_FRONT_AND_BACK, polygonMode), then the model's display
+// list if the key names a loaded model.
+void drawModel(const ModelLibrary& library, const std::string& key, unsigned polygonMode);
+
+// Readers, usable without a GL context. `name` gives the format (by its
+// extension) and names the file in messages.
+// The scene of an OBJ model; throws std::runtime_error with assimp's reason
+// when it cannot be imported. Release it with releaseScene.
+const aiScene* importModel(std::istream& in, const std::string& name);
+// Opens the file (printing the path and throwing "El modelo no existe." when
+// it cannot) and delegates.
+const aiScene* importModelFile(const std::string& path);
+void releaseScene(const aiScene* scene);
+
+// A picture as 32-bit BGRA rows, bottom row first (what FreeImage gives and
+// what GL expects for texture coordinate v = 0).
+struct ImageData {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> bgra;
+};
+ImageData decodeImage(std::istream& in, const std::string& name);
+ImageData decodeImageFile(const std::string& path);  // "La textura no existe."
+// A GL texture with mipmaps, linear filtering, repeat wrapping, modulate.
+unsigned uploadTexture(const ImageData& image);
+
+}  // namespace roosterway

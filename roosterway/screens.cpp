@@ -1,0 +1,120 @@
+#include "screens.h"
+
+#include <cstdio>
+
+namespace roosterway {
+
+const ClickBox kMenuJugar{523, 307, 789, 358};
+const ClickBox kMenuOpciones{451, 381, 855, 433};
+const ClickBox kMenuControles{427, 453, 913, 510};
+const ClickBox kMenuSalir{517, 529, 767, 584};
+
+const ClickBox kOptionBox[kOptionBoxes] = {
+    {538, 146, 703, 177},   // 0 LENTO
+    {719, 144, 934, 178},   // 1 NORMAL
+    {537, 196, 603, 228},   // 2 wireframe ON
+    {622, 196, 719, 228},   // 3 wireframe OFF
+    {537, 244, 603, 279},   // 4 textures ON
+    {622, 244, 719, 282},   // 5 textures OFF
+    {536, 294, 805, 329},   // 6 Facetado
+    {817, 291, 1165, 328},  // 7 Interpolado
+    {533, 344, 553, 378},   // 8 light "1"
+    {568, 344, 608, 375},   // 9 light "2"
+    {622, 346, 652, 376},   // 10 light "3"
+    {672, 346, 704, 378},   // 11 light "4"
+    {537, 626, 739, 663},   // 12 VOLVER
+};
+
+const ClickBox kVolver{538, 627, 738, 662};
+
+bool insideHalfOpen(const ClickBox& b, int x, int y) { return x >= b.x1 && x < b.x2 && y >= b.y1 && y < b.y2; }
+bool insideStrict(const ClickBox& b, int x, int y) { return x > b.x1 && x < b.x2 && y > b.y1 && y < b.y2; }
+bool insideInclusive(const ClickBox& b, int x, int y) { return x >= b.x1 && x <= b.x2 && y >= b.y1 && y <= b.y2; }
+
+void applyOptionBox(int box, ScreenState& screen, Options& options) {
+    switch (box) {
+        case 0: options.slow = true; break;
+        case 1: options.slow = false; break;
+        case 2: options.wireframe = true; break;
+        case 3: options.wireframe = false; break;
+        case 4: options.textures = true; break;
+        case 5: options.textures = false; break;
+        case 6: options.flatMode = true; break;
+        case 7: options.flatMode = false; break;
+        case 8: case 9: case 10: case 11: options.lightMode = box - 8; break;
+        case 12: screen.subScreen = ScreenMain; break;
+        default: break;
+    }
+}
+
+int highlightedBox(const Options& options, int setting) {
+    switch (setting) {
+        case 0: return 0 + (options.slow ? 0 : 1);
+        case 1: return 2 + (options.wireframe ? 0 : 1);
+        case 2: return 4 + (options.textures ? 0 : 1);
+        case 3: return 6 + (options.flatMode ? 0 : 1);
+        default: return 8 + options.lightMode;
+    }
+}
+
+void menuClick(ScreenState& screen, Options& options, int x, int y) {
+    std::printf("{%i, %i},\n", x, y);
+    std::fflush(stdout);
+    switch (screen.subScreen) {
+        case ScreenMain:
+            if (insideHalfOpen(kMenuJugar, x, y)) screen.mainState = StatePlaying;
+            else if (insideHalfOpen(kMenuOpciones, x, y)) screen.subScreen = ScreenOptions;
+            else if (insideHalfOpen(kMenuControles, x, y)) screen.subScreen = ScreenControls;
+            else if (insideHalfOpen(kMenuSalir, x, y)) screen.quitRequested = true;
+            break;
+        case ScreenOptions:
+            for (int i = 0; i < kOptionBoxes; ++i)
+                if (insideStrict(kOptionBox[i], x, y)) {
+                    applyOptionBox(i, screen, options);
+                    break;
+                }
+            break;
+        case ScreenControls:
+            if (insideInclusive(kVolver, x, y)) screen.subScreen = ScreenMain;
+            break;
+        default: break;
+    }
+}
+
+void lostClick(ScreenState& screen, int x, int y) {
+    if (!insideInclusive(kVolver, x, y)) return;
+    screen.mainState = StateMenu;
+    screen.subScreen = ScreenMain;
+    screen.newGameRequested = true;
+}
+
+const ScreenText kMenuText{"JUGAR\nOPCIONES\nCONTROLES\nSALIR", 640, 360, true};
+const ScreenText kOptionsTexts[4] = {
+    {"OPCIONES", 540, 660, false},
+    {"Velocidad\nWireframe\nTexturas\nModo\nLuz", 140, 540, false},
+    {"LENTO NORMAL\nON OFF\nON OFF\nFacetado Interpolado\n1 2 3 4", 540, 540, false},
+    {"VOLVER", 540, 60, false},
+};
+const ScreenText kControlsTexts[4] = {
+    {"CONTROLES", 540, 660, false},
+    {"camara\nWireframe\npausa\nsalir\nmov discreto\nmov continuo", 140, 540, false},
+    {"V\nW\np\nesc\nflechas\nmouse y flechas", 540, 540, false},
+    {"VOLVER", 540, 60, false},
+};
+const ScreenText kLostTexts[2] = {
+    {"PERDISTE", 640, 360, true},
+    {"VOLVER", 540, 60, false},
+};
+const ScreenText kWinText{"Ganaste", 640, 360, true};
+
+ScreenText hudScoreText(std::string& storage, int score) {
+    storage = "Puntos " + std::to_string(score);
+    return {storage.c_str(), 40, 680, false};
+}
+
+ScreenText hudLivesText(std::string& storage, int lives) {
+    storage = "Vidas " + std::to_string(lives);
+    return {storage.c_str(), 40, 640, false};
+}
+
+}  // namespace roosterway

@@ -1,0 +1,120 @@
+// The real program under Xvfb: the menu, play, hops, pause, views and quit.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "hoptest/e2e.h"
+
+using hoptest::Color;
+using hoptest::GameSession;
+using hoptest::Image;
+using hoptest::Rect;
+using namespace std::chrono_literals;
+
+namespace {
+
+const char* const kTitle = "OpenGL";
+const Rect kJugar{523, 307, 266, 51};
+const Rect kHud{40, 25, 300, 80};
+const Rect kChicken{540, 400, 200, 300};
+const Rect kBottomLeft{0, 600, 300, 120};
+const Rect kTitleLine{540, 30, 300, 40};  // OPCIONES / CONTROLES atop their screens
+
+int countWhite(const Image& img, Rect r) { return img.countNear({255, 255, 255}, 40, r); }
+int countBlack(const Image& img, Rect r) { return img.countNear({0, 0, 0}, 8, r); }
+
+void settle() { std::this_thread::sleep_for(400ms); }
+
+}  // namespace
+
+TEST(RoosterwayE2E, MenuPlayHopPauseViewsAndQuit) {
+    GameSession game({ROOSTERWAY_BIN});
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    EXPECT_EQ(w.width, 1280);
+    EXPECT_EQ(w.height, 720);
+    EXPECT_TRUE(game.waitForOutput("Generando mundo..."));
+
+    // The menu shows JUGAR.
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 10s))
+        << "no JUGAR";
+
+    // Clicking it starts play: the field replaces the black menu.
+    ASSERT_TRUE(game.click(600, 330));
+    EXPECT_TRUE(game.waitForOutput("{600, 330},"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countBlack(game.screenshot(), kBottomLeft) < 1000; }, 10s))
+        << "no field";
+    settle();
+
+    // An arrow turns or moves the chicken: press crouches, release hops.
+    const Image before = game.screenshot();
+    ASSERT_TRUE(game.hold("Left", 200ms));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(before, kChicken, 40) > 2000; }, 5s))
+        << "the chicken did not change";
+    // Up until the score moves (a tree may block a square; try a few).
+    const Image hud0 = game.screenshot();
+    bool scored = false;
+    for (const char* k : {"Up", "Right", "Up", "Right", "Up", "Left", "Left", "Left", "Up"}) {
+        ASSERT_TRUE(game.hold(k, 80ms));
+        std::this_thread::sleep_for(450ms);
+        if (game.screenshot().countDiff(hud0, kHud, 60) > 30) {
+            scored = true;
+            break;
+        }
+    }
+    EXPECT_TRUE(scored) << "the HUD never changed";
+
+    // p: back to the menu; p again: play on.
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 5s));
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countBlack(game.screenshot(), kBottomLeft) < 1000; }, 5s));
+
+    // v: view 1 looks along the field from the right, past its left edge.
+    ASSERT_TRUE(game.key("v"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countBlack(game.screenshot(), kBottomLeft) > 15000; }, 5s))
+        << "view 1";
+    ASSERT_TRUE(game.key("v"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countBlack(game.screenshot(), kBottomLeft) < 1000; }, 5s))
+        << "view 2";
+
+    ASSERT_TRUE(game.key("Escape"));
+    EXPECT_EQ(game.waitExit(10s), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+TEST(RoosterwayE2E, OptionsScreenByMouseAndSalir) {
+    GameSession game({ROOSTERWAY_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+    ASSERT_TRUE(game.waitForOutput("Generando mundo..."));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 10s));
+    settle();
+    ASSERT_TRUE(game.click(600, 400));  // OPCIONES
+    EXPECT_TRUE(game.waitForOutput("{600, 400},"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kTitleLine) > 300; }, 5s))
+        << "no OPCIONES title";
+    ASSERT_TRUE(game.click(20, 20));  // nowhere: still printed
+    EXPECT_TRUE(game.waitForOutput("{20, 20},"));
+    ASSERT_TRUE(game.click(600, 640));  // VOLVER
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kTitleLine) == 0; }, 5s));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 5s));
+    ASSERT_TRUE(game.click(600, 550));  // SALIR
+    EXPECT_EQ(game.waitExit(10s), 0);
+}
+
+TEST(RoosterwayE2E, WindowCloseQuitsCleanly) {
+    GameSession game({ROOSTERWAY_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+    settle();
+    game.terminate();
+    EXPECT_EQ(game.waitExit(10s), 0);
+}
+
+TEST(RoosterwayE2E, AMissingModelEndsWithItsMessageAndStatusOne) {
+    // Started outside its folder, the game finds none of its files.
+    GameSession game({ROOSTERWAY_BIN, {}, "/"});
+    EXPECT_EQ(game.waitExit(20s), 1);
+    EXPECT_NE(game.stdoutText().find("chicken.obj\n"), std::string::npos) << game.stdoutText();
+    EXPECT_NE(game.stderrText().find("El modelo no existe."), std::string::npos) << game.stderrText();
+}

@@ -1,0 +1,289 @@
+// The game's loaders over every generated file, and its drawing in an
+// offscreen 1280 x 720 context, run from the game's stage folder.
+#include <GL/gl.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "game.h"
+#include "hoptest/gl.h"
+#include "models.h"
+#include "render.h"
+#include "test_support.h"
+#include "text.h"
+
+using namespace roosterway;
+using hoptest::Color;
+using hoptest::Rect;
+
+namespace {
+
+class RoosterwayGL : public hoptest::GLTest {
+protected:
+    RoosterwayGL() {
+        width = Juego::kWidth;
+        height = Juego::kHeight;
+    }
+    void SetUp() override {
+        GLTest::SetUp();
+        setupGL(width, height);
+    }
+    int countWhere(Rect r, bool (*pred)(Color)) {
+        const hoptest::Image img = readFramebuffer();
+        int n = 0;
+        for (int y = r.y; y < r.y + r.h; ++y)
+            for (int x = r.x; x < r.x + r.w; ++x) n += pred(img.pixel(x, y));
+        return n;
+    }
+    // A game on a fixed field; its console line is swallowed.
+    std::unique_ptr<Juego> makeGame(unsigned seed = 3) {
+        testing::internal::CaptureStdout();
+        auto game = std::make_unique<Juego>(true, rwtest::seeded(seed));
+        testing::internal::GetCapturedStdout();
+        return game;
+    }
+};
+
+bool isWhite(Color c) { return c.r > 200 && c.g > 200 && c.b > 200; }
+bool isBlack(Color c) { return c.r < 12 && c.g < 12 && c.b < 12; }
+bool isGreen(Color c) { return c.g > 110 && c.g > c.r + 30 && c.g > c.b + 30; }
+bool isGrey(Color c) { return c.r > 40 && std::abs(c.r - c.g) < 12 && std::abs(c.g - c.b) < 12; }
+bool isBlueish(Color c) { return c.b > 60 && c.b > c.r * 2 && c.b > c.g * 2; }
+
+struct Extent {
+    aiVector3D lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+};
+
+void grow(const aiScene* s, const aiNode* n, aiMatrix4x4 m, Extent& e) {
+    m = m * n->mTransformation;
+    for (unsigned k = 0; k < n->mNumMeshes; ++k) {
+        const aiMesh* mesh = s->mMeshes[n->mMeshes[k]];
+        for (unsigned v = 0; v < mesh->mNumVertices; ++v) {
+            const aiVector3D p = m * mesh->mVertices[v];
+            e.lo.x = std::min(e.lo.x, p.x), e.lo.y = std::min(e.lo.y, p.y), e.lo.z = std::min(e.lo.z, p.z);
+            e.hi.x = std::max(e.hi.x, p.x), e.hi.y = std::max(e.hi.y, p.y), e.hi.z = std::max(e.hi.z, p.z);
+        }
+    }
+    for (unsigned c = 0; c < n->mNumChildren; ++c) grow(s, n->mChildren[c], m, e);
+}
+
+Extent extentOf(const aiScene* s) {
+    Extent e;
+    grow(s, s->mRootNode, aiMatrix4x4(), e);
+    return e;
+}
+
+}  // namespace
+
+TEST_F(RoosterwayGL, EveryGeneratedAssetLoadsWithTheGameLoaders) {
+    for (const ModelFiles& f : kModelTable) {
+        SCOPED_TRACE(f.key);
+        const aiScene* scene = importModelFile(f.model);
+        ASSERT_NE(scene, nullptr);
+        ASSERT_GT(scene->mNumMeshes, 0u);
+        unsigned faces = 0;
+        for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+            EXPECT_TRUE(scene->mMeshes[m]->HasNormals());
+            EXPECT_TRUE(scene->mMeshes[m]->HasTextureCoords(0));
+            faces += scene->mMeshes[m]->mNumFaces;
+        }
+        EXPECT_LT(faces, 6000u) << "keep models light for immediate mode";
+        const Extent e = extentOf(scene);
+        const std::string key = f.key;
+        if (key.rfind("grass", 0) == 0 || key.rfind("road", 0) == 0) {
+            // Laid edge to edge by the row transform: 25 x 1, top at 0.3.
+            EXPECT_NEAR(e.lo.x, -12.5f, 1e-4);
+            EXPECT_NEAR(e.hi.x, 12.5f, 1e-4);
+            EXPECT_NEAR(e.lo.z, -0.5f, 1e-4);
+            EXPECT_NEAR(e.hi.z, 0.5f, 1e-4);
+            EXPECT_NEAR(e.hi.y, 0.3f, 1e-4);
+        } else if (key == "chicken") {
+            EXPECT_NEAR(e.lo.y, -0.2f, 1e-4) << "feet on the rows' top";
+            EXPECT_NEAR((e.lo.x + e.hi.x) / 2, 0, 0.05f);
+            EXPECT_GT(e.hi.z, 0.2f) << "beak toward +z";
+            EXPECT_LT(e.hi.x - e.lo.x, 0.8f);
+        } else if (key.rfind("tree", 0) == 0 || key.rfind("boulder", 0) == 0) {
+            EXPECT_NEAR(e.lo.y, 0, 1e-4);
+            EXPECT_NEAR((e.lo.x + e.hi.x) / 2, 0, 0.05f);
+            EXPECT_NEAR((e.lo.z + e.hi.z) / 2, 0.5f, 0.05f) << "centred on the square after the quarter turn";
+            EXPECT_LT(e.hi.z - e.lo.z, 0.95f);
+        } else {
+            // Vehicles: longer than wide, along z, centred.
+            EXPECT_GT(e.hi.z - e.lo.z, 1.5f * (e.hi.x - e.lo.x));
+            EXPECT_NEAR((e.lo.z + e.hi.z) / 2, 0, 0.05f);
+            EXPECT_NEAR(e.lo.y, 0, 1e-4);
+        }
+        releaseScene(scene);
+        const ImageData img = decodeImageFile(f.texture);
+        EXPECT_GE(img.width, 8);
+        EXPECT_EQ(img.width & (img.width - 1), 0) << "power of two";
+        EXPECT_EQ(img.height & (img.height - 1), 0);
+    }
+
+    testing::internal::CaptureStdout();
+    auto library = loadModelLibrary(true);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(library->entries.size(), 18u);
+    for (const auto& [key, asset] : library->entries) {
+        EXPECT_TRUE(asset.loaded) << key;
+        EXPECT_NE(asset.texture, 0u) << key;
+        EXPECT_TRUE(glIsList(asset.displayList)) << key;
+    }
+    EXPECT_NE(library->entries.at("grass_light").texture, library->entries.at("grass_dark").texture);
+    auto plain = loadModelLibrary(false);
+    for (const auto& [key, asset] : plain->entries) EXPECT_EQ(asset.texture, 0u) << key;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(RoosterwayGL, TheStagedFontFitsTheClickAreas) {
+    const auto small = renderGlyphsFile(kFontPath, 25);
+    const auto large = renderGlyphsFile(kFontPath, 40);
+    ASSERT_EQ(small.size(), 128u);
+    ASSERT_EQ(large.size(), 128u);
+    for (char c : std::string("JUGAROPCIONESCTLSPERDISTEGanastePuntosVidas0123456789")) {
+        const GlyphBitmap& g = large[std::size_t(c)];
+        EXPECT_GT(g.rows, 20) << c;
+        EXPECT_GT(g.width, 10) << c;
+        EXPECT_EQ(g.texels.size(), std::size_t(g.textureWidth * g.textureHeight * 2));
+    }
+    // Ink extent of a line as drawText lays it out.
+    const auto span = [](const std::vector<GlyphBitmap>& glyphs, const std::string& text, float x0) {
+        float pen = x0, lo = 1e9f, hi = -1e9f;
+        for (char c : text) {
+            const GlyphBitmap& g = glyphs[std::size_t(c)];
+            if (c != ' ') lo = std::min(lo, pen + float(g.left)), hi = std::max(hi, pen + float(g.left + g.width));
+            pen += g.advance;
+        }
+        return std::pair{lo, hi};
+    };
+    // The centred menu words lie within their click areas.
+    const std::pair<const char*, ClickBox> menu[] = {
+        {"JUGAR", kMenuJugar}, {"OPCIONES", kMenuOpciones}, {"CONTROLES", kMenuControles}, {"SALIR", kMenuSalir}};
+    for (const auto& [word, box] : menu) {
+        const auto [lo, hi] = span(large, word, lineStartX(40, word, 640));
+        EXPECT_GE(lo, float(box.x1)) << word;
+        EXPECT_LE(hi, float(box.x2)) << word;
+    }
+    // Each light digit sits on its own box on the options screen.
+    for (int i = 0; i < 4; ++i) {
+        const std::string before = std::string("1 2 3 4").substr(0, std::size_t(2 * i));
+        const float hi = span(small, before + char('1' + i), 540).second;
+        const float centre = hi - float(small[std::size_t('1' + i)].width) / 2.f;
+        EXPECT_GT(centre, float(kOptionBox[8 + i].x1)) << i + 1;
+        EXPECT_LT(centre, float(kOptionBox[8 + i].x2)) << i + 1;
+    }
+    FontFace face(40);
+    EXPECT_TRUE(glIsList(face.listBase + 'J'));
+    EXPECT_TRUE(glIsTexture(face.textures['J']));
+}
+
+TEST_F(RoosterwayGL, MenuScreensDrawTheirTextsAndHighlights) {
+    auto game = makeGame();
+    game->drawMenu();
+    // "JUGAR" in white within its click area, nothing outside the four words.
+    EXPECT_GT(countWhere({523, 307, 266, 51}, isWhite), 1500);
+    EXPECT_GT(countWhere({517, 529, 250, 55}, isWhite), 1500);
+    EXPECT_EQ(countWhere({0, 0, 400, 720}, isWhite), 0);
+
+    game->screen.subScreen = ScreenOptions;
+    game->drawMenu();
+    // The current choice of each setting is lit by a translucent quad:
+    // NORMAL (box 1) by default, LENTO (box 0) once slow is chosen.
+    const auto brightness = [&](const ClickBox& b) {
+        const hoptest::Image img = readFramebuffer();
+        long sum = 0;
+        for (int y = b.y1 + 1; y < b.y2; ++y)
+            for (int x = b.x1 + 1; x < b.x2; ++x) sum += img.pixel(x, y).r;
+        return double(sum) / double((b.x2 - b.x1 - 1) * (b.y2 - b.y1 - 1));
+    };
+    const double normalLit = brightness(kOptionBox[1]), lentoDark = brightness(kOptionBox[0]);
+    const double lightLit = brightness(kOptionBox[8]), lightDark = brightness(kOptionBox[11]);
+    game->options.slow = true;
+    game->options.lightMode = 3;
+    game->drawMenu();
+    EXPECT_GT(normalLit, brightness(kOptionBox[1]) + 40);
+    EXPECT_GT(brightness(kOptionBox[0]), lentoDark + 40);
+    EXPECT_GT(lightLit, brightness(kOptionBox[8]) + 40);
+    EXPECT_GT(brightness(kOptionBox[11]), lightDark + 40);
+    EXPECT_GT(countWhere({540, 40, 300, 30}, isWhite), 300) << "OPCIONES";
+    EXPECT_GT(countWhere({140, 150, 300, 30}, isWhite), 300) << "Velocidad";
+
+    game->screen.subScreen = ScreenControls;
+    game->drawMenu();
+    EXPECT_GT(countWhere({540, 40, 300, 30}, isWhite), 300) << "CONTROLES";
+    EXPECT_GT(countWhere({538, 627, 200, 35}, isWhite), 300) << "VOLVER";
+    EXPECT_EQ(countWhere({1100, 0, 180, 720}, isWhite), 0);
+
+    game->drawLost();
+    EXPECT_GT(countWhere({456, 300, 420, 60}, isWhite), 2000) << "PERDISTE";
+    EXPECT_GT(countWhere({538, 627, 200, 35}, isWhite), 300) << "VOLVER";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(RoosterwayGL, PlayingDrawsFieldChickenAndHud) {
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    game->updatePlaying(16, false, false);
+    game->drawPlaying();
+    // Row 0 is light grass under the chicken; the chicken is white.
+    EXPECT_GT(countWhere({0, 650, 1280, 70}, isGreen), 40000);
+    EXPECT_GT(countWhere({540, 420, 200, 260}, isWhite), 3000);
+    EXPECT_GT(countWhere({40, 25, 300, 40}, isWhite), 300) << "Puntos";
+    EXPECT_GT(countWhere({40, 65, 300, 40}, isWhite), 300) << "Vidas";
+    EXPECT_EQ(countWhere({420, 300, 440, 60}, isWhite), 0) << "no Ganaste yet";
+
+    // Night light: the field goes blue.
+    game->options.lightMode = 2;
+    game->drawPlaying();
+    EXPECT_GT(countWhere({0, 650, 1280, 70}, isBlueish), 40000);
+    game->options.lightMode = 0;
+
+    // Textures off: the library is reloaded untextured, the field grey but lit.
+    game->options.textures = false;
+    game->drawPlaying();
+    EXPECT_FALSE(game->world->texturesOn);
+    for (const auto& [key, asset] : game->world->models->entries) EXPECT_EQ(asset.texture, 0u) << key;
+    EXPECT_EQ(countWhere({0, 650, 1280, 70}, isGreen), 0);
+    EXPECT_GT(countWhere({0, 650, 1280, 70}, isGrey), 40000);
+    game->options.textures = true;
+    game->drawPlaying();
+    EXPECT_TRUE(game->world->texturesOn);
+    EXPECT_GT(countWhere({0, 650, 1280, 70}, isGreen), 40000);
+
+    // Wireframe leaves the black clear colour between the lines.
+    game->options.wireframe = true;
+    game->drawPlaying();
+    EXPECT_GT(countWhere({0, 650, 1280, 70}, isBlack), 20000);
+    game->options.wireframe = false;
+
+    // Row 50: "Ganaste" in the middle.
+    game->z = -50;
+    game->drawPlaying();
+    EXPECT_GT(countWhere({475, 300, 400, 60}, isWhite), 1500);
+
+    // Every view draws the field.
+    game->z = 0;
+    for (int v = 0; v < 3; ++v) {
+        game->view = v;
+        game->drawPlaying();
+        EXPECT_GT(countWhere({0, 360, 1280, 360}, [](Color c) { return !isBlack(c); }), 200000) << "view " << v;
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(RoosterwayGL, FlatModeSelectsFlatShading) {
+    auto game = makeGame();
+    game->drawPlaying();
+    GLint model = 0;
+    glGetIntegerv(GL_SHADE_MODEL, &model);
+    EXPECT_EQ(model, GL_SMOOTH);
+    game->options.flatMode = true;
+    game->drawPlaying();
+    glGetIntegerv(GL_SHADE_MODEL, &model);
+    EXPECT_EQ(model, GL_FLAT);
+    EXPECT_FALSE(game->world->smoothShading);
+}
