@@ -31,7 +31,7 @@ const std::vector<FontSource>& fontSources() {
       {"boardhop", "arial", liberationSans.c_str(), "fonts-liberation2", "arial.ttf"},
       {"boardhop", "title", quicksandBold.c_str(), "fonts-quicksand", ""},
       {"lanehop", "cartoon", quicksandBold.c_str(), "fonts-quicksand", "resources/fonts/cartoon.ttf"},
-      {"lanehop", "ocraext", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf", "fonts-dejavu-core", "resources/fonts/ocraext.ttf"},
+      {"lanehop", "ocraext", "/usr/share/fonts/truetype/ocr-a/OCRA.ttf", "fonts-ocr-a", "resources/fonts/ocraext.ttf"},
       {"marsdash", "hud", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", "modelos/font.ttf"},
       {"roosterway", "retro", "/usr/share/fonts/truetype/ocr-a/OCRABold.ttf", "fonts-ocr-a", "fonts/font_retro.ttf"},
   };

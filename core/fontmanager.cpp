@@ -1,0 +1,55 @@
+#include "fontmanager.h"
+
+#include <FTGL/ftgl.h>
+#include <GL/gl.h>
+
+#include "mainloop.h"
+
+namespace hop {
+
+FontManager* FontManager::getInstance() {
+    static FontManager instance;
+    return &instance;
+}
+
+FontManager::~FontManager() = default;
+
+std::string FontManager::pathOf(const std::string& name) {
+    // The engine's paths are written from the source folder and lose their
+    // first character: "../resources" opens ./resources under the working folder.
+    return std::string("../resources/fonts/" + name + ".ttf").substr(1);
+}
+
+void FontManager::loadFont(const std::string& name, unsigned size) {
+    const std::string k = key(name, int(size));
+    if (fonts.count(k)) return;
+    const std::string path = pathOf(name);
+    auto font = std::make_unique<FTTextureFont>(path.c_str());
+    if (font->Error() != 0 || !font->FaceSize(size, 72)) throw FontError("No se pudo cargar la fuente " + path);
+    fonts[k] = std::move(font);
+}
+
+FTFont* FontManager::getFont(const std::string& name, int size) const { return fonts.at(key(name, size)).get(); }
+
+void FontManager::clear() { fonts.clear(); }
+
+void renderText(const std::string& text, float x, float y, const Color& color, const std::string& fontName,
+                int fontSize, float maxWidth) {
+    MainLoop* ml = MainLoop::getInstance();
+    glEnable(GL_TEXTURE_2D);
+    FTFont* font = FontManager::getInstance()->getFont(fontName, fontSize);
+    glColor4f(color.r, color.g, color.b, color.a);
+    float s = ml->getTextScale();
+    if (maxWidth > 0) {
+        const float advance = font->Advance(text.c_str()) * s, limit = maxWidth * float(ml->getWindowSizeWidth());
+        if (advance > limit) s *= limit / advance;
+    }
+    glPushMatrix();
+    glTranslatef(x * float(ml->getWindowSizeWidth()), y * float(ml->getWindowSizeHeight()), 0);
+    glScalef(s, s, 1);
+    font->Render(text.c_str(), -1, FTPoint(0, 0, 0), FTPoint(), FTGL::RENDER_ALL);
+    glPopMatrix();
+    glDisable(GL_TEXTURE_2D);
+}
+
+}  // namespace hop

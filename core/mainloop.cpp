@@ -1,0 +1,264 @@
+#include "mainloop.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+#include "fontmanager.h"
+#include "scene.h"
+#include "texturemanager.h"
+
+namespace hop {
+
+namespace {
+
+bool savedLighting = true;
+
+std::int64_t systemNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+MainLoop::MainLoop()
+    : clock(systemNow), sleep([](std::int64_t ns) { std::this_thread::sleep_for(std::chrono::nanoseconds(ns)); }) {}
+
+// At exit the font and texture caches may already be gone (statics die in
+// reverse order of creation): only the window and SDL are released here;
+// shutdown() is the orderly way out.
+MainLoop::~MainLoop() {
+    if (ownsWindow) {
+        if (context) SDL_GL_DeleteContext(context);
+        if (win) SDL_DestroyWindow(win);
+    }
+    if (sdlStarted) SDL_Quit();
+}
+
+MainLoop* MainLoop::getInstance() {
+    static MainLoop instance;
+    return &instance;
+}
+
+void MainLoop::init(int w, int h, const std::string& title) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::cerr << "No se pudo iniciar SDL: " << SDL_GetError() << std::endl;
+        std::exit(1);
+    }
+    sdlStarted = true;
+    designHeight = h;
+    // A window larger than the desktop would show only part of the scene and
+    // HUD: shrink it to fit, keeping its proportions.
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.w > 0 && usable.h > 0 && (w > usable.w || h > usable.h)) {
+        const double f = std::min(double(usable.w) / w, double(usable.h) / h);
+        w = int(w * f);
+        h = int(h * f);
+    }
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
+    // 16 samples first; displays without such a visual (Mesa under Xvfb has
+    // none) get fewer, and finally none, rather than no window at all.
+    for (int samples : {16, 8, 4, 2, 0}) {
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
+        win = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
+                               SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
+        if (!win) continue;
+        context = SDL_GL_CreateContext(win);
+        if (context) break;
+        SDL_DestroyWindow(win);
+        win = nullptr;
+    }
+    if (!win || !context) {
+        std::cerr << "No se pudo crear la ventana: " << SDL_GetError() << std::endl;
+        SDL_Quit();
+        std::exit(1);
+    }
+    ownsWindow = true;
+    width = windowedWidth = w;
+    height = windowedHeight = h;
+    applySwitches();
+    FontManager::getInstance()->loadFont("ocraext", 24);
+}
+
+void MainLoop::attach(SDL_Window* w, SDL_GLContext c, int wd, int ht) {
+    win = w;
+    context = c;
+    ownsWindow = false;
+    designHeight = ht;
+    width = windowedWidth = wd;
+    height = windowedHeight = ht;
+    applySwitches();
+    FontManager::getInstance()->loadFont("ocraext", 24);
+}
+
+void MainLoop::applySwitches() {
+    setCullFace(cullFace);
+    setMultisampling(multisampling);
+    setBlend(blend);
+    setSmooth(smooth);
+    setLighting(lighting);
+    setWireframe(wireframe);
+    const int w = width, h = height;
+    if (ownsWindow) setFullscreen(fullscreen);
+    setWindowSize(w, h);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_DEPTH_TEST);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnable(GL_COLOR_MATERIAL);
+}
+
+void MainLoop::shutdown() {
+    delete scene;
+    scene = nullptr;
+    FontManager::getInstance()->clear();
+    TextureManager::getInstance()->clear();
+    if (ownsWindow) {
+        if (context) SDL_GL_DeleteContext(context);
+        if (win) SDL_DestroyWindow(win);
+    }
+    context = nullptr;
+    win = nullptr;
+    ownsWindow = false;
+    if (sdlStarted) SDL_Quit();
+    sdlStarted = false;
+}
+
+void MainLoop::run(Scene* s) {
+    scene = s;
+    end = false;
+    pacer.start(clock());
+    while (!end) {
+        const FramePacer::Pass p = pacer.pass(clock());
+        if (p.sleepNs > 0) sleep(p.sleepNs);
+        if (!p.produce) continue;
+        frame(FramePacer::frameDelta(p.elapsedNs, gameSpeedMult, paused));
+    }
+}
+
+void MainLoop::frame(float delta) {
+    if (!scene) return;
+    scene->tickBase(delta);
+    drawFrame();
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_QUIT) end = true;
+        if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            setWindowSize(e.window.data1, e.window.data2);
+        scene->inputBase(e, delta);
+    }
+    if (win) SDL_GL_SwapWindow(win);
+}
+
+void MainLoop::drawFrame() {
+    if (!scene) return;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    scene->drawBase();
+    if (showFps) {
+        switchTo2DProjection();
+        renderText(std::to_string(pacer.fps()) + " FPS", 0.01f, 0.97f, Color(1, 1, 1, 1), "ocraext", 24);
+        switchTo3DProjection();
+    }
+}
+
+void MainLoop::setWireframe(bool on) {
+    wireframe = on;
+    glPolygonMode(GL_FRONT_AND_BACK, on ? GL_LINE : GL_FILL);
+}
+
+void MainLoop::setLighting(bool on) {
+    lighting = on;
+    on ? glEnable(GL_LIGHTING) : glDisable(GL_LIGHTING);
+}
+
+void MainLoop::setSmooth(bool on) {
+    smooth = on;
+    glShadeModel(on ? GL_SMOOTH : GL_FLAT);
+}
+
+void MainLoop::setBlend(bool on) {
+    blend = on;
+    if (on) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+}
+
+void MainLoop::setMultisampling(bool on) {
+    multisampling = on;
+    on ? glEnable(GL_MULTISAMPLE) : glDisable(GL_MULTISAMPLE);
+}
+
+void MainLoop::setCullFace(bool on) {
+    cullFace = on;
+    on ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+}
+
+void MainLoop::setFog(bool on) {
+    fog = on;
+    on ? glEnable(GL_FOG) : glDisable(GL_FOG);
+}
+
+void MainLoop::setFullscreen(bool on) {
+    fullscreen = on;
+    if (win) SDL_SetWindowFullscreen(win, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    // Back from full screen the window has the size it was made with: 1600 x
+    // 900, or less where the desktop is smaller.
+    if (on)
+        setWindowSize(1920, 1080);
+    else
+        setWindowSize(windowedWidth, windowedHeight);
+}
+
+void MainLoop::setWindowSize(int w, int h) {
+    width = w;
+    height = h;
+    glViewport(0, 0, w, h > 0 ? h : 1);
+}
+
+void MainLoop::setGameSpeedMult(double m) {
+    gameSpeedMult = m;
+    std::cout << "Current game speed multiplier: " << m << std::endl;
+}
+
+void switchTo2DProjection() {
+    MainLoop* ml = MainLoop::getInstance();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, ml->getWindowSizeWidth(), 0, ml->getWindowSizeHeight(), -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    savedLighting = ml->getLighting();
+    ml->setLighting(false);
+}
+
+void switchTo3DProjection() {
+    MainLoop* ml = MainLoop::getInstance();
+    ml->setLighting(savedLighting);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+}  // namespace hop

@@ -1,0 +1,127 @@
+// The one loop of the program: it owns the window, the GL context and the
+// running scene, keeps the global render switches, and runs the paced frame
+// loop (tick, draw, frame-rate text, input, swap).
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "framepacer.h"
+
+namespace hop {
+
+class Scene;
+
+class MainLoop {
+public:
+    static MainLoop* getInstance();
+
+    // Opens the window; prints a message and exits with status 1 when SDL,
+    // the window or its GL context cannot be had.
+    void init(int width, int height, const std::string& title);
+    // Adopts a window and context made elsewhere (tests, benchmarks) and
+    // applies the switches as init does. The loop never destroys them.
+    void attach(SDL_Window* win, SDL_GLContext context, int width, int height);
+    // Runs until quit() or the window's quit event; the scene becomes owned.
+    void run(Scene* scene);
+    // One frame with the given delta: tick, draw, frame-rate text, input, swap.
+    void frame(float delta);
+    // The drawing part of a frame: clear, the scene, the frame-rate text.
+    void drawFrame();
+    // Deletes the scene, the cached fonts and textures, the context and the
+    // window it made, and shuts SDL down. Safe to call twice.
+    void shutdown();
+
+    void setWireframe(bool on);
+    bool getWireframe() const { return wireframe; }
+    void toggleWireframe() { setWireframe(!getWireframe()); }
+    void setLighting(bool on);
+    bool getLighting() const { return lighting; }
+    void toggleLighting() { setLighting(!getLighting()); }
+    void setSmooth(bool on);
+    bool getSmooth() const { return smooth; }
+    void toggleSmooth() { setSmooth(!getSmooth()); }
+    void setBlend(bool on);
+    bool getBlend() const { return blend; }
+    void toggleBlend() { setBlend(!getBlend()); }
+    void setMultisampling(bool on);
+    bool getMultisampling() const { return multisampling; }
+    void toggleMultisampling() { setMultisampling(!getMultisampling()); }
+    void setTexture(bool on) { texture = on; }
+    bool getTexture() const { return texture; }
+    void toggleTexture() { setTexture(!getTexture()); }
+    void setCullFace(bool on);
+    bool getCullFace() const { return cullFace; }
+    void toggleCullFace() { setCullFace(!getCullFace()); }
+    void setFog(bool on);
+    bool getFog() const { return fog; }
+    void toggleFog() { setFog(!getFog()); }
+    void setFullscreen(bool on);
+    bool getFullscreen() const { return fullscreen; }
+    void toggleFullscreen() { setFullscreen(!getFullscreen()); }
+    void setShowFPS(bool on) { showFps = on; }
+    bool getShowFPS() const { return showFps; }
+    void toggleShowFPS() { setShowFPS(!getShowFPS()); }
+
+    void setWindowSize(int w, int h);
+    int getWindowSizeWidth() const { return width; }
+    int getWindowSizeHeight() const { return height; }
+    void setGameSpeedMult(double m);
+    double getGameSpeedMult() const { return gameSpeedMult; }
+    void togglePause() { paused = !paused; }
+    void setPause(bool p) { paused = p; }
+    bool getPause() const { return paused; }
+    void quit() { end = true; }
+    bool isEnding() const { return end; }
+    void setScene(Scene* s) { scene = s; }
+    Scene* getScene() const { return scene; }
+    SDL_Window* getWindow() const { return win; }
+    int getFps() const { return pacer.fps(); }
+    // Text is laid out for the height the window was asked for; a smaller
+    // window (a desktop too small for it) draws it smaller by this factor.
+    float getTextScale() const { return designHeight > 0 && height > 0 ? float(height) / float(designHeight) : 1.f; }
+
+    // The clock and sleep of run(), replaceable by tests (nanoseconds).
+    std::function<std::int64_t()> clock;
+    std::function<void(std::int64_t)> sleep;
+
+private:
+    MainLoop();
+    ~MainLoop();
+    void applySwitches();
+
+    SDL_Window* win = nullptr;
+    SDL_GLContext context = nullptr;
+    Scene* scene = nullptr;
+    int width = 640, height = 480;
+    bool showFps = true;
+    bool cullFace = true;
+    bool fog = false;
+    bool texture = true;
+    bool fullscreen = false;
+    bool multisampling = true;
+    bool blend = true;
+    bool smooth = true;
+    bool lighting = true;
+    bool wireframe = false;
+    bool paused = true;
+    bool end = false;
+    double gameSpeedMult = 1.0;
+
+    int windowedWidth = 1600, windowedHeight = 900;
+    int designHeight = 0;
+    bool ownsWindow = false;
+    bool sdlStarted = false;
+    FramePacer pacer;
+};
+
+// Bracket every 2D overlay: an orthographic projection in window pixels,
+// no depth test, no lighting. They do not nest: the lighting switch is
+// saved in one value.
+void switchTo2DProjection();
+void switchTo3DProjection();
+
+}  // namespace hop

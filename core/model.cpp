@@ -1,0 +1,73 @@
+#include "model.h"
+
+#include <GL/gl.h>
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+namespace hop {
+
+Model::Model(const std::string& fullPath, int texId, Vector3 translate, Vector3 scale) : textureId(texId) {
+    const std::string path = fullPath.empty() ? fullPath : fullPath.substr(1);
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_MaxQuality);
+    if (!scene || !scene->mRootNode) throw ModelError("No se pudo cargar el modelo " + path + ": " + importer.GetErrorString());
+    sceneDisplayList = glGenLists(1);
+    glNewList(sceneDisplayList, GL_COMPILE);
+    glPushMatrix();
+    glScalef(scale.x, scale.y, scale.z);
+    glTranslatef(translate.x, translate.y, translate.z);
+    faces = recursive_render(scene, scene->mRootNode);
+    glPopMatrix();
+    glEndList();
+    // The importer releases the scene when it goes out of scope.
+}
+
+Model::~Model() {
+    if (sceneDisplayList) glDeleteLists(sceneDisplayList, 1);
+}
+
+void Model::draw(bool useTexture) const {
+    const bool textured = textureId >= 0 && useTexture;
+    if (textured) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, GLuint(textureId));
+    }
+    glCallList(sceneDisplayList);
+    glDisable(GL_TEXTURE_2D);
+}
+
+int recursive_render(const aiScene* scene, const aiNode* node) {
+    int count = 0;
+    aiMatrix4x4 m = node->mTransformation;
+    m.Transpose();  // assimp is row-major, GL column-major
+    glPushMatrix();
+    glMultMatrixf(&m.a1);
+    for (unsigned n = 0; n < node->mNumMeshes; ++n) {
+        const aiMesh* mesh = scene->mMeshes[node->mMeshes[n]];
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            const aiFace& face = mesh->mFaces[f];
+            GLenum mode = GL_POLYGON;
+            if (face.mNumIndices == 1) mode = GL_POINTS;
+            if (face.mNumIndices == 2) mode = GL_LINES;
+            if (face.mNumIndices == 3) mode = GL_TRIANGLES;
+            glBegin(mode);
+            for (unsigned i = 0; i < face.mNumIndices; ++i) {
+                const unsigned idx = face.mIndices[i];
+                if (idx >= mesh->mNumVertices) continue;
+                if (mesh->mColors[0]) glColor4fv(&mesh->mColors[0][idx].r);
+                if (mesh->mNormals) glNormal3fv(&mesh->mNormals[idx].x);
+                if (mesh->HasTextureCoords(0)) glTexCoord2f(mesh->mTextureCoords[0][idx].x, mesh->mTextureCoords[0][idx].y);
+                glVertex3fv(&mesh->mVertices[idx].x);
+            }
+            glEnd();
+            ++count;
+        }
+    }
+    for (unsigned c = 0; c < node->mNumChildren; ++c) count += recursive_render(scene, node->mChildren[c]);
+    glPopMatrix();
+    return count;
+}
+
+}  // namespace hop

@@ -1,0 +1,33 @@
+#include "app.h"
+
+#include <exception>
+#include <iostream>
+
+#include "fontmanager.h"
+#include "mainloop.h"
+#include "model.h"
+#include "texturemanager.h"
+#include "world.h"
+
+namespace lanehop {
+
+int runGame() {
+    std::cout << "HELLO WORLD" << std::endl;
+    hop::MainLoop* ml = hop::MainLoop::getInstance();
+    ml->init(1600, 900, "Plonky Path");
+    int status = 0;
+    try {
+        World* world = new World();
+        ml->setScene(world);
+        world->loadResources();
+        ml->run(world);
+    } catch (const std::exception& e) {
+        // A missing level, font, texture or model: say which, and stop.
+        std::cerr << e.what() << std::endl;
+        status = 1;
+    }
+    ml->shutdown();
+    return status;
+}
+
+}  // namespace lanehop

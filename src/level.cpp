@@ -1,0 +1,67 @@
+#include "level.h"
+
+#include <fstream>
+#include <istream>
+
+namespace lanehop {
+
+namespace {
+
+bool getLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+bool blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
+
+}  // namespace
+
+Grid parseLevel(std::istream& in) {
+    Grid grid;
+    std::string line;
+    while (getLine(in, line)) {
+        std::vector<char> row;
+        for (char c : line)
+            if (!blank(c)) row.push_back(c);
+        if (!row.empty()) grid.push_back(std::move(row));
+    }
+    return grid;
+}
+
+Grid readLevelFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return parseLevel(in);
+}
+
+Settings parseSettings(std::istream& in) {
+    Settings s;
+    int page = 0;
+    std::string line;
+    while (getLine(in, line)) {
+        if (line == ":" && page == 0) {
+            page = 1;
+            continue;
+        }
+        s.pages[page].push_back(line);
+    }
+    return s;
+}
+
+Settings readSettingsFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return parseSettings(in);
+}
+
+std::string settingLabel(const std::string& line) { return line.substr(0, line.find(':')); }
+
+std::string settingValue(const std::string& line) {
+    const auto p = line.find(':');
+    return p == std::string::npos ? std::string() : line.substr(p + 1);
+}
+
+std::string enginePath(const std::string& path) { return path.empty() ? path : path.substr(1); }
+
+}  // namespace lanehop

@@ -1,0 +1,35 @@
+// The two text formats of the game: level grids and the settings panel.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace lanehop {
+
+using Grid = std::vector<std::vector<char>>;
+
+// One row per line, one tile per non-blank character; tiles may be written
+// together ("00l00") or apart ("0 0 l 0 0"). Lines without tiles are skipped,
+// CR line ends are dropped.
+Grid parseLevel(std::istream& in);
+// Empty when the file cannot be opened.
+Grid readLevelFile(const std::string& path);
+
+struct Settings {
+    std::vector<std::string> pages[2];
+};
+// "label:value" lines; a line that is exactly ":" turns to page 1 (further
+// separators are kept as lines of page 1).
+Settings parseSettings(std::istream& in);
+Settings readSettingsFile(const std::string& path);
+// The parts of a panel line before and after its first ':' (the value is
+// empty when there is none).
+std::string settingLabel(const std::string& line);
+std::string settingValue(const std::string& line);
+
+// The engine's path convention: paths are written from the source folder
+// ("../level/level1.txt") and lose their first character when opened.
+std::string enginePath(const std::string& path);
+
+}  // namespace lanehop

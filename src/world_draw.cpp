@@ -1,0 +1,370 @@
+// The drawing half of the world: lights, sky, level frame, tiles with their
+// decorations and the translucent water.
+#include <GL/gl.h>
+
+#include "camera.h"
+#include "drawing.h"
+#include "mainloop.h"
+#include "model.h"
+#include "player.h"
+#include "texturemanager.h"
+#include "world.h"
+
+namespace lanehop {
+
+using hop::drawCuboid;
+using hop::drawCuboidReversed;
+using hop::setDefaultColor;
+
+namespace {
+
+const Color kGrass(0.125f, 0.215f, 0.058f), kSand(0.811f, 0.78f, 0.607f);
+const Color kStreet = Color(0.301f, 0.301f, 0.301f) * 0.5f;
+const Color kRiverbed(0.18f, 0.121f, 0), kPad(0.7f, 0.221f, 0.221f);
+const Color kHedge(0.007f, 0.192f, 0.125f), kRock(0.47f, 0.47f, 0.47f);
+const Color kFrame(0.38f, 0.271f, 0.2f), kBase(0.06f, 0.05f, 0.04f);
+const Color kSunsetSky(0.933f, 0.639f, 0.372f), kDaySky(0.57f, 0.69f, 0.75f);
+
+}  // namespace
+
+void World::loadResources() {
+    if (resourcesReady) return;
+    auto* tm = hop::TextureManager::getInstance();
+    const float clamp = GL_CLAMP_TO_EDGE;
+    woodTexId = tm->loadTexture("../resources/textures/wood.jpg", clamp);
+    grassTexId = tm->loadTexture("../resources/textures/grass.jpg", clamp);
+    rockTexId = tm->loadTexture("../resources/textures/rock.jpg", clamp);
+    sandTexId = tm->loadTexture("../resources/textures/sand.jpg", clamp);
+    leavesTexId = tm->loadTexture("../resources/textures/leaves.jpg", clamp);
+    streetTexId = tm->loadTexture("../resources/textures/street.jpg", clamp);
+    bumpTexId = tm->loadTexture("../resources/textures/bump.jpg", clamp);
+    lotusTexId = tm->loadTexture("../resources/textures/lotus.jpg", clamp);
+    waterTexId = tm->loadTexture("../resources/textures/water.png", GL_MIRRORED_REPEAT);
+    treeModelTexId = tm->loadTexture("../resources/textures/models/TEXTURE_V1.png", clamp);
+    palmTreeModelTexId = tm->loadTexture("../resources/textures/models/Tree_5_normal.png", clamp);
+    const char* faces[6] = {"back", "front", "top", "bottom", "left", "right"};
+    for (int f = 0; f < 6; ++f) {
+        skyboxes[0].textures[f] = tm->loadTexture(std::string("../resources/textures/skybox/") + faces[f] + ".jpg", clamp);
+        skyboxes[1].textures[f] =
+            tm->loadTexture(std::string("../resources/textures/skyboxSunset/") + faces[f] + ".jpg", clamp);
+    }
+    tree1 = new hop::Model("../resources/models/tree/Tree_1.obj", int(treeModelTexId), Vector3(1.5f, 0.1f, 1.5f),
+                           Vector3(0.32f, 1, 0.32f));
+    palmTree = new hop::Model("../resources/models/tree/Tree_5_73.obj", int(palmTreeModelTexId),
+                              Vector3(1.25f, 0, 1.25f), Vector3(0.4f, 1, 0.4f));
+    resourcesReady = true;
+}
+
+void World::releaseResources() {
+    delete tree1;
+    delete palmTree;
+    tree1 = palmTree = nullptr;
+    if (terrainList) glDeleteLists(terrainList, 1);
+    terrainList = 0;
+    resourcesReady = false;
+}
+
+void World::draw() {
+    loadResources();
+    drawLight();
+    // The terrain only changes with the level, the texture and lighting
+    // switches and the light chosen: it is compiled once into a display list
+    // and replayed, which a software renderer draws far faster than the
+    // thousands of immediate-mode quads it is made of.
+    const TerrainKey key{tilesVersion, currentLevel, currentLight, ml->getTexture(), ml->getLighting()};
+    if (!terrainList || !(key == terrainKey)) {
+        if (!terrainList) terrainList = glGenLists(1);
+        glNewList(terrainList, GL_COMPILE);
+        drawFrame();
+        drawTiles();
+        glEndList();
+        terrainKey = key;
+    }
+    glCallList(terrainList);
+    // The sky last: behind the terrain its pixels fail the depth test and
+    // are never shaded.
+    drawSky();
+}
+
+void World::drawLight() {
+    glEnable(GL_LIGHT0);
+    LightProperty l = lights[std::size_t(currentLight)];
+    if (currentLight == kLanternLight && player) {
+        const Vector3 p = player->getPosition();
+        l.direction[0] = p.x;
+        l.direction[1] = p.y + 0.3f;
+        l.direction[2] = p.z;
+        l.direction[3] = 1;
+        l.ambient[0] = l.ambient[1] = l.ambient[2] = 0;
+        l.ambient[3] = 1;
+        glLightf(GL_LIGHT0, GL_CONSTANT_ATTENUATION, 0);
+        glLightf(GL_LIGHT0, GL_LINEAR_ATTENUATION, 0.25f);
+        glLightf(GL_LIGHT0, GL_QUADRATIC_ATTENUATION, 0);
+    } else {
+        glLightf(GL_LIGHT0, GL_CONSTANT_ATTENUATION, 1);
+        glLightf(GL_LIGHT0, GL_LINEAR_ATTENUATION, 0);
+        glLightf(GL_LIGHT0, GL_QUADRATIC_ATTENUATION, 0);
+    }
+    glLightfv(GL_LIGHT0, GL_POSITION, l.direction);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, l.diffuse);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, l.ambient);
+    glFogi(GL_FOG_MODE, GL_EXP);
+    glFogf(GL_FOG_DENSITY, 0.15f);
+    glFogfv(GL_FOG_COLOR, l.fogColor);
+}
+
+void World::drawSky() {
+    if (!camera) return;
+    const bool lit = ml->getLighting();
+    ml->setLighting(false);
+    const SkyboxProperty& sky = skyboxes[std::size_t(currentSkybox)];
+    const float half = camera->getZFar() / 2 - 5;
+    const Vector3 c = camera->getCenter();
+    glPushMatrix();
+    glTranslatef(c.x, c.y, c.z);
+    glRotatef(skyRotation + 180, 0, 1, 0);
+    const Color plain = currentLight == kSunsetLight ? kSunsetSky : Color(kDaySky.r * sky.color.r * 1.3f,
+                                                                          kDaySky.g * sky.color.g * 1.3f,
+                                                                          kDaySky.b * sky.color.b * 1.3f);
+    setDefaultColor(plain, sky.color);
+    drawCuboidReversed(Vector3(-half, -half, -half), Vector3(2 * half, 2 * half, 2 * half), Vector3(), sky.textures,
+                       true);
+    glPopMatrix();
+    ml->setLighting(lit);
+}
+
+void World::drawFrame() {
+    // A brown rim around the grass on a dark base: the level floats like a
+    // board, with the sky below it (the river pits have their own floor).
+    const float t = 0.1f, X = levelSizeX, Z = levelSizeZ;
+    const float top = 0.05f, rim = -0.35f;
+    const float zFront = float(tileWidth), zBack = zFront - Z;
+    hop::glColorColor(kBase);
+    drawCuboid(Vector3(-t, rim - t, zBack - t), Vector3(X + 2 * t, t, Z + 2 * t));
+    hop::glColorColor(kFrame);
+    drawCuboid(Vector3(-t, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
+    drawCuboid(Vector3(X, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
+    drawCuboid(Vector3(0, rim, zBack - t), Vector3(X, top - rim, t));
+    drawCuboid(Vector3(0, rim, zFront), Vector3(X, top - rim, t));
+}
+
+namespace {
+
+bool isRoad(char t) { return t == '2' || t == 'l' || t == 'r'; }
+bool isWater(char t) { return t == '3' || t == '4'; }
+bool isGround(char t) { return !isRoad(t) && !isWater(t) && t != '5' && t != '6' && t != 'b' && t != 'w'; }
+
+// Lane mark i of `count` in a tile of side w: a flat box from x = i w / count,
+// w / (2 count) wide, across the middle of the lane.
+void laneMark(Vector3 tile, float w, float count, float height, int i) {
+    hop::emitCuboid(tile + Vector3(float(i) * w / count, 0, 0.46f * w), Vector3(w / (2 * count), height, 0.08f * w));
+}
+
+}  // namespace
+
+// Tiles are drawn kind by kind: every quad under one texture goes into one
+// primitive, since a software renderer pays for each texture switch and
+// each glBegin far more than for the quads themselves.
+void World::drawTiles() {
+    const bool desert = currentLevel == 3;
+    const bool textures = ml->getTexture();
+    const float tw = float(tileWidth);
+    auto pass = [&](const unsigned int* texture, auto&& each) {
+        const bool textured = texture && textures;
+        if (textured) {
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, *texture);
+        }
+        glBegin(GL_QUADS);
+        for (std::size_t i = 0; i < tiles.size(); ++i)
+            for (std::size_t j = 0; j < tiles[i].size(); ++j)
+                each(int(i), int(j), tiles[i][j], Vector3(float(j) * tw, 0, -float(i) * tw));
+        glEnd();
+        if (textured) glDisable(GL_TEXTURE_2D);
+    };
+    const Vector3 flat(tw, 0, tw);
+
+    setDefaultColor(desert ? kSand : kGrass, cTexEnabled);
+    pass(desert ? &sandTexId : &grassTexId, [&](int, int, char t, Vector3 o) {
+        if (isGround(t)) hop::emitCuboid(o, flat);
+    });
+    setDefaultColor(kStreet, cTexEnabled);
+    pass(&streetTexId, [&](int, int, char t, Vector3 o) {
+        if (isRoad(t)) hop::emitCuboid(o, flat);
+    });
+    setDefaultColor(Color(1, 0.96f, 0.36f), cTexEnabled);
+    pass(&bumpTexId, [&](int, int, char t, Vector3 o) {
+        if (isRoad(t))
+            for (int k = 0; k < 3; ++k) laneMark(o, tw, 3, 0.02f, k);
+    });
+    setDefaultColor(desert ? kRock : kHedge, cTexEnabled);
+    pass(desert ? &rockTexId : &leavesTexId, [&](int, int, char t, Vector3 o) {
+        if (t == '6') hop::emitCuboid(o, Vector3(tw, floorYOf(t), tw));
+    });
+    pass(nullptr, [&](int i, int j, char t, Vector3 o) {
+        if (t == '5') {
+            hop::glColorColor(kPad);
+            hop::emitCuboid(o, Vector3(tw, floorYOf(t), tw));
+        } else if (t == 'b' || t == 'w') {
+            hop::glColorColor(t == 'b' ? Color(0, 0, 0) : Color(1, 1, 1));
+            hop::emitCuboid(o, flat);
+        } else if (isWater(t)) {
+            hop::glColorColor(kRiverbed);
+            emitPit(i, j, o, floorYOf(t));
+        }
+    });
+    const float padIn = waterPShrink * tw / 2;
+    setDefaultColor(Color(0.149f, 0.352f, 0.219f), cTexEnabled * 0.5f);
+    pass(&lotusTexId, [&](int, int, char t, Vector3 o) {
+        if (t == '4') hop::emitCuboid(o + Vector3(padIn, -0.06f, padIn), Vector3(tw - 2 * padIn, 0.06f, tw - 2 * padIn));
+    });
+
+    // Trees of boxes: trunks, then crowns.
+    const float trunkIn = treeTrunkShrink * tw / 2, topIn = treeTopShrink * tw / 2;
+    setDefaultColor(Color(0.45f, 0.3f, 0.15f), cTexEnabled);
+    pass(&woodTexId, [&](int, int, char t, Vector3 o) {
+        if (t == 't')
+            hop::emitCuboid(o + Vector3(trunkIn, 0, trunkIn), Vector3(tw - 2 * trunkIn, treeTrunkHeight, tw - 2 * trunkIn));
+    });
+    setDefaultColor(Color(0.1f, 0.45f, 0.12f), cTexEnabled);
+    pass(&leavesTexId, [&](int, int, char t, Vector3 o) {
+        if (t == 't')
+            hop::emitCuboid(o + Vector3(topIn, treeTrunkHeight, topIn),
+                            Vector3(tw - 2 * topIn, treeTopHeight, tw - 2 * topIn));
+    });
+    // Their shadows: translucent, over the ground already drawn.
+    const bool lantern = currentLight == kLanternLight;
+    glDepthMask(GL_FALSE);
+    pass(nullptr, [&](int, int, char t, Vector3 o) {
+        if (t == 't') {
+            hop::glColorColor(Color(0, 0, 0, 0.5f));
+            hop::emitCuboid(o + Vector3(topIn, 0.01f, topIn), Vector3(tw - 2 * topIn, 0, tw - 2 * topIn));
+        } else if ((t == '1' || t == 'T') && !lantern) {
+            // Ten stacked translucent squares growing outwards: a soft round shadow.
+            hop::glColorColor(Color(0, 0, 0, 0.07f));
+            for (int k = 0; k < 10; ++k) {
+                const float r = 0.12f + 0.04f * float(k);
+                hop::emitCuboid(o + Vector3(0.5f * tw - r, 0.005f, 0.5f * tw - r), Vector3(2 * r, 0, 2 * r));
+            }
+        }
+    });
+    glDepthMask(GL_TRUE);
+    // Model trees: one display list each.
+    for (std::size_t i = 0; i < tiles.size(); ++i)
+        for (std::size_t j = 0; j < tiles[i].size(); ++j)
+            if (tiles[i][j] == '1' || tiles[i][j] == 'T') {
+                glPushMatrix();
+                glTranslatef(float(j) * tw, 0, -float(i) * tw);
+                drawModelTree();
+                glPopMatrix();
+            }
+    drawWater();
+}
+
+// The riverbed, and walls facing into the river only where it borders dry
+// ground: between two water tiles a wall would stand up through the water.
+void World::emitPit(int row, int col, Vector3 o, float y) {
+    const float tw = float(tileWidth);
+    auto dry = [&](int r, int c) { return !isWater(tileAt(r, c)); };
+    hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, 0, tw));
+    if (dry(row + 1, col)) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, -y, 0));
+    if (dry(row - 1, col)) hop::emitCuboid(o + Vector3(0, y, tw), Vector3(tw, -y, 0), true);
+    if (dry(row, col - 1)) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(0, -y, tw));
+    if (dry(row, col + 1)) hop::emitCuboid(o + Vector3(tw, y, 0), Vector3(0, -y, tw), true);
+}
+
+// A translucent sheet over every row that begins with water, at the water
+// surface, one textured square per tile so the ripples keep their size.
+void World::drawWater() {
+    const bool sunset = currentLight == kSunsetLight;
+    const bool desert = currentLevel == 3;
+    Color c = desert ? Color(0.678f, 0.988f, 1) : Color(0, 0.427f, 0.741f);
+    if (sunset) c = desert ? Color(0.788f, 0.988f, 1) : Color(0.11f, 0.427f, 0.741f);
+    c.a = 0.5f;
+    const bool lit = ml->getLighting();
+    if (sunset) ml->setLighting(false);
+    const float tw = float(tileWidth);
+    const bool textured = ml->getTexture();
+    if (textured) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, waterTexId);
+    }
+    hop::glColorColor(c);
+    glDepthMask(GL_FALSE);
+    glBegin(GL_QUADS);
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+        if (tiles[i].empty() || !isWater(tiles[i][0])) continue;
+        for (std::size_t j = 0; j < tiles[i].size(); ++j)
+            hop::emitCuboid(Vector3(float(j) * tw, waterY2, -float(i) * tw), Vector3(tw, 0, tw));
+    }
+    glEnd();
+    glDepthMask(GL_TRUE);
+    if (textured) glDisable(GL_TEXTURE_2D);
+    if (sunset) ml->setLighting(lit);
+}
+
+void World::drawTree(char kind) {
+    const float tw = float(tileWidth);
+    const bool lantern = currentLight == kLanternLight;
+    if (kind == 't') {
+        const float trunkIn = treeTrunkShrink * tw / 2, topIn = treeTopShrink * tw / 2;
+        hop::glColorColor(Color(0, 0, 0, 0.5f));
+        drawCuboid(Vector3(topIn, 0.01f, topIn), Vector3(tw - 2 * topIn, 0, tw - 2 * topIn));
+        setDefaultColor(Color(0.45f, 0.3f, 0.15f), cTexEnabled);
+        drawCuboid(Vector3(trunkIn, 0, trunkIn), Vector3(tw - 2 * trunkIn, treeTrunkHeight, tw - 2 * trunkIn),
+                   Vector3(), &woodTexId);
+        setDefaultColor(Color(0.1f, 0.45f, 0.12f), cTexEnabled);
+        drawCuboid(Vector3(topIn, treeTrunkHeight, topIn), Vector3(tw - 2 * topIn, treeTopHeight, tw - 2 * topIn),
+                   Vector3(), &leavesTexId);
+        return;
+    }
+    if (!lantern) {
+        // Ten stacked translucent squares growing outwards: a soft round shadow.
+        glDepthMask(GL_FALSE);
+        for (int k = 0; k < 10; ++k) {
+            const float r = 0.12f + 0.04f * float(k);
+            hop::glColorColor(Color(0, 0, 0, 0.07f));
+            drawCuboid(Vector3(0.5f * tw - r, 0.005f, 0.5f * tw - r), Vector3(2 * r, 0, 2 * r));
+        }
+        glDepthMask(GL_TRUE);
+    }
+    drawModelTree();
+}
+
+// The model of a '1' or 'T' tile without its shadow: the palm on level 3,
+// else the tree with two crossed planks at its foot.
+void World::drawModelTree() {
+    const float tw = float(tileWidth);
+    glColor3f(1, 1, 1);
+    if (currentLevel == 3) {
+        palmTree->draw(ml->getTexture());
+        return;
+    }
+    tree1->draw(ml->getTexture());
+    // Two crossed planks at the foot of the trunk, turned about the tile centre.
+    setDefaultColor(Color(0.45f, 0.3f, 0.15f), cTexEnabled);
+    glPushMatrix();
+    glTranslatef(0.5f * tw, 0, 0.5f * tw);
+    glRotatef(45, 0, 1, 0);
+    drawCuboid(Vector3(-0.2f, 0, -0.03f), Vector3(0.4f, 0.08f, 0.06f), Vector3(), &woodTexId);
+    drawCuboid(Vector3(-0.03f, 0, -0.2f), Vector3(0.06f, 0.08f, 0.4f), Vector3(), &woodTexId);
+    glPopMatrix();
+}
+
+void World::drawStreet(double width, double count, double height) {
+    glPushMatrix();
+    setDefaultColor(Color(1, 0.96f, 0.36f), cTexEnabled);
+    const float w = float(width), n = float(count);
+    for (int i = 0; float(i) < n; ++i)
+        drawCuboid(Vector3(float(i) * w / n, 0, 0.46f * w), Vector3(w / (2 * n), float(height), 0.08f * w),
+                   Vector3(), &bumpTexId);
+    glPopMatrix();
+}
+
+void World::drawWaterPlant() {
+    const float tw = float(tileWidth), in = waterPShrink * tw / 2;
+    setDefaultColor(Color(0.149f, 0.352f, 0.219f), cTexEnabled * 0.5f);
+    drawCuboid(Vector3(in, -0.06f, in), Vector3(tw - 2 * in, 0.06f, tw - 2 * in), Vector3(), &lotusTexId);
+}
+
+}  // namespace lanehop

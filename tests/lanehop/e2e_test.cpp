@@ -1,0 +1,139 @@
+// The real program under Xvfb: the paused start with its panel, page
+// switching, unpausing, skipping a level and quitting.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "hoptest/e2e.h"
+
+using hoptest::Color;
+using hoptest::GameSession;
+using hoptest::Image;
+using hoptest::Rect;
+using namespace std::chrono_literals;
+
+namespace {
+
+const char* const kTitle = "Plonky Path";
+
+// Regions as fractions of the window, origin top-left.
+Rect region(const hoptest::WindowInfo& w, float x, float y, float wd, float ht) {
+    return Rect{int(x * float(w.width)), int(y * float(w.height)), int(wd * float(w.width)), int(ht * float(w.height))};
+}
+
+// Saves a screenshot when LANEHOP_SHOTS names a folder (for looking at).
+void keep(const Image& img, const std::string& name) {
+    if (const char* dir = std::getenv("LANEHOP_SHOTS")) img.savePNG(std::string(dir) + "/e2e_" + name + ".png");
+}
+
+int countOrange(const Image& img, Rect r) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) {
+            const Color c = img.pixel(x, y);
+            n += c.r > 200 && c.g > 90 && c.g < 170 && c.b < 60;
+        }
+    return n;
+}
+
+TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
+    GameSession game({LANEHOP_BIN});
+    const auto w = game.waitForWindow(kTitle, 30s);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    EXPECT_TRUE(game.waitForOutput("HELLO WORLD"));
+    EXPECT_TRUE(game.waitForOutput("Nivel 1"));
+    const Rect pausa = region(w, 0.44f, 0.91f, 0.14f, 0.08f);
+    const Rect panelText = region(w, 0.27f, 0.03f, 0.46f, 0.45f);
+    const Rect hint = region(w, 0.59f, 0.83f, 0.15f, 0.06f);
+
+    // Paused from the start: "Pausa" in the bottom bar and the panel's lines.
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countNear({255, 255, 255}, 40, pausa) > 200; }, 20s))
+        << "no Pausa";
+    Image page0 = game.screenshot();
+    keep(page0, "page0");
+    EXPECT_GT(page0.countNear({255, 255, 255}, 40, panelText), 2000) << "no panel lines";
+    EXPECT_GT(countOrange(page0, hint), 100) << "no page hint";
+
+    // A click while paused turns the page.
+    // Not the window centre: the pointer of a fresh display already rests there.
+    ASSERT_TRUE(game.click(w.width / 3, w.height / 3));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(page0, panelText, 40) > 1000; }, 10s))
+        << "the panel did not change page";
+    const Image page1 = game.screenshot();
+    keep(page1, "page1");
+    EXPECT_GT(countOrange(page1, region(w, 0.59f, 0.83f, 0.05f, 0.06f)), 50) << "no '< Controles' hint";
+
+    // p: play. The panel and "Pausa" go, the scene fades in (sky blue on top).
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countNear({255, 255, 255}, 40, pausa) < 50; }, 10s))
+        << "still paused";
+    EXPECT_TRUE(hoptest::waitUntil(
+        [&] {
+            const Image img = game.screenshot();
+            int blue = 0;
+            const Rect sky = region(w, 0.3f, 0.1f, 0.4f, 0.15f);
+            for (int y = sky.y; y < sky.y + sky.h; y += 4)
+                for (int x = sky.x; x < sky.x + sky.w; x += 4) {
+                    const Color c = img.pixel(x, y);
+                    blue += c.b > 150 && c.b > c.r + 30;
+                }
+            return blue > 200;
+        },
+        10s))
+        << "no sky";
+
+    // The chicken walks: hold Up, the view follows and the picture changes.
+    const Image before = game.screenshot();
+    keep(before, "playing");
+    ASSERT_TRUE(game.hold("Up", 400ms));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(before, region(w, 0, 0.3f, 1, 0.5f), 30) > 2000; }, 10s));
+
+    // Page Up: the next level.
+    ASSERT_TRUE(game.key("Prior"));
+    EXPECT_TRUE(game.waitForOutput("Nivel 2", 10s));
+
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(20s), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+TEST(LanehopE2E, MissingLevelIsReportedWithStatusOne) {
+    // A stage copy without its levels: the game names the file and stops.
+    const std::string dir = ::testing::TempDir() + "lanehop_nolevels";
+    std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp -r \"$(dirname '" LANEHOP_BIN
+                      "')/resources\" '" + dir + "/'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    GameSession game(hoptest::Launch(LANEHOP_BIN, {}, dir));
+    const auto status = game.waitExit(30s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 1);
+    EXPECT_NE(game.stderrText().find("./level/level1.txt"), std::string::npos) << game.stderrText();
+}
+
+}  // namespace
+
+namespace {
+
+// Without a usable display the game says why on standard error and stops
+// with status 1 instead of running without a window.
+TEST(LanehopE2E, NoWindowNoGame) {
+    {
+        GameSession game(hoptest::Launch(LANEHOP_BIN, {}, {}, {"SDL_VIDEODRIVER=dummy"}));
+        const auto status = game.waitExit(30s);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_EQ(*status, 1);
+        EXPECT_NE(game.stderrText().find("No se pudo crear la ventana"), std::string::npos) << game.stderrText();
+    }
+    {
+        GameSession game(hoptest::Launch(LANEHOP_BIN, {}, {}, {"SDL_VIDEODRIVER=nosuchdriver"}));
+        const auto status = game.waitExit(30s);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_EQ(*status, 1);
+        EXPECT_NE(game.stderrText().find("No se pudo iniciar SDL: "), std::string::npos) << game.stderrText();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,428 @@
+// Drawing in an offscreen GL context, run from the stage folder with the
+// generated files: render switches, the 2D bracket, textures, models, the
+// world and its HUD.
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "camera.h"
+#include "drawing.h"
+#include "fontmanager.h"
+#include "hoptest/gl.h"
+#include "mainloop.h"
+#include "model.h"
+#include "player.h"
+#include "texturemanager.h"
+#include "world.h"
+
+using namespace lanehop;
+using hoptest::Rect;
+using hop::MainLoop;
+
+namespace {
+
+SDL_Event keyDown(SDL_Keycode sym) {
+    SDL_Event e{};
+    e.type = SDL_KEYDOWN;
+    e.key.keysym.sym = sym;
+    return e;
+}
+
+class LanehopGL : public hoptest::GLTest {
+protected:
+    LanehopGL() {
+        width = 1280;
+        height = 720;
+    }
+    void SetUp() override {
+        GLTest::SetUp();
+        ml = MainLoop::getInstance();
+        ml->setPause(true);
+        ml->setTexture(true);
+        ml->setShowFPS(false);
+        ml->attach(gl().window(), gl().context(), width, height);
+        // The loop is one object for the whole program: start every test
+        // from the game's own switches.
+        ml->setLighting(true);
+        ml->setCullFace(true);
+        ml->setWireframe(false);
+        ml->setSmooth(true);
+        ml->setBlend(true);
+        ml->setFog(false);
+        ml->setGameSpeedMult(1);
+    }
+    void TearDown() override {
+        ml->shutdown();
+        GLTest::TearDown();
+    }
+    World* makeWorld() {
+        auto* w = new World();
+        ml->setScene(w);
+        return w;
+    }
+    void frame(World* w, float delta) {
+        w->tickBase(delta);
+        ml->drawFrame();
+        glFinish();
+    }
+    // Saves the framebuffer when LANEHOP_SHOTS names a folder (for looking at).
+    void shot(const std::string& name) {
+        if (const char* dir = std::getenv("LANEHOP_SHOTS")) {
+            std::filesystem::create_directories(dir);
+            savePNG(std::string(dir) + "/" + name + ".png");
+        }
+    }
+    MainLoop* ml = nullptr;
+};
+
+TEST_F(LanehopGL, RenderSwitchesSetTheirGLState) {
+    auto enabled = [](GLenum cap) { return glIsEnabled(cap) == GL_TRUE; };
+    ml->setCullFace(false);
+    EXPECT_FALSE(enabled(GL_CULL_FACE));
+    ml->toggleCullFace();
+    EXPECT_TRUE(enabled(GL_CULL_FACE));
+    ml->toggleFog();
+    EXPECT_TRUE(enabled(GL_FOG));
+    ml->toggleFog();
+    EXPECT_FALSE(enabled(GL_FOG));
+    ml->setLighting(true);
+    ml->toggleLighting();
+    EXPECT_FALSE(enabled(GL_LIGHTING));
+    ml->toggleLighting();
+    EXPECT_TRUE(enabled(GL_LIGHTING));
+    ml->setMultisampling(false);
+    EXPECT_FALSE(enabled(GL_MULTISAMPLE));
+    ml->setMultisampling(true);
+    EXPECT_TRUE(enabled(GL_MULTISAMPLE));
+    ml->setBlend(true);
+    GLint src = 0, dst = 0;
+    glGetIntegerv(GL_BLEND_SRC, &src);
+    glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_TRUE(enabled(GL_BLEND));
+    EXPECT_EQ(src, GL_SRC_ALPHA);
+    EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
+    ml->toggleBlend();
+    EXPECT_FALSE(enabled(GL_BLEND));
+    ml->setBlend(true);
+    GLint mode[2] = {0, 0};
+    ml->toggleWireframe();
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_LINE);
+    ml->toggleWireframe();
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_FILL);
+    GLint shade = 0;
+    ml->toggleSmooth();
+    glGetIntegerv(GL_SHADE_MODEL, &shade);
+    EXPECT_EQ(shade, GL_FLAT);
+    ml->toggleSmooth();
+    glGetIntegerv(GL_SHADE_MODEL, &shade);
+    EXPECT_EQ(shade, GL_SMOOTH);
+    ml->toggleTexture();
+    EXPECT_FALSE(ml->getTexture());
+    ml->toggleTexture();
+    ml->toggleShowFPS();
+    EXPECT_TRUE(ml->getShowFPS());
+    ml->toggleShowFPS();
+
+    GLint vp[4];
+    ml->setFullscreen(true);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], 1920);
+    EXPECT_EQ(vp[3], 1080);
+    ml->setFullscreen(false);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[2], width);
+    EXPECT_EQ(vp[3], height);
+    ml->setWindowSize(300, 0);  // minimised
+    glGetIntegerv(GL_VIEWPORT, vp);
+    EXPECT_EQ(vp[3], 1);
+    EXPECT_EQ(ml->getWindowSizeHeight(), 0);
+    ml->setWindowSize(width, height);
+}
+
+TEST_F(LanehopGL, TwoDBracketRestoresLightingAndMatrices) {
+    ml->setLighting(true);
+    GLfloat proj[16], after[16];
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-3, 3, -2, 2, -1, 1);
+    glGetFloatv(GL_PROJECTION_MATRIX, proj);
+    glMatrixMode(GL_MODELVIEW);
+    hop::switchTo2DProjection();
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    ml->toggleLighting();  // a toggle inside the overlay does not leak out
+    hop::switchTo3DProjection();
+    EXPECT_TRUE(ml->getLighting());
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    glGetFloatv(GL_PROJECTION_MATRIX, after);
+    for (int i = 0; i < 16; ++i) EXPECT_FLOAT_EQ(after[i], proj[i]);
+    GLint matrixMode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+
+    ml->setLighting(false);
+    hop::switchTo2DProjection();
+    hop::switchTo3DProjection();
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+}
+
+TEST_F(LanehopGL, RectanglesAndCuboidsFaceTheViewer) {
+    ml->setLighting(false);
+    ml->setCullFace(true);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    hop::switchTo2DProjection();
+    hop::glColorColor(hop::Color(1, 0, 0, 1));
+    hop::drawRectangle(0, 0, 0.5f, 0.5f);  // bottom-left quarter
+    hop::switchTo3DProjection();
+    glFinish();
+    EXPECT_EQ(readPixel(width / 4, height * 3 / 4), (hoptest::Color{255, 0, 0}));
+    EXPECT_EQ(readPixel(width * 3 / 4, height / 4), (hoptest::Color{0, 0, 0}));
+
+    // Lit from the viewer's side: the front face of a box is bright.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 2, 0, 1, -5, 5);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    ml->setLighting(true);
+    glEnable(GL_LIGHT0);
+    const GLfloat towardViewer[4] = {0, 0, 1, 0}, white[4] = {1, 1, 1, 1}, none[4] = {0, 0, 0, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, towardViewer);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, white);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, none);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, none);
+    glColor3f(0, 1, 0);
+    hop::drawCuboid(hop::Vector3(0, 0, 0), hop::Vector3(1, 1, 1));
+    // A reversed box is seen from inside: its near wall is culled, so a red
+    // square within it shows, lit on its far inner wall's side.
+    hop::drawCuboidReversed(hop::Vector3(1, 0, 0), hop::Vector3(1, 1, 1));
+    glColor3f(1, 0, 0);
+    hop::drawCuboid(hop::Vector3(1.25f, 0.25f, 0.5f), hop::Vector3(0.5f, 0.5f, 0));
+    hop::drawCuboid(hop::Vector3(0.25f, 0.25f, 0.5f), hop::Vector3(0.5f, 0.5f, 0));
+    glFinish();
+    EXPECT_GT(readPixel(width / 4, height / 2).g, 240) << "front face lit along +Z, in front of the red square";
+    EXPECT_GT(readPixel(width * 3 / 4, height / 2).r, 240) << "the reversed box hides nothing";
+    EXPECT_GT(readPixel(width * 3 / 4 + width / 5, height / 2).g, 240) << "its far inner wall faces the viewer";
+    // Facing away from the light, a reversed box's faces are dark.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const GLfloat away[4] = {0, 0, -1, 0};
+    glLightfv(GL_LIGHT0, GL_POSITION, away);
+    glColor3f(0, 1, 0);
+    hop::drawCuboidReversed(hop::Vector3(0, 0, 0), hop::Vector3(2, 1, 1));
+    glFinish();
+    EXPECT_LT(readPixel(width / 2, height / 2).g, 10);
+}
+
+TEST_F(LanehopGL, TexturesLoadOncePerPath) {
+    auto* tm = hop::TextureManager::getInstance();
+    const int reads = tm->filesRead();
+    const unsigned a = tm->loadTexture("../resources/textures/grass.jpg", GL_CLAMP_TO_EDGE);
+    const unsigned b = tm->loadTexture("../resources/textures/grass.jpg", GL_CLAMP_TO_EDGE);
+    EXPECT_NE(a, 0u);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(tm->filesRead(), reads + 1);
+    EXPECT_TRUE(glIsTexture(a));
+    EXPECT_THROW(tm->loadTexture("../resources/textures/none.jpg", GL_CLAMP_TO_EDGE), hop::TextureError);
+    void* data = nullptr;
+    int w = 0, h = 0;
+    hop::loadImage("./resources/textures/water.png", data, w, h);
+    EXPECT_EQ(w, 256);
+    EXPECT_EQ(h, 256);
+    EXPECT_NE(data, nullptr);
+}
+
+// Every generated file through the reader the game uses for it.
+TEST_F(LanehopGL, EveryGeneratedFileLoads) {
+    namespace fs = std::filesystem;
+    auto* tm = hop::TextureManager::getInstance();
+    int textures = 0;
+    for (const auto& e : fs::recursive_directory_iterator("resources/textures")) {
+        if (!e.is_regular_file()) continue;
+        EXPECT_NE(tm->loadTexture("." + e.path().string(), GL_CLAMP_TO_EDGE), 0u) << e.path();
+        ++textures;
+    }
+    EXPECT_EQ(textures, 9 + 2 + 12);
+    for (const char* m : {"../resources/models/tree/Tree_1.obj", "../resources/models/tree/Tree_5_73.obj"}) {
+        hop::Model model(m, 0, hop::Vector3(), hop::Vector3(1, 1, 1));
+        EXPECT_GT(model.getFaceCount(), 20) << m;
+        EXPECT_LT(model.getFaceCount(), 3000) << m;
+        EXPECT_TRUE(glIsList(model.getDisplayList()));
+    }
+    EXPECT_THROW(hop::Model("../resources/models/none.obj", 0, hop::Vector3(), hop::Vector3(1, 1, 1)), hop::ModelError);
+    auto* fm = hop::FontManager::getInstance();
+    fm->loadFont("cartoon", 72);
+    fm->loadFont("ocraext", 24);
+    EXPECT_TRUE(fm->hasFont("cartoon", 72));
+    EXPECT_TRUE(fm->hasFont("ocraext", 24));
+}
+
+// The tree as the game places it stands in the middle of its tile, green
+// on top and as tall as the crown layer the chicken stands on.
+TEST_F(LanehopGL, TreeModelFitsItsTile) {
+    auto* tm = hop::TextureManager::getInstance();
+    const unsigned tex = tm->loadTexture("../resources/textures/models/TEXTURE_V1.png", GL_CLAMP_TO_EDGE);
+    hop::Model tree("../resources/models/tree/Tree_1.obj", int(tex), hop::Vector3(1.5f, 0.1f, 1.5f),
+                    hop::Vector3(0.32f, 1, 0.32f));
+    ml->setLighting(false);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Side view of one tile: x 0..1 across, y 0..2.5 up.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-0.25, 1.25, 0, 2.7, -10, 10);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor3f(1, 1, 1);
+    tree.draw(true);
+    glFinish();
+    shot("tree1");
+    auto at = [&](float x, float y) {
+        return readPixel(int((x + 0.25f) / 1.5f * float(width)), int((1 - y / 2.7f) * float(height)));
+    };
+    const hoptest::Color trunk = at(0.5f, 0.6f), crown = at(0.5f, 1.9f);
+    EXPECT_GT(trunk.r, trunk.b + 30) << "a brown trunk in the middle";
+    EXPECT_GT(crown.g, crown.r + 40) << "a green crown";
+    EXPECT_EQ(at(0.5f, 2.6f), (hoptest::Color{0, 0, 0})) << "not taller than the crown layer";
+    EXPECT_EQ(at(-0.1f, 1.5f), (hoptest::Color{0, 0, 0})) << "within its tile";
+    EXPECT_EQ(at(1.1f, 1.5f), (hoptest::Color{0, 0, 0}));
+}
+
+TEST_F(LanehopGL, WorldDrawsEveryLevelAndLight) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    for (int level = 1; level <= 6; ++level) {
+        for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+        shot("level" + std::to_string(level));
+        // The fade is over: sky at the top, ground in the middle.
+        const hoptest::Image img = readFramebuffer();
+        EXPECT_LT(img.countNear({0, 0, 0}, 10, Rect{0, height / 4, width, height / 2}), width * height / 4)
+            << "level " << level;
+        const hoptest::Color sky = readPixel(width / 2, 3);
+        EXPECT_GT(sky.b, sky.r) << "level " << level;
+        const hoptest::Color ground = readPixel(width / 4, height * 3 / 5);
+        if (level == 3)
+            EXPECT_GT(ground.r, ground.b + 20) << "sand";
+        else
+            EXPECT_GT(ground.g, ground.b + 20) << "grass, level " << level;
+        if (level < 6) w->nextLevel();
+    }
+    for (SDL_Keycode k : {SDLK_2, SDLK_3, SDLK_4, SDLK_5}) {
+        w->inputBase(keyDown(k), 1.f / 60);
+        frame(w, 1.f / 60);
+        shot(std::string("light") + char(k));
+    }
+}
+
+TEST_F(LanehopGL, PausedHudShowsPanelAndPages) {
+    World* w = makeWorld();
+    frame(w, 0);
+    shot("paused");
+    // The level has not started: black, with the panel's white lines and the
+    // orange page hint on it.
+    const Rect panel{int(0.27f * float(width)), int(0.03f * float(height)), int(0.46f * float(width)),
+                     int(0.5f * float(height))};
+    const int lines = countNear({255, 255, 255}, 30, panel);
+    EXPECT_GT(lines, 500);
+    const Rect pausa{int(0.44f * float(width)), int(0.9f * float(height)), int(0.14f * float(width)),
+                     int(0.1f * float(height))};
+    EXPECT_GT(countNear({255, 255, 255}, 30, pausa), 100);
+    const hoptest::Image page0 = readFramebuffer();
+    SDL_Event click{};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    w->inputBase(click, 0);
+    frame(w, 0);
+    EXPECT_GT(readFramebuffer().countDiff(page0, panel, 30), 300);
+    ml->setPause(false);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    EXPECT_LT(countNear({255, 255, 255}, 30, pausa), 20) << "no Pausa while playing";
+}
+
+// The river of level 2 seen from its bank: blue water, green pads.
+TEST_F(LanehopGL, RiverLooksLikeWater) {
+    World* w = makeWorld();
+    w->nextLevel();
+    ml->setPause(false);
+    w->getPlayer()->setPosition(Vector3(7.5f, 0, -4.5f));  // row 5, before the river of rows 6 and 7
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    shot("river");
+    const hoptest::Image img = readFramebuffer();
+    int blue = 0;
+    for (int y = height / 4; y < height * 3 / 4; y += 2)
+        for (int x = 0; x < width; x += 2) {
+            const hoptest::Color c = img.pixel(x, y);
+            blue += c.b > 90 && c.b > c.r + 40;
+        }
+    EXPECT_GT(blue, 2000);
+}
+
+// Every view keeps the chicken in the middle of the picture: third person,
+// first person, the overhead orthographic view and the orthographic toggle.
+TEST_F(LanehopGL, ViewsKeepTheChickenInSight) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    auto chickenNearCentre = [&] {
+        // The lantern leaves everything dark but the unlit white chicken.
+        const Rect middle{width / 2 - width / 8, height / 2 - height / 4, width / 4, height / 2};
+        return countNear({255, 255, 255}, 12, middle);
+    };
+    w->inputBase(keyDown(SDLK_4), 1.f / 60);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    shot("view_third");
+    EXPECT_GT(chickenNearCentre(), 100) << "third person";
+    w->inputBase(keyDown(SDLK_v), 1.f / 60);
+    w->inputBase(keyDown(SDLK_v), 1.f / 60);
+    EXPECT_EQ(w->getCamera()->getMode(), hop::Camera::ORTHOGONAL);
+    for (int i = 0; i < 5; ++i) frame(w, 1.f / 60);
+    shot("view_overhead");
+    EXPECT_GT(chickenNearCentre(), 30) << "overhead";
+    w->inputBase(keyDown(SDLK_v), 1.f / 60);
+    w->inputBase(keyDown(SDLK_o), 1.f / 60);
+    EXPECT_EQ(w->getCamera()->getMode(), hop::Camera::ORTHOGONAL);
+    for (int i = 0; i < 5; ++i) frame(w, 1.f / 60);
+    shot("view_ortho");
+    EXPECT_GT(chickenNearCentre(), 30) << "orthographic third person";
+}
+
+TEST_F(LanehopGL, SunsetSkyWithoutTextures) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    ml->setTexture(false);
+    w->inputBase(keyDown(SDLK_2), 1.f / 60);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    shot("sunset_untextured");
+    // The top of the view is open sky: 0.75 x (0.933, 0.639, 0.372).
+    const hoptest::Color sky = readPixel(width / 2, 5);
+    EXPECT_NEAR(sky.r, 178, 6);
+    EXPECT_NEAR(sky.g, 122, 6);
+    EXPECT_NEAR(sky.b, 71, 6);
+    ml->setTexture(true);
+}
+
+TEST_F(LanehopGL, LanternLightFollowsTheChicken) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    w->inputBase(keyDown(SDLK_4), 1.f / 60);
+    frame(w, 1.f / 60);
+    GLfloat linear = 0, ambient[4];
+    glGetLightfv(GL_LIGHT0, GL_LINEAR_ATTENUATION, &linear);
+    glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    EXPECT_FLOAT_EQ(linear, 0.25f);
+    EXPECT_FLOAT_EQ(ambient[0], 0);
+    w->inputBase(keyDown(SDLK_1), 1.f / 60);
+    frame(w, 1.f / 60);
+    glGetLightfv(GL_LIGHT0, GL_LINEAR_ATTENUATION, &linear);
+    EXPECT_FLOAT_EQ(linear, 0);
+    // Lighting is restored after the unlit chicken.
+    EXPECT_TRUE(ml->getLighting());
+}
+
+}  // namespace

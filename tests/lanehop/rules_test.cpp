@@ -1,0 +1,348 @@
+// Level and settings files, traffic, the level clock and progression, keys
+// and HUD texts of the traffic world.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <locale>
+#include <sstream>
+
+#include "camera.h"
+#include "lanehop_fixture.h"
+#include "level.h"
+
+using namespace lanehop;
+using lanehop_test::keyEvent;
+using lanehop_test::WorldTest;
+
+namespace {
+
+TEST(LevelFile, ReadsRowsWithOrWithoutSpacesAndCrlf) {
+    std::istringstream in("0 0 l 0\r\n\r\n33 4 3\r\nbw  bw");
+    const Grid g = parseLevel(in);
+    ASSERT_EQ(g.size(), 3u);
+    EXPECT_EQ(g[0], (std::vector<char>{'0', '0', 'l', '0'}));
+    EXPECT_EQ(g[1], (std::vector<char>{'3', '3', '4', '3'}));
+    EXPECT_EQ(g[2], (std::vector<char>{'b', 'w', 'b', 'w'}));
+    std::istringstream empty("");
+    EXPECT_TRUE(parseLevel(empty).empty());
+    EXPECT_TRUE(readLevelFile("no/such/level.txt").empty());
+    EXPECT_EQ(enginePath("../level/level1.txt"), "./level/level1.txt");
+}
+
+TEST(SettingsFile, TwoPagesSplitAtTheSeparatorLine) {
+    std::istringstream in("Saltar:Espacio\r\nPausa:P\r\n:\r\nNiebla:K\r\nSin valor\r\n:\r\nHora: 12:30");
+    const Settings s = parseSettings(in);
+    EXPECT_EQ(s.pages[0], (std::vector<std::string>{"Saltar:Espacio", "Pausa:P"}));
+    ASSERT_EQ(s.pages[1].size(), 4u);
+    EXPECT_EQ(settingLabel(s.pages[1][0]), "Niebla");
+    EXPECT_EQ(settingValue(s.pages[1][0]), "K");
+    EXPECT_EQ(settingLabel(s.pages[1][1]), "Sin valor");
+    EXPECT_EQ(settingValue(s.pages[1][1]), "");
+    EXPECT_EQ(s.pages[1][2], ":") << "a second separator is only a line";
+    EXPECT_EQ(settingValue(s.pages[1][3]), " 12:30") << "split at the first colon";
+    const Settings missing = readSettingsFile("no/such/settings.txt");
+    EXPECT_TRUE(missing.pages[0].empty() && missing.pages[1].empty());
+}
+
+// The shipped settings name the keys the game binds.
+TEST(SettingsFile, ShippedPanelNamesTheBoundKeys) {
+    const Settings s = readSettingsFile("./resources/settings.txt");
+    ASSERT_FALSE(s.pages[0].empty());
+    ASSERT_FALSE(s.pages[1].empty());
+    auto valueOf = [&](int page, const std::string& label) {
+        for (const std::string& l : s.pages[page])
+            if (settingLabel(l) == label) return settingValue(l);
+        return std::string("?");
+    };
+    EXPECT_EQ(valueOf(0, "Pausa"), "P");
+    EXPECT_EQ(valueOf(0, "Salir"), "Q");
+    EXPECT_EQ(valueOf(0, "Cambiar vista"), "V");
+    EXPECT_EQ(valueOf(1, "Texturas"), "T");
+    EXPECT_EQ(valueOf(1, "Niebla"), "K");
+    EXPECT_EQ(valueOf(1, "Mostrar FPS"), "R");
+    EXPECT_LE(s.pages[0].size(), 16u) << "the panel holds 16 lines";
+    EXPECT_LE(s.pages[1].size(), 16u);
+}
+
+TEST_F(WorldTest, StartsOnLevelOneWithPlayerAndCamera) {
+    EXPECT_EQ(world->getCurrentLevel(), 1);
+    EXPECT_EQ(world->getSettings().pages[0].empty(), false);
+    EXPECT_FLOAT_EQ(world->getLevelSizeX(), float(world->columns()));
+    EXPECT_FLOAT_EQ(world->getLevelSizeZ(), float(world->rows()));
+    ASSERT_NE(player(), nullptr);
+    EXPECT_EQ(player()->getPosition(), Vector3(world->getLevelSizeX() / 2, 0, 0));
+    hop::Camera* c = world->getCamera();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->getCenter(), player()->getPosition());
+    EXPECT_EQ(c->getPosition(), player()->getPosition() + Vector3(0, 2, 6));
+    EXPECT_EQ(c->getMouseMode(), hop::Camera::THIRD_PERSON);
+    EXPECT_FLOAT_EQ(c->getZFar(), 225);
+    EXPECT_EQ(c->getFollowing(), player());
+    EXPECT_FLOAT_EQ(world->floorYOf('3'), -3);
+    EXPECT_FLOAT_EQ(world->floorYOf('6'), 1);
+    EXPECT_FLOAT_EQ(world->floorYOf('5'), 0.1f);
+    EXPECT_FLOAT_EQ(world->floorYOf('x'), 0);
+    ASSERT_NE(world->layersOf('t'), nullptr);
+    EXPECT_FLOAT_EQ((*world->layersOf('t'))[0].y, 1.4f);
+    EXPECT_FLOAT_EQ((*world->layersOf('T'))[1].y, 2.4f);
+    EXPECT_EQ(world->layersOf('0'), nullptr);
+}
+
+std::vector<CarSpawn*> spawners(World* w) {
+    std::vector<CarSpawn*> out;
+    for (hop::Object* o : w->getObjects())
+        if (o->getId() == "CarSpawn") out.push_back(static_cast<CarSpawn*>(o));
+    std::sort(out.begin(), out.end(), [](CarSpawn* a, CarSpawn* b) { return a->getPosition().z > b->getPosition().z; });
+    return out;
+}
+
+TEST_F(WorldTest, SpawnerIntervalsAndSpeedsFollowTheRow) {
+    // Roads in rows 3, 9, 10 and 13.
+    boot({"0000", "0000", "0000", "l222", "0000", "0000", "0000", "0000", "0000", "222r", "l222", "0000", "0000",
+          "222r", "bwbw"});
+    const auto s = spawners(world);
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_FLOAT_EQ(s[0]->getCarSpawnTime(), 1.3f);
+    EXPECT_FLOAT_EQ(s[1]->getCarSpawnTime(), 1.9f);
+    EXPECT_FLOAT_EQ(s[2]->getCarSpawnTime(), 1.0f);
+    EXPECT_FLOAT_EQ(s[3]->getCarSpawnTime(), 1.3f);
+    EXPECT_FLOAT_EQ(s[0]->getInitialXVelocity(), 7);
+    EXPECT_FLOAT_EQ(s[1]->getInitialXVelocity(), -7);
+    EXPECT_EQ(s[0]->getPosition(), Vector3(-2, 0, 0.5f - 3));
+    EXPECT_EQ(s[1]->getPosition(), Vector3(3 + 2, 0, 0.5f - 9));
+    EXPECT_FLOAT_EQ(s[0]->getMinX(), -2);
+    EXPECT_FLOAT_EQ(s[0]->getMaxX(), 4 + 2);
+}
+
+TEST_F(WorldTest, LevelFiveHasSlowerSparserTraffic) {
+    while (world->getCurrentLevel() < 5) world->nextLevel();
+    const auto s = spawners(world);
+    ASSERT_FALSE(s.empty());
+    for (CarSpawn* c : s) {
+        const int row = int(std::lround(0.5f - c->getPosition().z));
+        EXPECT_FLOAT_EQ(std::fabs(c->getInitialXVelocity()), 6);
+        EXPECT_FLOAT_EQ(c->getCarSpawnTime(), 1.75f + float(row % 10) / 10);
+    }
+    world->nextLevel();
+    for (CarSpawn* c : spawners(world)) EXPECT_FLOAT_EQ(std::fabs(c->getInitialXVelocity()), 7);
+}
+
+int countCars(World* w) {
+    return int(std::count_if(w->getObjects().begin(), w->getObjects().end(),
+                             [](hop::Object* o) { return o->getId() == "car"; }));
+}
+
+TEST_F(WorldTest, FirstCarAfterOneIntervalThenAStream) {
+    boot({"00000", "00000", "l2222", "bwbwb"});
+    run(1.15f);  // row 2: every 1.2 s
+    EXPECT_EQ(countCars(world), 0);
+    run(0.1f);
+    EXPECT_EQ(countCars(world), 1);
+    run(1.25f);
+    EXPECT_EQ(countCars(world), 2);
+}
+
+TEST_F(WorldTest, CarsLeaveOnePastTheRowEnd) {
+    boot({"00000", "00000", "00000"});
+    const float X = world->getLevelSizeX();
+    auto* east = new Car(Vector3(X + 2.9f, 0, -1.5f), Vector3(7, 0, 0), -2, X + 2);
+    auto* west = new Car(Vector3(-2.9f, 0, -1.5f), Vector3(-7, 0, 0), -2, X + 2);
+    world->loadObject(east);
+    world->loadObject(west);
+    world->tickBase(0.01f);  // x = X + 2.97 and -2.97: still there
+    EXPECT_EQ(countCars(world), 2);
+    world->tickBase(0.01f);  // past X + 3 and -3: gone at the end of the tick
+    EXPECT_EQ(countCars(world), 0);
+}
+
+TEST_F(WorldTest, CarBoxesAndBobbing) {
+    Car car(Vector3(), Vector3(), -2, 10);
+    const auto& boxes = car.getHitBoxes();
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[0].first, Vector3(-0.875f, 0, -0.375f));
+    EXPECT_EQ(boxes[0].second, Vector3(1.75f, 0.5f, 0.75f));
+    EXPECT_EQ(boxes[1].first, Vector3(-0.4375f, 0.5f, -0.375f));
+    EXPECT_NEAR(boxes[1].second.y, 0.3333f, 1e-4f);
+    EXPECT_EQ(boxes[2].second, Vector3(0.25f, 0.25f, 0.125f));
+    EXPECT_EQ(boxes[2].first + boxes[2].second / 2, Vector3(-0.4375f, 0.0625f, -0.375f));
+    EXPECT_FLOAT_EQ(Car::bobScale(0), 1);
+    EXPECT_FLOAT_EQ(Car::bobScale(1), 0.975f);
+    EXPECT_FLOAT_EQ(Car::bobScale(0.5f), 1 - 0.5f / 40);
+    EXPECT_FLOAT_EQ(Car::bobScale(1.5f), 0.975f + 0.5f / 40);
+    EXPECT_FLOAT_EQ(Car::bobScale(2.25f), 1 - 0.25f / 40);
+    EXPECT_FLOAT_EQ(Car::bobScale(-0.5f), 0.975f + 0.5f / 40);  // floor(-0.5) = -1 is odd
+}
+
+TEST_F(WorldTest, DeathRestartsTheLevelAndRestoresTheClock) {
+    run(3.2f);
+    EXPECT_EQ(world->timeText(), "Tiempo: 3");
+    EXPECT_EQ(world->deathText(), "Muertes: 0");
+    const float before = world->getAccTime();
+    Player* first = player();
+    first->setPosition(Vector3(-1, 0, 0));  // off the grid: it falls
+    run(0.1f);
+    EXPECT_EQ(first->getState(), FALLING);
+    EXPECT_GT(world->getDeathStart(), 0);
+    EXPECT_EQ(world->getCamera()->getFollowing(), first);
+    run(2.3f);
+    EXPECT_EQ(world->getDeathCount(), 0);
+    run(0.2f);
+    EXPECT_EQ(world->getDeathCount(), 1);
+    EXPECT_EQ(world->deathText(), "Muertes: 1");
+    EXPECT_NE(player(), nullptr);
+    EXPECT_EQ(player()->getState(), ALIVE);
+    EXPECT_EQ(world->getCamera()->getFollowing(), player()) << "the camera follows the new chicken";
+    EXPECT_LT(world->getAccTime(), 0.1f) << "level time was " << before;
+    EXPECT_EQ(world->timeText(), "Tiempo: 0");
+    EXPECT_FLOAT_EQ(world->getDeathStart(), 0);
+    EXPECT_LT(world->getLevelTime(), 0.1f);
+}
+
+TEST_F(WorldTest, GoalCelebratesFiveSecondsThenNextLevel) {
+    boot({"bbbbb", "wwwww", "bbbbb"});
+    run(0.5f);
+    EXPECT_EQ(player()->getState(), WINNING);
+    const float clock = world->getAccTime();
+    EXPECT_GT(world->getCelebrationStart(), 0);
+    run(4.4f);
+    EXPECT_EQ(world->getCurrentLevel(), 1);
+    EXPECT_FLOAT_EQ(world->getAccTime(), clock) << "the clock stops while celebrating";
+    EXPECT_GT(player()->getVictoryJumps(), 3);
+    run(0.3f);
+    EXPECT_EQ(world->getCurrentLevel(), 2);
+    EXPECT_EQ(player()->getState(), ALIVE);
+}
+
+TEST_F(WorldTest, PageUpSkipsToTheFinalLevelAndNoFurther) {
+    for (int i = 0; i < 4; ++i) world->inputBase(keyEvent(SDLK_PAGEUP), 0.016f);
+    EXPECT_EQ(world->getCurrentLevel(), 5);
+    run(1);
+    world->inputBase(keyEvent(SDLK_PAGEUP), 0.016f);
+    EXPECT_EQ(world->getCurrentLevel(), 6);
+    const float clock = world->getAccTime();
+    EXPECT_GT(clock, 0.9f);
+    run(1);
+    EXPECT_FLOAT_EQ(world->getAccTime(), clock) << "time no longer accumulates on the final level";
+    world->inputBase(keyEvent(SDLK_PAGEUP), 0.016f);
+    EXPECT_EQ(world->getCurrentLevel(), 6);
+}
+
+TEST_F(WorldTest, LevelsThatCannotBootAreReported) {
+    EXPECT_THROW(world->loadLevel("../level/level99.txt"), LevelError);
+    world->setTiles({});
+    EXPECT_THROW(world->bootupLevel(), LevelError);
+    try {
+        world->loadLevel("../level/level99.txt");
+    } catch (const LevelError& e) {
+        EXPECT_NE(std::string(e.what()).find("./level/level99.txt"), std::string::npos);
+    }
+}
+
+TEST_F(WorldTest, RaggedRowsAreOffTheGridWhereShort) {
+    boot({"00000", "000", "00000"});
+    EXPECT_EQ(world->tileAt(1, 4), 0);
+    EXPECT_EQ(world->tileAt(1, 2), '0');
+    EXPECT_EQ(world->tileAt(-1, 0), 0);
+    EXPECT_EQ(world->tileAt(3, 0), 0);
+    player()->setPosition(Vector3(4.5f, 0, -0.5f));  // row 1, column 4: not there
+    run(0.2f);
+    EXPECT_EQ(player()->getState(), FALLING);
+}
+
+TEST_F(WorldTest, GameKeys) {
+    world->inputBase(keyEvent(SDLK_EQUALS), 0.016f);
+    EXPECT_DOUBLE_EQ(ml->getGameSpeedMult(), 1.2);
+    world->inputBase(keyEvent(SDLK_MINUS), 0.016f);
+    world->inputBase(keyEvent(SDLK_MINUS), 0.016f);
+    EXPECT_DOUBLE_EQ(ml->getGameSpeedMult(), 1 / 1.2);
+    for (int i = 0; i < 60; ++i) world->inputBase(keyEvent(SDLK_MINUS), 0.016f);
+    EXPECT_GT(ml->getGameSpeedMult() / 1.2, 0.0015);
+    EXPECT_GT(ml->getGameSpeedMult(), 0.002);
+    world->inputBase(keyEvent(SDLK_0), 0.016f);
+    EXPECT_DOUBLE_EQ(ml->getGameSpeedMult(), 1);
+    for (int i = 0; i < 60; ++i) world->inputBase(keyEvent(SDLK_EQUALS), 0.016f);
+    EXPECT_LT(ml->getGameSpeedMult(), 9);
+    EXPECT_GT(ml->getGameSpeedMult() * 1.2, 9);
+    world->inputBase(keyEvent(SDLK_0), 0.016f);
+
+    world->inputBase(keyEvent(SDLK_2), 0.016f);
+    EXPECT_EQ(world->getCurrentLight(), 1);
+    EXPECT_EQ(world->getCurrentSkybox(), 1);
+    world->inputBase(keyEvent(SDLK_4), 0.016f);
+    EXPECT_EQ(world->getCurrentLight(), 3);
+    EXPECT_EQ(world->getCurrentSkybox(), 0);
+    EXPECT_EQ(world->getSkyboxes()[0].color, Color(0.1f, 0.1f, 0.2f, 1));
+    world->inputBase(keyEvent(SDLK_1), 0.016f);
+    EXPECT_EQ(world->getCurrentLight(), 0);
+    EXPECT_EQ(world->getSkyboxes()[0].color, Color(1, 1, 1, 1));
+
+    world->inputBase(keyEvent(SDLK_p), 0.016f);
+    EXPECT_TRUE(ml->getPause());
+    // Paused: projection and view keys do nothing, a click turns the page.
+    world->inputBase(keyEvent(SDLK_o), 0);
+    EXPECT_EQ(world->getCamera()->getMode(), hop::Camera::PERSPECTIVE);
+    SDL_Event click{};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    world->inputBase(click, 0);
+    EXPECT_EQ(world->getSettingsPage(), 1);
+    world->inputBase(click, 0);
+    EXPECT_EQ(world->getSettingsPage(), 0);
+    world->inputBase(keyEvent(SDLK_p), 0);
+    EXPECT_FALSE(ml->getPause());
+    world->inputBase(click, 0.016f);
+    EXPECT_EQ(world->getSettingsPage(), 0) << "clicks turn pages only while paused";
+    world->inputBase(keyEvent(SDLK_o), 0.016f);
+    EXPECT_EQ(world->getCamera()->getMode(), hop::Camera::ORTHOGONAL);
+    world->inputBase(keyEvent(SDLK_o), 0.016f);
+
+    // Mouse wheel: zoom within the limits.
+    SDL_Event wheel{};
+    wheel.type = SDL_MOUSEWHEEL;
+    wheel.wheel.y = 2;
+    world->inputBase(wheel, 0.016f);
+    EXPECT_NEAR(world->getCamera()->getDistance(), std::sqrt(40.f) - 1.6f, 1e-3f);
+    wheel.wheel.y = 10;
+    world->inputBase(wheel, 0.016f);
+    EXPECT_NEAR(world->getCamera()->getDistance(), 1, 1e-4f);
+
+    world->inputBase(keyEvent(SDLK_q), 0.016f);
+    EXPECT_TRUE(ml->isEnding());
+}
+
+TEST_F(WorldTest, ViewKeyCyclesThroughTheOverheadViewAndBack) {
+    hop::Camera* c = world->getCamera();
+    run(0.05f);
+    const Vector3 offset = c->getCenter() - c->getPosition();
+    world->inputBase(keyEvent(SDLK_v), 0.016f);
+    EXPECT_EQ(c->getMouseMode(), hop::Camera::FIRST_PERSON);
+    world->inputBase(keyEvent(SDLK_v), 0.016f);
+    EXPECT_EQ(c->getMouseMode(), hop::Camera::NONE);
+    EXPECT_EQ(c->getMode(), hop::Camera::ORTHOGONAL);
+    EXPECT_EQ(c->getCenter(), player()->getPosition());
+    const Vector3 eye = c->getPosition() - c->getCenter();
+    EXPECT_NEAR(eye.length(), 5, 1e-4f);
+    EXPECT_NEAR(eye.y / eye.length(), 10 / std::sqrt(137.f), 1e-4f);
+    world->inputBase(keyEvent(SDLK_v), 0.016f);
+    EXPECT_EQ(c->getMouseMode(), hop::Camera::THIRD_PERSON);
+    EXPECT_EQ(c->getMode(), hop::Camera::PERSPECTIVE);
+    EXPECT_GT(c->getDistance(), 1) << "a view, not a point, after " << offset.length();
+    // A retry in the overhead view keeps that view and follows the new chicken.
+    world->inputBase(keyEvent(SDLK_v), 0.016f);
+    world->inputBase(keyEvent(SDLK_v), 0.016f);
+    world->retryLevel();
+    run(0.05f);
+    EXPECT_EQ(c->getMouseMode(), hop::Camera::NONE);
+    EXPECT_NEAR(c->getCenter().x, player()->getPosition().x + player()->liftVector().x, 1e-4f);
+}
+
+TEST_F(WorldTest, NothingMovesWhilePaused) {
+    boot({"00000", "00000", "l2222", "bwbwb"});
+    for (int i = 0; i < 300; ++i) world->tickBase(0);
+    EXPECT_EQ(countCars(world), 0);
+    EXPECT_FLOAT_EQ(world->getLevelTime(), 0);
+    EXPECT_FLOAT_EQ(world->getSkyRotation(), 0);
+    run(1);
+    EXPECT_NEAR(world->getSkyRotation(), 0.3f, 0.01f);
+}
+
+}  // namespace
