@@ -12,17 +12,11 @@
 #include "juego.h"
 #include "jugador.h"
 #include "tiletextures.h"
+#include "hoptest/events.h"
 
 using namespace hopbench;
 
 namespace {
-
-SDL_Event key(SDL_Keycode sym, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 }  // namespace
 
@@ -53,10 +47,10 @@ int main() {
             for (int i = 0; i < kFrames; ++i) {
                 if (i % 20 == 0) {
                     const SDL_Keycode k = walk[(i / 20) % 7];
-                    game.handleEvent(key(k, true));
-                    game.handleEvent(key(k, false));
+                    game.handleEvent(hoptest::keyEvent(k, true));
+                    game.handleEvent(hoptest::keyEvent(k, false));
                 }
-                if (game.player->dead) game.handleEvent(key(SDLK_SPACE, true));
+                if (game.player->dead) game.handleEvent(hoptest::keyEvent(SDLK_SPACE, true));
                 while (game.camera->mode != mode) game.camera->nextMode();
                 const auto t0 = Clock::now();
                 ticks += 16;

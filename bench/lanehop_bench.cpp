@@ -13,17 +13,11 @@
 #include "mainloop.h"
 #include "player.h"
 #include "world.h"
+#include "hoptest/events.h"
 
 using namespace hopbench;
 
 namespace {
-
-SDL_Event key(SDL_Keycode sym) {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 }  // namespace
 
@@ -66,11 +60,11 @@ int main() {
         };
         for (int i = 0; i < 120; ++i) world->tickBase(1.f / 60);  // traffic on every road
         measure("level 4, default view");
-        world->inputBase(key(SDLK_v), 1.f / 60);
-        world->inputBase(key(SDLK_v), 1.f / 60);
+        world->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
+        world->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
         measure("level 4, overhead view");
-        world->inputBase(key(SDLK_v), 1.f / 60);
-        world->inputBase(key(SDLK_2), 1.f / 60);
+        world->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
+        world->inputBase(hoptest::keyEvent(SDLK_2), 1.f / 60);
         measure("level 4, sunset");
     }
     ml->shutdown();

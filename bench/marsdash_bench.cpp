@@ -7,17 +7,11 @@
 
 #include "benchutil.h"
 #include "juego.h"
+#include "hoptest/events.h"
 
 using namespace hopbench;
 
 namespace {
-
-SDL_Event key(SDL_Keycode sym, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 void frame(marsdash::Juego& g, std::uint32_t& ms, OffscreenWindow& w) {
     g.update();
@@ -48,19 +42,19 @@ int main() {
         const Figures floor = floorFrame(window, kFrames);
         const SDL_Keycode walk[] = {SDLK_UP, SDLK_LEFT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_LEFT};
         for (auto [length, sym] : {std::pair{10, SDLK_1}, {500, SDLK_0}}) {
-            game.handleEvent(key(sym, true));
-            game.handleEvent(key(SDLK_i, true));
+            game.handleEvent(hoptest::keyEvent(sym, true));
+            game.handleEvent(hoptest::keyEvent(SDLK_i, true));
             frame(game, ms, window);
             std::vector<double> samples;
             int drawn = 0;
             for (int i = 0; i < kFrames; ++i) {
                 if (i % 20 == 0) {
                     const SDL_Keycode k = walk[(i / 20) % 8];
-                    game.handleEvent(key(k, true));
-                    game.handleEvent(key(k, false));
+                    game.handleEvent(hoptest::keyEvent(k, true));
+                    game.handleEvent(hoptest::keyEvent(k, false));
                 }
                 // Keep playing: a crash or the meteor starts a new map of the same length.
-                if (game.muerto || game.ganado()) game.handleEvent(key(SDLK_r, true));
+                if (game.muerto || game.ganado()) game.handleEvent(hoptest::keyEvent(SDLK_r, true));
                 const auto t0 = Clock::now();
                 frame(game, ms, window);
                 samples.push_back(msSince(t0));

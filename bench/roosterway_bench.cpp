@@ -11,18 +11,12 @@
 #include "benchutil.h"
 #include "game.h"
 #include "render.h"
+#include "hoptest/events.h"
 
 using namespace hopbench;
 using roosterway::Juego;
 
 namespace {
-
-SDL_Event key(SDL_Keycode sym, bool down) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 // One playing frame as the loop runs it, minus event polling.
 void playFrame(Juego& game, OffscreenWindow& window, bool walk) {
@@ -68,8 +62,8 @@ int main() {
             for (int i = 0; i < kFrames; ++i) {
                 if (view != 2 && i % 24 == 0) {
                     const SDL_Keycode k = hops[(i / 24) % 8];
-                    game.handleEvent(key(k, true));
-                    game.handleEvent(key(k, false));
+                    game.handleEvent(hoptest::keyEvent(k, true));
+                    game.handleEvent(hoptest::keyEvent(k, false));
                 }
                 const auto t0 = Clock::now();
                 playFrame(game, window, view == 2);

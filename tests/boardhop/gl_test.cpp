@@ -20,19 +20,13 @@
 #include "mesh.h"
 #include "tablero.h"
 #include "tiletextures.h"
+#include "hoptest/events.h"
 
 using namespace boardhop;
 using hoptest::Color;
 using hoptest::Rect;
 
 namespace {
-
-SDL_Event keyEvent(SDL_Keycode sym) {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 class BoardhopGL : public hoptest::GLTest {
 protected:
@@ -112,17 +106,17 @@ TEST_F(BoardhopGL, BoardScoreAndScreens) {
     EXPECT_GT(countWhere({700, 570, 100, 30}, isGreen), 30) << "h: help";
 
     // Pause: the picture covers the whole window.
-    game.handleEvent(keyEvent(SDLK_p));
+    game.handleEvent(hoptest::keyEvent(SDLK_p));
     game.draw(32);
     EXPECT_EQ(countWhere({0, 100, 200, 400}, isBlack), 0);
     EXPECT_EQ(countWhere({0, 0, 120, 30}, isGreen), 0);
     // Help: white lines on the left.
-    game.handleEvent(keyEvent(SDLK_h));
-    game.handleEvent(keyEvent(SDLK_h));
+    game.handleEvent(hoptest::keyEvent(SDLK_h));
+    game.handleEvent(hoptest::keyEvent(SDLK_h));
     game.draw(48);
     EXPECT_GT(countWhere({0, 280, 240, 220}, isWhite), 300);
     EXPECT_EQ(countWhere({0, 0, 120, 30}, isGreen), 0);
-    game.handleEvent(keyEvent(SDLK_h));
+    game.handleEvent(hoptest::keyEvent(SDLK_h));
 
     // Death with a score above the record: the message sits 100 px higher,
     // in blue (the HUD's text is uploaded in its real channel order).
@@ -138,7 +132,7 @@ TEST_F(BoardhopGL, BoardScoreAndScreens) {
     EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "kept for the whole screen";
 
     // A run that does not beat it ends in "Game Over", centred.
-    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.handleEvent(hoptest::keyEvent(SDLK_SPACE));
     game.update(112);
     game.draw(112);
     EXPECT_EQ(countWhere({150, 170, 500, 60}, isBlue), 0);
@@ -160,12 +154,12 @@ TEST_F(BoardhopGL, EveryViewAndSwitchDraws) {
     game.update(16);
     for (int mode = 0; mode < Camara::kModes; ++mode) {
         for (SDL_Keycode k : {SDLK_t, SDLK_f, SDLK_k}) {
-            game.handleEvent(keyEvent(k));
+            game.handleEvent(hoptest::keyEvent(k));
             game.update(16 + mode);
             game.draw(16 + mode);
             EXPECT_LT(countWhere({0, 40, 800, 520}, isBlack), 800 * 520) << "mode " << mode;
         }
-        game.handleEvent(keyEvent(SDLK_v));
+        game.handleEvent(hoptest::keyEvent(SDLK_v));
     }
     // Wireframe off again: the board is filled in view 0.
     EXPECT_EQ(game.camera->mode, 0);

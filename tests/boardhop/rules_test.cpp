@@ -11,17 +11,11 @@
 #include "juego.h"
 #include "jugador.h"
 #include "tablero.h"
+#include "hoptest/events.h"
 
 using namespace boardhop;
 
 namespace {
-
-SDL_Event keyEvent(SDL_Keycode sym, bool down = true) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 struct Board : ::testing::Test {
     Level1 board{false};
@@ -31,8 +25,8 @@ struct Board : ::testing::Test {
 
     // One hop in grid mode, as a key press followed by one frame.
     void hop(SDL_Keycode sym) {
-        player.handleEvent(keyEvent(sym));
-        player.handleEvent(keyEvent(sym, false));
+        player.handleEvent(hoptest::keyEvent(sym));
+        player.handleEvent(hoptest::keyEvent(sym, false));
         player.update(16);
     }
     void putAt(int c, int r) {
@@ -144,7 +138,7 @@ TEST_F(Board, SealTileKillsGridAndFreePenguins) {
     walker.column = 8;
     walker.row = 3;
     walker.snapToCell();
-    walker.handleEvent(keyEvent(SDLK_UP));
+    walker.handleEvent(hoptest::keyEvent(SDLK_UP));
     for (int i = 0; i < 40 && !walker.dead; ++i) walker.update(10);
     EXPECT_TRUE(walker.dead) << "free movement into the seal's tile";
 }
@@ -193,12 +187,12 @@ TEST_F(Board, KeypadSpeedLimits) {
 
 TEST_F(Board, FreeMovementBoundsTreesAndWater) {
     player.enterFreeMode();
-    player.handleEvent(keyEvent(SDLK_LEFT));
+    player.handleEvent(hoptest::keyEvent(SDLK_LEFT));
     for (int i = 0; i < 50; ++i) player.update(20);
     EXPECT_GE(player.x, -0.5f);
     EXPECT_LT(player.x, -0.4f) << "walks up to the border, no further";
-    player.handleEvent(keyEvent(SDLK_LEFT, false));
-    player.handleEvent(keyEvent(SDLK_DOWN));
+    player.handleEvent(hoptest::keyEvent(SDLK_LEFT, false));
+    player.handleEvent(hoptest::keyEvent(SDLK_DOWN));
     for (int i = 0; i < 50; ++i) player.update(20);
     EXPECT_GE(player.y, -0.5f);
     EXPECT_EQ(player.mode, Jugador::FreeMove) << "arrows do not leave free mode";
@@ -206,7 +200,7 @@ TEST_F(Board, FreeMovementBoundsTreesAndWater) {
     // Walking up column 0 stops at the palm of row 3.
     Jugador walker(board, false);
     walker.enterFreeMode();
-    walker.handleEvent(keyEvent(SDLK_UP));
+    walker.handleEvent(hoptest::keyEvent(SDLK_UP));
     for (int i = 0; i < 300; ++i) walker.update(10);
     EXPECT_FALSE(walker.dead);
     EXPECT_LT(walker.y, 3.03f - 0.25f + 0.05f);
@@ -220,7 +214,7 @@ TEST_F(Board, FreeMovementBoundsTreesAndWater) {
     swimmer.column = 1;
     swimmer.row = 4;
     swimmer.snapToCell();
-    swimmer.handleEvent(keyEvent(SDLK_UP));
+    swimmer.handleEvent(hoptest::keyEvent(SDLK_UP));
     for (int i = 0; i < 100 && !swimmer.dead; ++i) swimmer.update(10);
     EXPECT_TRUE(swimmer.dead);
     EXPECT_EQ(swimmer.row, 0);
@@ -228,7 +222,7 @@ TEST_F(Board, FreeMovementBoundsTreesAndWater) {
 
 TEST_F(Board, GridModeAfterFreeModeSnapsToTheCell) {
     player.enterFreeMode();
-    player.handleEvent(keyEvent(SDLK_RIGHT));
+    player.handleEvent(hoptest::keyEvent(SDLK_RIGHT));
     for (int i = 0; i < 40; ++i) player.update(10);  // 1.6 units: one cell and a bit
     EXPECT_EQ(player.column, 2);
     EXPECT_NE(player.offsetX, 0.0f);
@@ -237,10 +231,10 @@ TEST_F(Board, GridModeAfterFreeModeSnapsToTheCell) {
     EXPECT_FLOAT_EQ(player.offsetX, 0);
     EXPECT_NEAR(player.x, 2.02f, 1e-5);
     // and free movement resumes from the cell, not from a stale position
-    player.handleEvent(keyEvent(SDLK_RIGHT, false));
+    player.handleEvent(hoptest::keyEvent(SDLK_RIGHT, false));
     hop(SDLK_UP);
     player.enterFreeMode();
-    player.handleEvent(keyEvent(SDLK_UP));
+    player.handleEvent(hoptest::keyEvent(SDLK_UP));
     player.update(10);
     EXPECT_NEAR(player.y, 1.01f + 0.04f, 1e-4);
 }
@@ -249,28 +243,28 @@ TEST(Loop, HighScoreSurvivesNewRuns) {
     Juego game(false);
     game.update(0);
     for (int i = 0; i < 3; ++i) {
-        game.handleEvent(keyEvent(SDLK_RIGHT));
+        game.handleEvent(hoptest::keyEvent(SDLK_RIGHT));
         game.update(1);
     }
-    game.handleEvent(keyEvent(SDLK_UP));
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
     game.update(2);
-    game.handleEvent(keyEvent(SDLK_UP));
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
     game.update(3);
     ASSERT_EQ(game.player->score, 2);
-    game.handleEvent(keyEvent(SDLK_LEFT));
+    game.handleEvent(hoptest::keyEvent(SDLK_LEFT));
     game.update(4);
-    game.handleEvent(keyEvent(SDLK_UP));  // row 3 column 2: a palm
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));  // row 3 column 2: a palm
     game.update(5);
     EXPECT_EQ(game.player->row, 2);
-    game.handleEvent(keyEvent(SDLK_LEFT));
+    game.handleEvent(hoptest::keyEvent(SDLK_LEFT));
     game.update(6);
-    game.handleEvent(keyEvent(SDLK_LEFT));
+    game.handleEvent(hoptest::keyEvent(SDLK_LEFT));
     game.update(7);
-    game.handleEvent(keyEvent(SDLK_UP));
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
     game.update(8);  // (0, 3): palm
     game.player->column = 0;
     game.player->row = 4;
-    game.handleEvent(keyEvent(SDLK_UP));
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
     game.update(9);  // water
     ASSERT_TRUE(game.player->dead);
     EXPECT_EQ(game.player->highScore, 2);
@@ -280,7 +274,7 @@ TEST(Loop, HighScoreSurvivesNewRuns) {
     game.update(500);
     EXPECT_FLOAT_EQ(game.seal->x, sealX);
 
-    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.handleEvent(hoptest::keyEvent(SDLK_SPACE));
     EXPECT_FALSE(game.player->dead);
     EXPECT_EQ(game.player->score, 0);
     EXPECT_EQ(game.player->highScore, 2);
@@ -291,55 +285,55 @@ TEST(Loop, HighScoreSurvivesNewRuns) {
 TEST(Loop, KeysWhileDeadPausedOrInHelp) {
     Juego game(false);
     // p and h toggle and cross over
-    game.handleEvent(keyEvent(SDLK_p));
+    game.handleEvent(hoptest::keyEvent(SDLK_p));
     EXPECT_EQ(game.gameState, Juego::Paused);
-    game.handleEvent(keyEvent(SDLK_h));
+    game.handleEvent(hoptest::keyEvent(SDLK_h));
     EXPECT_EQ(game.gameState, Juego::Playing);
-    game.handleEvent(keyEvent(SDLK_h));
+    game.handleEvent(hoptest::keyEvent(SDLK_h));
     EXPECT_EQ(game.gameState, Juego::Help);
-    game.handleEvent(keyEvent(SDLK_p));
+    game.handleEvent(hoptest::keyEvent(SDLK_p));
     EXPECT_EQ(game.gameState, Juego::Playing);
 
     // arrows and v do nothing while paused; the world stands still
-    game.handleEvent(keyEvent(SDLK_p));
-    game.handleEvent(keyEvent(SDLK_UP));
-    game.handleEvent(keyEvent(SDLK_v));
+    game.handleEvent(hoptest::keyEvent(SDLK_p));
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
+    game.handleEvent(hoptest::keyEvent(SDLK_v));
     game.update(1000);
     EXPECT_EQ(game.player->row, 0);
     EXPECT_EQ(game.camera->mode, 0);
     EXPECT_FLOAT_EQ(game.seal->x, 8.08f);
-    game.handleEvent(keyEvent(SDLK_p));
+    game.handleEvent(hoptest::keyEvent(SDLK_p));
 
     // space while alive is no new run
     Jugador* before = game.player.get();
-    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.handleEvent(hoptest::keyEvent(SDLK_SPACE));
     EXPECT_EQ(game.player.get(), before);
 
     game.player->die();
-    game.handleEvent(keyEvent(SDLK_p));
+    game.handleEvent(hoptest::keyEvent(SDLK_p));
     EXPECT_EQ(game.gameState, Juego::Paused);
-    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.handleEvent(hoptest::keyEvent(SDLK_SPACE));
     EXPECT_FALSE(game.player->dead) << "space starts a run in any state";
     EXPECT_EQ(game.gameState, Juego::Paused) << "and leaves the state alone";
 
     // toggles and light keys work in any state
-    game.handleEvent(keyEvent(SDLK_t));
-    game.handleEvent(keyEvent(SDLK_f));
+    game.handleEvent(hoptest::keyEvent(SDLK_t));
+    game.handleEvent(hoptest::keyEvent(SDLK_f));
     EXPECT_TRUE(game.wireframe);
     EXPECT_TRUE(game.flatShading);
-    game.handleEvent(keyEvent(SDLK_1));
-    game.handleEvent(keyEvent(SDLK_6));
-    game.handleEvent(keyEvent(SDLK_7));
+    game.handleEvent(hoptest::keyEvent(SDLK_1));
+    game.handleEvent(hoptest::keyEvent(SDLK_6));
+    game.handleEvent(hoptest::keyEvent(SDLK_7));
     EXPECT_FLOAT_EQ(game.luzPosicion3[0], 1.5f);
     EXPECT_FLOAT_EQ(game.luzPosicion3[2], 0.5f);
     EXPECT_NEAR(game.colorLuz[0], 0.9f, 1e-6);
-    game.handleEvent(keyEvent(SDLK_k));
+    game.handleEvent(hoptest::keyEvent(SDLK_k));
     EXPECT_FALSE(game.player->texturesOn);
     EXPECT_FALSE(game.board->tileAt(0, 0)->texturesOn);
     EXPECT_FALSE(game.seal->texturesOn);
-    game.handleEvent(keyEvent(SDLK_KP_MINUS));
+    game.handleEvent(hoptest::keyEvent(SDLK_KP_MINUS));
     EXPECT_FLOAT_EQ(game.seal->crossTime, 2600);
-    game.handleEvent(keyEvent(SDLK_q));
+    game.handleEvent(hoptest::keyEvent(SDLK_q));
     EXPECT_TRUE(game.quit);
 
     Juego closing(false);
@@ -351,11 +345,11 @@ TEST(Loop, KeysWhileDeadPausedOrInHelp) {
 
 TEST(Loop, MovementModeSurvivesANewRunButNotAPendingHop) {
     Juego game(false);
-    game.handleEvent(keyEvent(SDLK_c));
+    game.handleEvent(hoptest::keyEvent(SDLK_c));
     game.player->die();
-    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.handleEvent(hoptest::keyEvent(SDLK_SPACE));
     EXPECT_EQ(game.player->mode, Jugador::FreeMove);
-    game.handleEvent(keyEvent(SDLK_d));
+    game.handleEvent(hoptest::keyEvent(SDLK_d));
     EXPECT_EQ(game.player->mode, Jugador::Idle);
 
     // Killed by the seal in the middle of a hop: the new penguin does not hop.
@@ -363,10 +357,10 @@ TEST(Loop, MovementModeSurvivesANewRunButNotAPendingHop) {
     game.player->row = 3;
     game.player->snapToCell();
     game.seal->update(0);
-    game.handleEvent(keyEvent(SDLK_UP));
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
     game.update(game.previousTicks + 1);
     ASSERT_TRUE(game.player->dead);
-    game.handleEvent(keyEvent(SDLK_SPACE));
+    game.handleEvent(hoptest::keyEvent(SDLK_SPACE));
     game.update(game.previousTicks + 1);
     EXPECT_EQ(game.player->row, 0);
 }
@@ -413,7 +407,7 @@ TEST(Camera, BoxesModesMouseAndWheel) {
 
     // v cycles six modes, resetting the view at every step.
     Camara c2(player, board, 4.0f / 3.0f);
-    SDL_Event v = keyEvent(SDLK_v);
+    SDL_Event v = hoptest::keyEvent(SDLK_v);
     const float yaws[] = {0, 0, 30, 0, 0, 0};
     const float pitches[] = {0, 0, 0, 90, 120, 0};
     for (int i = 0; i < 6; ++i) {

@@ -18,19 +18,13 @@
 #include "player.h"
 #include "texturemanager.h"
 #include "world.h"
+#include "hoptest/events.h"
 
 using namespace lanehop;
 using hoptest::Rect;
 using hop::MainLoop;
 
 namespace {
-
-SDL_Event keyDown(SDL_Keycode sym) {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 class LanehopGL : public hoptest::GLTest {
 protected:
@@ -316,7 +310,7 @@ TEST_F(LanehopGL, WorldDrawsEveryLevelAndLight) {
         if (level < 6) w->nextLevel();
     }
     for (SDL_Keycode k : {SDLK_2, SDLK_3, SDLK_4, SDLK_5}) {
-        w->inputBase(keyDown(k), 1.f / 60);
+        w->inputBase(hoptest::keyEvent(k), 1.f / 60);
         frame(w, 1.f / 60);
         shot(std::string("light") + char(k));
     }
@@ -374,18 +368,18 @@ TEST_F(LanehopGL, ViewsKeepTheChickenInSight) {
         const Rect middle{width / 2 - width / 8, height / 2 - height / 4, width / 4, height / 2};
         return countNear({255, 255, 255}, 12, middle);
     };
-    w->inputBase(keyDown(SDLK_4), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_4), 1.f / 60);
     for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
     shot("view_third");
     EXPECT_GT(chickenNearCentre(), 100) << "third person";
-    w->inputBase(keyDown(SDLK_v), 1.f / 60);
-    w->inputBase(keyDown(SDLK_v), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
     EXPECT_EQ(w->getCamera()->getMode(), hop::Camera::ORTHOGONAL);
     for (int i = 0; i < 5; ++i) frame(w, 1.f / 60);
     shot("view_overhead");
     EXPECT_GT(chickenNearCentre(), 30) << "overhead";
-    w->inputBase(keyDown(SDLK_v), 1.f / 60);
-    w->inputBase(keyDown(SDLK_o), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_o), 1.f / 60);
     EXPECT_EQ(w->getCamera()->getMode(), hop::Camera::ORTHOGONAL);
     for (int i = 0; i < 5; ++i) frame(w, 1.f / 60);
     shot("view_ortho");
@@ -396,7 +390,7 @@ TEST_F(LanehopGL, SunsetSkyWithoutTextures) {
     World* w = makeWorld();
     ml->setPause(false);
     ml->setTexture(false);
-    w->inputBase(keyDown(SDLK_2), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_2), 1.f / 60);
     for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
     shot("sunset_untextured");
     // The top of the view is open sky: 0.75 x (0.933, 0.639, 0.372).
@@ -410,14 +404,14 @@ TEST_F(LanehopGL, SunsetSkyWithoutTextures) {
 TEST_F(LanehopGL, LanternLightFollowsTheChicken) {
     World* w = makeWorld();
     ml->setPause(false);
-    w->inputBase(keyDown(SDLK_4), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_4), 1.f / 60);
     frame(w, 1.f / 60);
     GLfloat linear = 0, ambient[4];
     glGetLightfv(GL_LIGHT0, GL_LINEAR_ATTENUATION, &linear);
     glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
     EXPECT_FLOAT_EQ(linear, 0.25f);
     EXPECT_FLOAT_EQ(ambient[0], 0);
-    w->inputBase(keyDown(SDLK_1), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_1), 1.f / 60);
     frame(w, 1.f / 60);
     glGetLightfv(GL_LIGHT0, GL_LINEAR_ATTENUATION, &linear);
     EXPECT_FLOAT_EQ(linear, 0);

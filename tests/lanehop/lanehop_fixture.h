@@ -11,15 +11,9 @@
 #include "mainloop.h"
 #include "player.h"
 #include "world.h"
+#include "hoptest/events.h"
 
 namespace lanehop_test {
-
-inline SDL_Event keyEvent(SDL_Keycode sym) {
-    SDL_Event e{};
-    e.type = SDL_KEYDOWN;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 class WorldTest : public ::testing::Test {
 protected:

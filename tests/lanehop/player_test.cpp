@@ -7,7 +7,7 @@
 #include "lanehop_fixture.h"
 
 using namespace lanehop;
-using lanehop_test::keyEvent;
+using hoptest::keyEvent;
 using lanehop_test::WorldTest;
 
 namespace {

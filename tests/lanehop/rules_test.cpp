@@ -11,7 +11,7 @@
 #include "level.h"
 
 using namespace lanehop;
-using lanehop_test::keyEvent;
+using hoptest::keyEvent;
 using lanehop_test::WorldTest;
 
 namespace {

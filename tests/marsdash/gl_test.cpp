@@ -14,19 +14,13 @@
 #include "hoptest/gl.h"
 #include "juego.h"
 #include "recursos.h"
+#include "hoptest/events.h"
 
 using namespace marsdash;
 using hoptest::Color;
 using hoptest::Rect;
 
 namespace {
-
-SDL_Event key(SDL_Keycode sym, bool down = true) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 class MarsdashGL : public hoptest::GLTest {
 protected:
@@ -108,15 +102,15 @@ TEST_F(MarsdashGL, TitlePauseAndTheHudOverTheScene) {
     EXPECT_GT(count(img, {4, 50, 39, 31}, isPink), 300) << "the diamond icon";
     EXPECT_EQ(count(img, textBand(200, 420, 200), isWhite), 0);
 
-    g.handleEvent(key(SDLK_i));
+    g.handleEvent(hoptest::keyEvent(SDLK_i));
     for (int i = 0; i < 10; ++i) frame(g);
     img = readFramebuffer();
     EXPECT_LT(count(img, textBand(50, 300, 420), isWhite), 40) << "the title has gone";
     shot("play");
 
     // Wireframe: the HUD is still filled.
-    g.handleEvent(key(SDLK_y));
-    g.handleEvent(key(SDLK_p));
+    g.handleEvent(hoptest::keyEvent(SDLK_y));
+    g.handleEvent(hoptest::keyEvent(SDLK_p));
     frame(g);
     img = readFramebuffer();
     shot("pause_wireframe");
@@ -129,20 +123,20 @@ TEST_F(MarsdashGL, TitlePauseAndTheHudOverTheScene) {
 TEST_F(MarsdashGL, ViewsProjectionsAndSwitches) {
     std::srand(9);
     Juego g;
-    g.handleEvent(key(SDLK_i));
+    g.handleEvent(hoptest::keyEvent(SDLK_i));
     frame(g);
     float p[16];
     glGetFloatv(GL_PROJECTION_MATRIX, p);
     EXPECT_FLOAT_EQ(p[0], 2.0f / 80);
     EXPECT_FLOAT_EQ(p[10], -2.0f / 160);
-    g.handleEvent(key(SDLK_v));
+    g.handleEvent(hoptest::keyEvent(SDLK_v));
     frame(g);
     shot("follow");
     glGetFloatv(GL_PROJECTION_MATRIX, p);
     EXPECT_FLOAT_EQ(p[0], 2.0f / 60);
     EXPECT_FLOAT_EQ(p[10], -2.0f / 150);
     EXPECT_GT(countNear({0, 0, 0}, 2), 0);
-    g.handleEvent(key(SDLK_v));
+    g.handleEvent(hoptest::keyEvent(SDLK_v));
     frame(g);
     glGetFloatv(GL_PROJECTION_MATRIX, p);
     EXPECT_FLOAT_EQ(p[0], 2.0f / 80) << "back to the +-40 box";
@@ -151,7 +145,7 @@ TEST_F(MarsdashGL, ViewsProjectionsAndSwitches) {
     EXPECT_EQ(clear[0] + clear[1] + clear[2], 0.0f);
 
     // Every switch draws something different, and comes back.
-    g.handleEvent(key(SDLK_p));  // a still world: only the switch changes the picture
+    g.handleEvent(hoptest::keyEvent(SDLK_p));  // a still world: only the switch changes the picture
     frame(g);
     const hoptest::Image base = readFramebuffer();
     struct Switch {
@@ -162,19 +156,19 @@ TEST_F(MarsdashGL, ViewsProjectionsAndSwitches) {
     GLint shade = 0;
     glGetIntegerv(GL_SHADE_MODEL, &shade);
     EXPECT_EQ(shade, GL_SMOOTH);
-    g.handleEvent(key(SDLK_u));
+    g.handleEvent(hoptest::keyEvent(SDLK_u));
     frame(g);
     glGetIntegerv(GL_SHADE_MODEL, &shade);
     EXPECT_EQ(shade, GL_FLAT);
-    g.handleEvent(key(SDLK_u));
+    g.handleEvent(hoptest::keyEvent(SDLK_u));
     frame(g);
     for (const Switch& sw : {Switch{SDLK_t, {SDLK_t}}, {SDLK_s, {SDLK_s, SDLK_s}},
                              {SDLK_d, {SDLK_a}}, {SDLK_y, {SDLK_y}}}) {
-        g.handleEvent(key(sw.on));
+        g.handleEvent(hoptest::keyEvent(sw.on));
         frame(g);
         EXPECT_GT(readFramebuffer().countDiff(base, {0, 90, 640, 390}, 6), 50) << SDL_GetKeyName(sw.on);
         shot(std::string("switch_") + SDL_GetKeyName(sw.on));
-        for (SDL_Keycode k : sw.back) g.handleEvent(key(k));
+        for (SDL_Keycode k : sw.back) g.handleEvent(hoptest::keyEvent(k));
         frame(g);
     }
     EXPECT_EQ(readFramebuffer().countDiff(base, {0, 90, 640, 390}, 2), 0) << "every switch restored";
@@ -184,8 +178,8 @@ TEST_F(MarsdashGL, ViewsProjectionsAndSwitches) {
 TEST_F(MarsdashGL, DeathMeteorDiamondsAndTheRescue) {
     std::srand(21);
     Juego g;
-    g.handleEvent(key(SDLK_1));
-    g.handleEvent(key(SDLK_i));
+    g.handleEvent(hoptest::keyEvent(SDLK_1));
+    g.handleEvent(hoptest::keyEvent(SDLK_i));
     frame(g);
     // Stand still: the meteor falls and bursts; the lost texts show.
     for (int i = 0; i < 340; ++i) {
@@ -199,7 +193,7 @@ TEST_F(MarsdashGL, DeathMeteorDiamondsAndTheRescue) {
     EXPECT_GT(count(img, textBand(50, 300, 440), isWhite), 400) << "HOUSTON TENEMOS UN PROBLEMA";
 
     // A fresh 10-row map walked to the goal with the rows cleared.
-    g.handleEvent(key(SDLK_r));
+    g.handleEvent(hoptest::keyEvent(SDLK_r));
     frame(g);
     for (int f = 2; f < g.mapa->filas(); ++f) g.mapa->segmentos[std::size_t(f)] = std::make_unique<Libre>(f);
     auto d = std::make_unique<Diamante>();
@@ -208,8 +202,8 @@ TEST_F(MarsdashGL, DeathMeteorDiamondsAndTheRescue) {
     g.mapa->fila(3)->diamante = std::move(d);
     for (int i = 0; i < 2000 && !g.ganado(); ++i) {
         if (!g.astronauta->saltando) {
-            g.handleEvent(key(SDLK_UP));
-            g.handleEvent(key(SDLK_UP, false));
+            g.handleEvent(hoptest::keyEvent(SDLK_UP));
+            g.handleEvent(hoptest::keyEvent(SDLK_UP, false));
         }
         frame(g, 16);
         if (g.astronauta->diamantes == 1 && g.mapa->fila(3)->diamante->rafaga && i % 5 == 0) shot("sparkle");
@@ -229,15 +223,15 @@ TEST_F(MarsdashGL, DeathMeteorDiamondsAndTheRescue) {
 TEST_F(MarsdashGL, SkippingFarRowsNeverChangesThePicture) {
     std::srand(4);
     Juego g;
-    g.handleEvent(key(SDLK_0));
-    g.handleEvent(key(SDLK_i));
+    g.handleEvent(hoptest::keyEvent(SDLK_0));
+    g.handleEvent(hoptest::keyEvent(SDLK_i));
     frame(g);
     g.astronauta->z = 20.0f * 250;  // mid-map, rows on every side
     g.astronauta->fila = 250;
     g.camara->desplazZ = g.camara->objetivoZ = -20.0f - 8 * 249;
-    g.handleEvent(key(SDLK_p));  // a still world
+    g.handleEvent(hoptest::keyEvent(SDLK_p));  // a still world
     for (int view = 0; view < 6; ++view) {
-        if (view == 4) g.handleEvent(key(SDLK_v));
+        if (view == 4) g.handleEvent(hoptest::keyEvent(SDLK_v));
         g.arrastre = 45.0f * float(view);
         g.radioVista = 1e9f;
         frame(g);
@@ -258,7 +252,7 @@ TEST_F(MarsdashGL, MissingFilesDrawNothingButDoNotStopTheGame) {
     testing::internal::CaptureStdout();
     {
         Juego g;
-        g.handleEvent(key(SDLK_i));
+        g.handleEvent(hoptest::keyEvent(SDLK_i));
         frame(g);
         frame(g);
         EXPECT_FALSE(g.muerto);

@@ -15,17 +15,11 @@
 #include "mapa.h"
 #include "meteorito.h"
 #include "particulas.h"
+#include "hoptest/events.h"
 
 using namespace marsdash;
 
 namespace {
-
-SDL_Event key(SDL_Keycode sym, bool down = true) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    return e;
-}
 
 // A map of n rows whose rows 1.. are clear free ground: row 0 stays the wall.
 std::unique_ptr<Mapa> clearMap(int n) {
@@ -83,8 +77,8 @@ struct Loop : ::testing::Test {
         g.endFrame(now);
     }
     void press(SDL_Keycode k) {
-        g.handleEvent(key(k));
-        g.handleEvent(key(k, false));
+        g.handleEvent(hoptest::keyEvent(k));
+        g.handleEvent(hoptest::keyEvent(k, false));
     }
     void start() {
         press(SDLK_i);
@@ -630,9 +624,9 @@ TEST_F(Loop, SpeedModes) {
 TEST_F(Loop, DeathWinAndTheKeyTable) {
     start();
     // Hops from the arrows' key-up, one per release.
-    g.handleEvent(key(SDLK_LEFT));
+    g.handleEvent(hoptest::keyEvent(SDLK_LEFT));
     EXPECT_TRUE(g.flechaPulsada);
-    g.handleEvent(key(SDLK_LEFT, false));
+    g.handleEvent(hoptest::keyEvent(SDLK_LEFT, false));
     EXPECT_TRUE(g.saltoPedido);
     EXPECT_FALSE(g.flechaPulsada);
     EXPECT_FLOAT_EQ(g.rumboPedido, 90);

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "world.h"
+#include "hoptest/events.h"
 
 namespace rwtest {
 
@@ -20,29 +21,8 @@ inline roosterway::RandomSource constant(int value) {
     return [value] { return value; };
 }
 
-inline SDL_Event key(SDL_Keycode sym, bool down, bool repeat = false) {
-    SDL_Event e{};
-    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    e.key.keysym.sym = sym;
-    e.key.repeat = repeat ? 1 : 0;
-    return e;
-}
-
-inline SDL_Event click(int x, int y) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.button = SDL_BUTTON_LEFT;
-    e.button.x = x;
-    e.button.y = y;
-    return e;
-}
-
-inline SDL_Event motion(int xrel, int yrel) {
-    SDL_Event e{};
-    e.type = SDL_MOUSEMOTION;
-    e.motion.xrel = xrel;
-    e.motion.yrel = yrel;
-    return e;
-}
+inline SDL_Event key(SDL_Keycode sym, bool down, bool repeat = false) { return hoptest::keyEvent(sym, down, repeat); }
+inline SDL_Event click(int x, int y) { return hoptest::clickEvent(x, y); }
+inline SDL_Event motion(int xrel, int yrel) { return hoptest::motionEvent(xrel, yrel); }
 
 }  // namespace rwtest

@@ -17,6 +17,8 @@
 # An e2e test learns where its game is from a compile definition, set by the
 # caller after this call (the target is named <name>):
 #   target_compile_definitions(<name> PRIVATE BOARDHOP_BIN="$<TARGET_FILE:boardhop>")
+set(HOP_TEST_SUPPORT_DIR ${CMAKE_CURRENT_LIST_DIR} CACHE INTERNAL "headers shared by every test")
+
 function(hop_add_test)
   cmake_parse_arguments(T "" "NAME;KIND;WORKDIR;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
   if(NOT T_NAME OR NOT T_SOURCES)
@@ -40,6 +42,8 @@ function(hop_add_test)
 
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest_main)
+  # Header-only helpers (synthetic SDL events) serve every kind of test.
+  target_include_directories(${T_NAME} PRIVATE ${HOP_TEST_SUPPORT_DIR})
   if(T_DEPENDS)
     add_dependencies(${T_NAME} ${T_DEPENDS})
   endif()
