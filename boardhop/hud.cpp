@@ -25,8 +25,10 @@ std::map<std::pair<std::string, int>, TTF_Font*>& fonts() {
 }
 }  // namespace
 
-DeathMessage chooseDeathMessage(bool newRecordShown, int lastScore, int lastHighScore) {
-    return !newRecordShown && lastScore <= lastHighScore ? DeathMessage::GameOver : DeathMessage::NewHighScore;
+DeathMessage chooseDeathMessage(bool newRecordShown, int lastScore, int lastHighScore, int highScore) {
+    const bool recordInFatalFrame = lastScore >= 0 && highScore > lastHighScore;
+    return !newRecordShown && lastScore <= lastHighScore && !recordInFatalFrame ? DeathMessage::GameOver
+                                                                                 : DeathMessage::NewHighScore;
 }
 
 TTF_Font* hudFont(const char* file, int size) {
@@ -141,7 +143,7 @@ void HUD::drawScore(int score, int highScore) {
         if (font && TTF_SizeUTF8(font, help.c_str(), &w, &h) == 0) drawText(help, width - w / 2.0f, h / 2.0f, kGreen, font);
     } else {
         TTF_Font* big = hudFont(kScoreFont, 40);
-        if (chooseDeathMessage(newRecordShown, lastScore, lastHighScore) == DeathMessage::GameOver) {
+        if (chooseDeathMessage(newRecordShown, lastScore, lastHighScore, highScore) == DeathMessage::GameOver) {
             drawText("Game Over", width / 2.0f, height / 2.0f, kBlue, big);
         } else {
             newRecordShown = true;

@@ -20,9 +20,12 @@ struct Rgb {
 
 // Which message the game-over screen shows, from the values of the previous
 // drawScore call: the record message once the last playing frame's score was
-// above its high score, and from then on for the rest of that screen.
+// above its high score, and from then on for the rest of that screen. The
+// hop that ends a run can also score its last point (onto the seal's tile),
+// so on the first game-over frame (lastScore still a playing score) a high
+// score that rose since that frame is a record too.
 enum class DeathMessage { GameOver, NewHighScore };
-DeathMessage chooseDeathMessage(bool newRecordShown, int lastScore, int lastHighScore);
+DeathMessage chooseDeathMessage(bool newRecordShown, int lastScore, int lastHighScore, int highScore);
 
 // Fonts are opened once and kept for the program's life; call closeFonts()
 // before TTF_Quit.

@@ -145,6 +145,33 @@ TEST_F(BoardhopGL, BoardScoreAndScreens) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+TEST_F(BoardhopGL, ARecordScoredByTheFatalHopShowsTheRecordMessage) {
+    Juego game;
+    game.player->highScore = 3;
+    game.update(16);
+    game.draw(16);
+    // Score 3 in row 3, equal to the record; the seal sits just ahead.
+    game.player->column = 3;
+    game.player->row = 3;
+    game.player->score = 3;
+    game.player->snapToCell();
+    game.board->tileAt(3, 4)->danger = true;
+    game.draw(32);
+    // The hop onto its tile scores a fourth point and ends the run.
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
+    game.update(48);
+    game.draw(48);
+    game.board->tileAt(3, 4)->danger = false;
+    ASSERT_TRUE(game.player->dead);
+    ASSERT_EQ(game.player->highScore, 4);
+    EXPECT_TRUE(game.hud->newRecordShown);
+    EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "New highscore: 4";
+    EXPECT_LT(countWhere({150, 270, 500, 60}, isBlue), 20) << "not Game Over";
+    game.draw(64);
+    EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "kept for the whole screen";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(BoardhopGL, EveryViewAndSwitchDraws) {
     Juego game;
     // Mid-board: the eye view looks back over the rows already crossed.

@@ -459,10 +459,14 @@ TEST(Camera, BoxesModesMouseAndWheel) {
 
 TEST(Hud, RecordMessageChoice) {
     using boardhop::chooseDeathMessage;
-    EXPECT_EQ(chooseDeathMessage(false, 3, 5), DeathMessage::GameOver);
-    EXPECT_EQ(chooseDeathMessage(false, 5, 5), DeathMessage::GameOver) << "equalling is no record";
-    EXPECT_EQ(chooseDeathMessage(false, 6, 5), DeathMessage::NewHighScore);
+    EXPECT_EQ(chooseDeathMessage(false, 3, 5, 5), DeathMessage::GameOver);
+    EXPECT_EQ(chooseDeathMessage(false, 5, 5, 5), DeathMessage::GameOver) << "equalling is no record";
+    EXPECT_EQ(chooseDeathMessage(false, 6, 5, 6), DeathMessage::NewHighScore);
     // Later frames of the same screen see -1 but keep the record message.
-    EXPECT_EQ(chooseDeathMessage(true, -1, 6), DeathMessage::NewHighScore);
-    EXPECT_EQ(chooseDeathMessage(false, -1, 6), DeathMessage::GameOver);
+    EXPECT_EQ(chooseDeathMessage(true, -1, 6, 6), DeathMessage::NewHighScore);
+    EXPECT_EQ(chooseDeathMessage(false, -1, 6, 6), DeathMessage::GameOver);
+    // The fatal hop scored the point that beats the record (onto the seal's
+    // tile from the row below): the last playing frame only equalled it.
+    EXPECT_EQ(chooseDeathMessage(false, 3, 3, 4), DeathMessage::NewHighScore);
+    EXPECT_EQ(chooseDeathMessage(false, 3, 3, 3), DeathMessage::GameOver);
 }
