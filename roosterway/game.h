@@ -50,6 +50,8 @@ public:
     void drawPlaying();
     void drawMenu();
     void drawLost();
+    // "Puntos", "Vidas" and, at the last row's score, "Ganaste" over the scene.
+    void drawHud(int points, int livesLeft);
 
     int score() const;
 

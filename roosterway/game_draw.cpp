@@ -67,10 +67,14 @@ void Juego::drawPlaying() {
     drawWorld(*world, options.wireframe);
     drawChicken(*world, x, height, z, hop.facing, scaleY, options.wireframe);
 
+    drawHud(score(), lives);
+}
+
+void Juego::drawHud(int points, int livesLeft) {
     std::string scoreLine, livesLine;
-    show(font25.get(), font40.get(), hudScoreText(scoreLine, score()));
-    show(font25.get(), font40.get(), hudLivesText(livesLine, lives));
-    if (score() == kWinScore) show(font25.get(), font40.get(), kWinText);
+    show(font25.get(), font40.get(), hudScoreText(scoreLine, points));
+    show(font25.get(), font40.get(), hudLivesText(livesLine, livesLeft));
+    if (points == kWinScore) show(font25.get(), font40.get(), kWinText);
 }
 
 void Juego::drawMenu() {

@@ -213,6 +213,10 @@ std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures) {
 
 void drawModel(const ModelLibrary& library, const std::string& key, unsigned polygonMode) {
     glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+    // Skipping back faces only saves work on solid models; a wireframe shows
+    // every edge, those on the far side too.
+    if (polygonMode == GL_FILL) glEnable(GL_CULL_FACE);
+    else glDisable(GL_CULL_FACE);
     const auto it = library.entries.find(key);
     if (it != library.entries.end() && it->second.loaded) glCallList(it->second.displayList);
 }

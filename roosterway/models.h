@@ -56,7 +56,8 @@ public:
 std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures);
 
 // glPolygonMode(GL_FRONT_AND_BACK, polygonMode), then the model's display
-// list if the key names a loaded model.
+// list if the key names a loaded model. Back faces are culled in GL_FILL
+// mode only: lines and points draw both sides.
 void drawModel(const ModelLibrary& library, const std::string& key, unsigned polygonMode);
 
 // Readers, usable without a GL context. `name` gives the format (by its

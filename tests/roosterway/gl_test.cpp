@@ -287,3 +287,37 @@ TEST_F(RoosterwayGL, FlatModeSelectsFlatShading) {
     EXPECT_EQ(model, GL_FLAT);
     EXPECT_FALSE(game->world->smoothShading);
 }
+
+TEST_F(RoosterwayGL, WireframeDrawsTheFarSideEdgesToo) {
+    auto game = makeGame();
+    const ModelLibrary& models = *game->world->models;
+    const unsigned list = models.entries.at("chicken").displayList;
+    const auto drawn = [&](auto draw) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        setupLights(0);
+        glTranslatef(0, -0.3f, -1.6f);
+        glRotatef(30, 0, 1, 0);
+        draw();
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        return countWhere({0, 0, width, height}, [](Color c) { return !isBlack(c); });
+    };
+    // Every polygon of the chicken as lines, front and back faces alike.
+    const int allEdges = drawn([&] {
+        glDisable(GL_CULL_FACE);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        glCallList(list);
+    });
+    const int frontOnly = drawn([&] {
+        glEnable(GL_CULL_FACE);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        glCallList(list);
+    });
+    ASSERT_GT(allEdges, frontOnly) << "the far side adds edges";
+    glEnable(GL_CULL_FACE);
+    EXPECT_EQ(drawn([&] { drawModel(models, "chicken", GL_LINE); }), allEdges);
+    // Solid drawing still skips the faces turned away.
+    drawModel(models, "chicken", GL_FILL);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
