@@ -80,8 +80,15 @@ void drawHud(const EstadoHud& e, const Fuente* fuente, Textura& icono) {
     glLoadIdentity();
     glOrtho(0, kAncho, 0, kAlto, -1, 1);
     glMatrixMode(GL_MODELVIEW);
+    // The font prints in the viewport's pixels; a window of another size
+    // (full screen) moves each text to its place in the stretched overlay,
+    // next to the icon, at the font's own size.
+    GLint vista[4];
+    glGetIntegerv(GL_VIEWPORT, vista);
+    const float sx = vista[2] > 0 ? float(vista[2]) / kAncho : 1.0f;
+    const float sy = vista[3] > 0 ? float(vista[3]) / kAlto : 1.0f;
     if (fuente)
-        for (const LineaHud& l : lineasHud(e)) fuente->imprimir(float(l.x), float(l.y), l.texto);
+        for (const LineaHud& l : lineasHud(e)) fuente->imprimir(float(l.x) * sx, float(l.y) * sy, l.texto);
 
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

@@ -84,8 +84,9 @@ void Juego::handleEvent(const SDL_Event& e) {
     switch (e.type) {
         case SDL_QUIT: salir = true; break;
         case SDL_KEYDOWN:
-            // A held key repeats; the toggles act once per press.
-            if (!e.key.repeat) tecla(e.key.keysym.sym);
+            // A held key repeats: the light keeps turning while A or D is
+            // held; the toggles and switches act once per press.
+            if (!e.key.repeat || e.key.keysym.sym == SDLK_a || e.key.keysym.sym == SDLK_d) tecla(e.key.keysym.sym);
             flecha(e.key.keysym.sym, true);
             break;
         case SDL_KEYUP: flecha(e.key.keysym.sym, false); break;

@@ -118,6 +118,26 @@ TEST_F(MarsdashGL, TitlePauseAndTheHudOverTheScene) {
     EXPECT_GT(count(img, textBand(100, 120, 330), isWhite), 300) << "U FACETADO E INTERPOLADO";
     EXPECT_GT(count(img, {4, 50, 39, 31}, isPink), 300);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    // A window of another size (full screen) stretches the overlay: the
+    // texts keep their places in it beside the icon. At half the size (the
+    // viewport in the framebuffer's bottom-left quarter) the progress line
+    // sits at (10, 220) of the viewport, the icon's corner at (2, 25) from
+    // its top.
+    SDL_Event size{};
+    size.type = SDL_WINDOWEVENT;
+    size.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    size.window.data1 = 320;
+    size.window.data2 = 240;
+    g.handleEvent(size);
+    g.handleEvent(hoptest::keyEvent(SDLK_p));
+    frame(g);
+    img = readFramebuffer();
+    shot("half_window");
+    EXPECT_GT(count(img, {10, 480 - 220 - 17, 60, 20}, isWhite), 40) << "progress line in the overlay's place";
+    EXPECT_GT(count(img, {2, 240 + 25, 19, 15}, isPink), 60) << "the icon beside it";
+    EXPECT_EQ(count(img, {0, 0, 640, 240}, isWhite), 0) << "nothing outside the viewport";
+    EXPECT_EQ(count(img, {320, 240, 320, 240}, isWhite), 0);
 }
 
 TEST_F(MarsdashGL, ViewsProjectionsAndSwitches) {

@@ -650,6 +650,17 @@ TEST_F(Loop, DeathWinAndTheKeyTable) {
     press(SDLK_a);
     press(SDLK_d);
     EXPECT_FLOAT_EQ(g.anguloLuz, 175);
+    // A held A or D keeps turning the light with the key's repeats; a held
+    // toggle acts once.
+    g.handleEvent(hoptest::keyEvent(SDLK_d, true, true));
+    g.handleEvent(hoptest::keyEvent(SDLK_d, true, true));
+    EXPECT_FLOAT_EQ(g.anguloLuz, 185);
+    g.handleEvent(hoptest::keyEvent(SDLK_a, true, true));
+    EXPECT_FLOAT_EQ(g.anguloLuz, 180);
+    g.handleEvent(hoptest::keyEvent(SDLK_s, true, true));
+    g.handleEvent(hoptest::keyEvent(SDLK_t, true, true));
+    EXPECT_EQ(g.modoLuz, 2);
+    EXPECT_TRUE(g.texturas);
     for (SDL_Keycode k : {SDLK_t, SDLK_y, SDLK_u}) press(k);
     EXPECT_FALSE(g.texturas);
     EXPECT_TRUE(g.alambre);
