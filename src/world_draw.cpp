@@ -18,6 +18,8 @@ using hop::setDefaultColor;
 
 namespace {
 
+bool isWaterTile(char t) { return t == '3' || t == '4'; }
+
 const Color kGrass(0.125f, 0.215f, 0.058f), kSand(0.811f, 0.78f, 0.607f);
 const Color kStreet = Color(0.301f, 0.301f, 0.301f) * 0.5f;
 const Color kRiverbed(0.18f, 0.121f, 0), kPad(0.7f, 0.221f, 0.221f);
@@ -138,9 +140,30 @@ void World::drawFrame() {
     // board, with the sky below it (the river pits have their own floor).
     const float t = 0.1f, X = levelSizeX, Z = levelSizeZ;
     const float top = 0.05f, rim = -0.35f;
-    const float zFront = float(tileWidth), zBack = zFront - Z;
+    const float tw = float(tileWidth), zFront = tw, zBack = zFront - Z;
+    // The base lies under the dry tiles only: over a river it would hide the
+    // riverbed. One box per run of dry tiles in a row, a hair short of its
+    // inner ends so that its sides never fight with a river's walls.
     hop::glColorColor(kBase);
-    drawCuboid(Vector3(-t, rim - t, zBack - t), Vector3(X + 2 * t, t, Z + 2 * t));
+    const float e = 0.01f;
+    const int nRows = rows();
+    for (int i = 0; i < nRows; ++i) {
+        const auto& row = tiles[std::size_t(i)];
+        const int n = int(row.size());
+        const float z0 = i == nRows - 1 ? -float(i) * tw - t : -float(i) * tw + e;
+        const float z1 = i == 0 ? (1 - float(i)) * tw + t : (1 - float(i)) * tw - e;
+        for (int j = 0; j < n;) {
+            if (isWaterTile(row[std::size_t(j)])) {
+                ++j;
+                continue;
+            }
+            int k = j;
+            while (k < n && !isWaterTile(row[std::size_t(k)])) ++k;
+            const float x0 = j == 0 ? -t : float(j) * tw + e, x1 = k == n ? X + t : float(k) * tw - e;
+            drawCuboid(Vector3(x0, rim - t, z0), Vector3(x1 - x0, t, z1 - z0));
+            j = k;
+        }
+    }
     hop::glColorColor(kFrame);
     drawCuboid(Vector3(-t, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
     drawCuboid(Vector3(X, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
@@ -271,6 +294,23 @@ void World::emitPit(int row, int col, Vector3 o, float y) {
     if (dry(row - 1, col)) hop::emitCuboid(o + Vector3(0, y, tw), Vector3(tw, -y, 0), true);
     if (dry(row, col - 1)) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(0, -y, tw));
     if (dry(row, col + 1)) hop::emitCuboid(o + Vector3(tw, y, 0), Vector3(0, -y, tw), true);
+    // The walls' backs close the river from outside: in the frame's colour
+    // where the river's side is the board's edge, else in the base's (seen
+    // only from under the board). Without them the riverbed would show under
+    // the board's rim.
+    const bool sides[4] = {dry(row + 1, col), dry(row - 1, col), dry(row, col - 1), dry(row, col + 1)};
+    for (int k = 0; k < 4; ++k) {
+        if (!sides[k]) continue;
+        const int r = row + (k == 0 ? 1 : k == 1 ? -1 : 0), c = col + (k == 2 ? -1 : k == 3 ? 1 : 0);
+        hop::glColorColor(tileAt(r, c) == 0 ? kFrame : kBase);
+        if (k == 0) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, -y, 0), true);
+        if (k == 1) hop::emitCuboid(o + Vector3(0, y, tw), Vector3(tw, -y, 0));
+        if (k == 2) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(0, -y, tw), true);
+        if (k == 3) hop::emitCuboid(o + Vector3(tw, y, 0), Vector3(0, -y, tw));
+    }
+    hop::glColorColor(kBase);
+    hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, 0, tw), true);  // the bed's underside
+    hop::glColorColor(kRiverbed);
 }
 
 // A translucent sheet over every row that begins with water, at the water

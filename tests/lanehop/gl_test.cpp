@@ -1,7 +1,9 @@
 // Drawing in an offscreen GL context, run from the stage folder with the
 // generated files: render switches, the 2D bracket, textures, models, the
 // world and its HUD.
+#include <FTGL/ftgl.h>
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
@@ -338,6 +340,79 @@ TEST_F(LanehopGL, PausedHudShowsPanelAndPages) {
     ml->setPause(false);
     for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
     EXPECT_LT(countNear({255, 255, 255}, 30, pausa), 20) << "no Pausa while playing";
+}
+
+// Every line of both panel pages is readable in the 1600-pixel window: the
+// label fits its column and the value fits the panel, each at no less than
+// 80% of the panel's font size.
+TEST_F(LanehopGL, PanelLinesFitTheirColumns) {
+    World* w = makeWorld();
+    FTFont* font = hop::FontManager::getInstance()->getFont("cartoon", 40);
+    for (int page = 0; page < 2; ++page)
+        for (const std::string& line : w->getSettings().pages[page]) {
+            const float label = font->Advance(settingLabel(line).c_str()) / 1600.f;
+            const float value = font->Advance(settingValue(line).c_str()) / 1600.f;
+            EXPECT_LE(label * 0.8f, 0.29f) << line;
+            EXPECT_LE(value * 0.8f, 0.16f) << line << " (" << value << ")";
+        }
+}
+
+// Looking down into the river of level 2 the eye meets its bed at the
+// riverbed's depth, not the board's base under the grass.
+TEST_F(LanehopGL, RiverbedLiesAtTheBottomOfTheRiver) {
+    World* w = makeWorld();
+    w->nextLevel();
+    // Paused: the chicken stays over the river and the camera looks down on it.
+    w->getPlayer()->setPosition(Vector3(2.5f, 0, -6.f));
+    frame(w, 0);
+    hop::Camera* c = w->getCamera();
+    c->setPosition(c->getCenter() + Vector3(0, 6, 0.3f), false, false);
+    frame(w, 0);
+    shot("riverbed");
+    GLdouble model[16], proj[16];
+    GLint view[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glGetIntegerv(GL_VIEWPORT, view);
+    // Columns 1 to 3 of rows 6 and 7 are open water.
+    for (const Vector3 bed : {Vector3(1.5f, -3, -5.5f), Vector3(3.6f, -3, -6.6f)}) {
+        GLdouble wx = 0, wy = 0, wz = 0;
+        ASSERT_TRUE(gluProject(bed.x, bed.y, bed.z, model, proj, view, &wx, &wy, &wz));
+        GLfloat depth = 1;
+        glReadPixels(GLint(wx), GLint(wy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        GLdouble x = 0, y = 0, z = 0;
+        ASSERT_TRUE(gluUnProject(GLdouble(GLint(wx)) + 0.5, GLdouble(GLint(wy)) + 0.5, depth, model, proj, view, &x, &y,
+                                 &z));
+        EXPECT_NEAR(y, -3, 0.1) << "at " << bed.x << ", " << bed.z;
+    }
+}
+
+// Seen from under the board's edge, the river of level 6 (rows 4 and 5) is
+// a closed trough: the eye meets the back of its near wall, not its inside.
+TEST_F(LanehopGL, RiversAreClosedFromOutside) {
+    World* w = makeWorld();
+    for (int i = 0; i < 5; ++i) w->nextLevel();
+    ASSERT_EQ(w->getCurrentLevel(), 6);
+    // Paused: the camera sits on the chicken's point, here in front of the
+    // board and below its base, looking along -Z.
+    w->getPlayer()->setPosition(Vector3(7.5f, -2.33f, 10));
+    frame(w, 0);
+    hop::Camera* c = w->getCamera();
+    c->setPosition(c->getCenter() + Vector3(0, 0, 2), false, false);
+    frame(w, 0);
+    GLdouble model[16], proj[16];
+    GLint view[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glGetIntegerv(GL_VIEWPORT, view);
+    const Vector3 wall(5.5f, -2, -3);  // column 5 of row 4 is a lily pad over water
+    GLdouble wx = 0, wy = 0, wz = 0;
+    ASSERT_TRUE(gluProject(wall.x, wall.y, wall.z, model, proj, view, &wx, &wy, &wz));
+    GLfloat depth = 1;
+    glReadPixels(GLint(wx), GLint(wy), 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    GLdouble x = 0, y = 0, z = 0;
+    ASSERT_TRUE(gluUnProject(GLdouble(GLint(wx)) + 0.5, GLdouble(GLint(wy)) + 0.5, depth, model, proj, view, &x, &y, &z));
+    EXPECT_NEAR(z, -3, 0.05);
 }
 
 // The river of level 2 seen from its bank: blue water, green pads.

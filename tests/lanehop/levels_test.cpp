@@ -83,6 +83,21 @@ TEST_F(Levels, TogetherTheyUseEveryTileKind) {
     for (char t : std::string("01Tt2lr3456bw")) EXPECT_TRUE(used.count(t)) << "tile " << t << " unused";
 }
 
+// The translucent water surface covers the rows that begin with water: a row
+// with water elsewhere would show an open pit without a surface.
+TEST_F(Levels, WaterLiesOnlyInRowsThatBeginWithWater) {
+    for (int level = 1; level <= 6; ++level) {
+        if (level > 1) world->nextLevel();
+        const auto& tiles = world->getTiles();
+        for (std::size_t i = 0; i < tiles.size(); ++i) {
+            const bool waterRow = tiles[i][0] == '3' || tiles[i][0] == '4';
+            for (char t : tiles[i])
+                if (t == '3' || t == '4')
+                    EXPECT_TRUE(waterRow) << "level " << level << " row " << i << " has water but begins with " << tiles[i][0];
+        }
+    }
+}
+
 TEST_F(Levels, EveryLevelCanBeWalkedToItsGoal) {
     for (int level = 1; level <= 6; ++level) {
         if (level > 1) world->nextLevel();
