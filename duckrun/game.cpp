@@ -26,6 +26,7 @@ struct Presentation {
     unsigned duckTexture = 0, grass = 0;
     unsigned duckFilled = 0, duckWire = 0;
     Skybox sky;
+    FieldLists fieldLists;
     WindowSize window;
     ScreenPanel pausePanel, endPanel;
 
@@ -131,7 +132,7 @@ void Game::playingFrame(std::int64_t nowNs, float dt) {
     glEnable(GL_LIGHT0);
     view_->sky.draw(kSkySize);
     glShadeModel(state.smooth ? GL_SMOOTH : GL_FLAT);
-    drawField(field, state, view_->grass);
+    drawField(field, state, view_->grass, view_->fieldLists);
     drawDuck(camera, facing, state, view_->duckFilled, view_->duckWire);
     for (const Block& b : blocks) drawBlock(b, state.wireframe);
     drawHud(view_->window, state);
@@ -148,7 +149,7 @@ void Game::pausedFrame(float dt) {
     setLights(night, sunset, camera.target, kLamps);
     glEnable(GL_LIGHT0);
     view_->sky.draw(kSkySize);
-    drawField(field, state, view_->grass);
+    drawField(field, state, view_->grass, view_->fieldLists);
     drawDuck(camera, facing, state, view_->duckFilled, view_->duckWire);
     drawPauseScreen(view_->pausePanel, state);
 }
@@ -162,7 +163,7 @@ void Game::endFrame() {
     setLights(night, sunset, camera.target, kLamps);
     glEnable(GL_LIGHT0);
     view_->sky.draw(kSkySize);
-    drawField(field, state, view_->grass);
+    drawField(field, state, view_->grass, view_->fieldLists);
     drawEndScreen(view_->endPanel, state);
 }
 

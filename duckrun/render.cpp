@@ -139,14 +139,10 @@ void applyCamera(const DuckCamera& camera) {
     gluLookAt(e.x, e.y, e.z, t.x, t.y, t.z, 0, 1, 0);
 }
 
-void drawField(const Field& field, const GameState& state, unsigned grassTexture) {
-    glEnable(GL_LIGHTING);
-    if (state.texturesOn) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, grassTexture);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    }
-    glBegin(state.wireframe ? GL_LINE_LOOP : GL_QUADS);
+namespace {
+
+void emitField(const Field& field, bool wireframe) {
+    glBegin(wireframe ? GL_LINE_LOOP : GL_QUADS);
     glNormal3f(0, 1, 0);
     glColor4f(1, 1, 1, 1);
     for (int x = int(field.minX); x < int(field.maxX); ++x)
@@ -162,6 +158,42 @@ void drawField(const Field& field, const GameState& state, unsigned grassTexture
             glVertex3f(fx, y, fz + 1);
         }
     glEnd();
+}
+
+}  // namespace
+
+FieldLists::~FieldLists() {
+    if (filled) glDeleteLists(filled, 1);
+    if (wire) glDeleteLists(wire, 1);
+}
+
+void drawField(const Field& field, const GameState& state, unsigned grassTexture, FieldLists& lists) {
+    glEnable(GL_LIGHTING);
+    if (state.texturesOn) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, grassTexture);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    } else {
+        // Without its texture the field is plain grass green, not white:
+        // the white blocks and the untextured duck stay visible on it.
+        static const GLfloat green[4] = {0.35f, 0.62f, 0.25f, 1};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, green);
+    }
+    // The 7000 squares never change: each form is compiled once into a list.
+    unsigned& list = state.wireframe ? lists.wire : lists.filled;
+    if (list) {
+        glCallList(list);
+    } else {
+        list = glGenLists(1);
+        glNewList(list, GL_COMPILE_AND_EXECUTE);
+        emitField(field, state.wireframe);
+        glEndList();
+    }
+    if (!state.texturesOn) {
+        static const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1}, diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    }
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
 }

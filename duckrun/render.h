@@ -48,7 +48,15 @@ private:
 };
 
 void applyCamera(const DuckCamera& camera);
-void drawField(const Field& field, const GameState& state, unsigned grassTexture);
+// The field's geometry, compiled on first use (filled and wireframe forms).
+struct FieldLists {
+    unsigned filled = 0, wire = 0;
+    FieldLists() = default;
+    ~FieldLists();
+    FieldLists(const FieldLists&) = delete;
+    FieldLists& operator=(const FieldLists&) = delete;
+};
+void drawField(const Field& field, const GameState& state, unsigned grassTexture, FieldLists& lists);
 void drawDuck(const DuckCamera& camera, float facing, const GameState& state, unsigned filledList,
               unsigned wireList);
 void drawBlock(const Block& block, bool wireframe);

@@ -89,6 +89,7 @@ bool isBrown(Color c) { return c.r > 80 && c.r > c.g + 25 && c.g > c.b + 10 && c
 bool isSkyBlue(Color c) { return c.b > 150 && c.b > c.r + 40; }
 bool isNightSky(Color c) { return c.b < 110 && c.r < 60 && c.g < 70; }
 bool isDark(Color c) { return c.r + c.g + c.b < 260; }
+bool isGreen(Color c) { return c.g > 80 && c.g > c.r + 30 && c.g > c.b + 30; }
 bool isWhite(Color c) { return c.r > 200 && c.g > 200 && c.b > 200; }
 
 void expectAt(const std::string& text, float x, float y) {
@@ -142,11 +143,15 @@ TEST_F(DuckGL, PlayingShowsTheDuckBlocksAndHud) {
 TEST_F(DuckGL, TextStaysWhiteUnderEveryRenderSwitch) {
     Game g(true, now);
     tap(g, SDLK_p);
-    for (SDL_Keycode k : {SDLK_w, SDLK_t, SDLK_i, SDLK_l, SDLK_n, SDLK_3}) {
+    for (SDL_Keycode k : {SDLK_t, SDLK_w, SDLK_i, SDLK_l, SDLK_n, SDLK_3}) {
         tap(g, k);
         frame(g);
         expectAt("Score: 0", 45, 60);
         EXPECT_GT(count({30, 30, 10, 10}, isDark), 90) << "after key " << k;
+        if (k == SDLK_t) {
+            // Textures off: a plain green field, and the (white-lit) duck on it.
+            EXPECT_GT(count({0, 400, 1000, 80}, isGreen), 60000);
+        }
     }
     // Wireframe draws the duck untextured: white lines, no yellow.
     EXPECT_LT(count({350, 200, 300, 280}, isYellow), 20);

@@ -53,8 +53,8 @@ Mesh duck() {
   // Wings folded along the sides.
   m.fill(-5, 3, -3, -5, 5, 2, wing);
   m.fill(4, 3, -3, 4, 5, 2, wing);
-  // Neck and head.
-  m.fill(-2, 6, 1, 1, 7, 3, yellow);
+  // A narrower neck under the head, so the head reads from behind too.
+  m.fill(-1, 6, 1, 0, 7, 3, yellow);
   m.fill(-2, 8, 0, 1, 11, 4, yellow);
   for (int x : {-2, 1}) {
     m.erase(x, 11, 0);
