@@ -48,7 +48,7 @@ void collectComplaint(FREE_IMAGE_FORMAT, const char* message) {
 Picture readPicture(std::istream& in, const std::string& name, int bits) {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::string prefix = "No se pudo leer la imagen " + name + ": ";
-    if (bytes.empty()) throw AssetError(prefix + "archivo vacio");
+    if (bytes.empty()) throw AssetError(prefix + "archivo vacío");
     FreeImage_SetOutputMessage(collectComplaint);
     imageComplaint().clear();
     FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(bytes.data()), DWORD(bytes.size()));
@@ -61,7 +61,7 @@ Picture readPicture(std::istream& in, const std::string& name, int bits) {
         image = nullptr;
     }
     if (!image)
-        throw AssetError(prefix + (imageComplaint().empty() ? "formato desconocido o archivo danado" : imageComplaint()));
+        throw AssetError(prefix + (imageComplaint().empty() ? "formato desconocido o archivo dañado" : imageComplaint()));
     FIBITMAP* converted = bits == 32 ? FreeImage_ConvertTo32Bits(image) : FreeImage_ConvertTo24Bits(image);
     FreeImage_Unload(image);
     if (!converted) throw AssetError(prefix + "no se pudo convertir");
@@ -74,7 +74,7 @@ Picture readPicture(std::istream& in, const std::string& name, int bits) {
     for (int y = 0; y < picture.height; ++y)  // FreeImage pads its scanlines
         std::memcpy(&picture.pixels[row * std::size_t(y)], FreeImage_GetScanLine(converted, y), row);
     FreeImage_Unload(converted);
-    if (picture.width <= 0 || picture.height <= 0) throw AssetError(prefix + "imagen vacia");
+    if (picture.width <= 0 || picture.height <= 0) throw AssetError(prefix + "imagen vacía");
     return picture;
 }
 
@@ -122,11 +122,11 @@ DuckMesh readDuckModel(std::istream& in, const std::string& name) {
     std::string line;
     int number = 0;
     auto fail = [&](const std::string& why) -> AssetError {
-        return AssetError("No se pudo leer el modelo " + name + ": linea " + std::to_string(number) + ": " + why);
+        return AssetError("No se pudo leer el modelo " + name + ": línea " + std::to_string(number) + ": " + why);
     };
     while (std::getline(in, line)) {
         ++number;
-        if (line.size() > kMaxModelLine) throw fail("linea de mas de 255 caracteres");
+        if (line.size() > kMaxModelLine) throw fail("línea de más de 255 caracteres");
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
         const std::vector<std::string> words = splitBlanks(line);
@@ -134,10 +134,10 @@ DuckMesh readDuckModel(std::istream& in, const std::string& name) {
         const std::string& kind = words[0];
         if (kind == "v" || kind == "vn" || kind == "vt") {
             const std::size_t least = kind == "vt" ? 2 : 3, most = kind == "vn" ? 3 : 4;
-            if (words.size() - 1 < least || words.size() - 1 > most) throw fail("cantidad de numeros incorrecta");
+            if (words.size() - 1 < least || words.size() - 1 > most) throw fail("cantidad de números incorrecta");
             float f[4] = {0, 0, 0, 0};
             for (std::size_t i = 1; i < words.size(); ++i)
-                if (!parseFloat(words[i], f[i - 1])) throw fail("numero mal escrito: " + words[i]);
+                if (!parseFloat(words[i], f[i - 1])) throw fail("número mal escrito: " + words[i]);
             if (kind == "v") mesh.positions.push_back({f[0], f[1], f[2]});
             else if (kind == "vn") mesh.normals.push_back({f[0], f[1], f[2]});
             else mesh.texcoords.push_back({f[0], f[1]});
@@ -158,7 +158,7 @@ DuckMesh readDuckModel(std::istream& in, const std::string& name) {
                 c.p = resolveIndex(raw[0], mesh.positions.size());
                 c.t = resolveIndex(raw[1], mesh.texcoords.size());
                 c.n = resolveIndex(raw[2], mesh.normals.size());
-                if (c.p < 0 || c.t < 0 || c.n < 0) throw fail("indice fuera de rango: " + w);
+                if (c.p < 0 || c.t < 0 || c.n < 0) throw fail("índice fuera de rango: " + w);
             }
             mesh.faces.push_back(face);
         }

@@ -80,9 +80,9 @@ TEST(DuckModelReader, RefusesBadLinesNamingFileAndLine) {
     const struct {
         std::string text, expected;
     } cases[] = {
-        {"v 1 2\n" + tri, "linea 1"},
-        {"v 1 x 3\n", "numero mal escrito: x"},
-        {"v 1,5 2 3\n", "numero mal escrito"},
+        {"v 1 2\n" + tri, "línea 1"},
+        {"v 1 x 3\n", "número mal escrito: x"},
+        {"v 1,5 2 3\n", "número mal escrito"},
         {"vn 1 2 3 4\n", "cantidad"},
         {"vt 1\n", "cantidad"},
         {std::string(kHeader) + "f 1/1/1 2/2/1\n", "no 2"},
@@ -91,13 +91,13 @@ TEST(DuckModelReader, RefusesBadLinesNamingFileAndLine) {
         {std::string(kHeader) + "f 1//1 2/2/1 3/3/1\n", "esquina mal escrita"},
         {std::string(kHeader) + "f 1/1/1/1 2/2/1 3/3/1\n", "esquina mal escrita"},
         {std::string(kHeader) + "f 1/1/1 2/2/1 3x/3/1\n", "esquina mal escrita"},
-        {std::string(kHeader) + "f 0/1/1 2/2/1 3/3/1\n", "indice fuera de rango: 0/1/1"},
-        {std::string(kHeader) + "f 1/1/1 5/2/1 3/3/1\n", "indice fuera de rango: 5/2/1"},
-        {std::string(kHeader) + "f 1/1/1 2/4/1 3/3/1\n", "indice fuera de rango"},
-        {std::string(kHeader) + "f 1/1/1 2/2/2 3/3/1\n", "indice fuera de rango"},
-        {std::string(kHeader) + "f -5/1/1 2/2/1 3/3/1\n", "indice fuera de rango"},
+        {std::string(kHeader) + "f 0/1/1 2/2/1 3/3/1\n", "índice fuera de rango: 0/1/1"},
+        {std::string(kHeader) + "f 1/1/1 5/2/1 3/3/1\n", "índice fuera de rango: 5/2/1"},
+        {std::string(kHeader) + "f 1/1/1 2/4/1 3/3/1\n", "índice fuera de rango"},
+        {std::string(kHeader) + "f 1/1/1 2/2/2 3/3/1\n", "índice fuera de rango"},
+        {std::string(kHeader) + "f -5/1/1 2/2/1 3/3/1\n", "índice fuera de rango"},
         {std::string(kHeader) + "f 99999999999/1/1 2/2/1 3/3/1\n", "esquina mal escrita"},
-        {"f 1/1/1 1/1/1 1/1/1\nv 0 0 0\nvt 0 0\nvn 0 0 1\n", "indice fuera de rango"},
+        {"f 1/1/1 1/1/1 1/1/1\nv 0 0 0\nvt 0 0\nvn 0 0 1\n", "índice fuera de rango"},
         {"", "no tiene caras"},
         {"# only a comment\nv 0 0 0\n", "no tiene caras"},
     };
@@ -116,7 +116,7 @@ TEST(DuckModelReader, LinesOver255CharactersAreRefused) {
     ASSERT_EQ(longest.size(), 255u);
     EXPECT_EQ(refusal(std::string(kHeader) + longest + "\nf 1/1/1 2/2/1 3/3/1\n"), "");
     const std::string message = refusal(std::string(kHeader) + longest + "x\nf 1/1/1 2/2/1 3/3/1\n");
-    EXPECT_NE(message.find("linea 10"), std::string::npos) << message;
+    EXPECT_NE(message.find("línea 10"), std::string::npos) << message;
     EXPECT_NE(message.find("255"), std::string::npos) << message;
     // A vertex line padded past the limit, and one huge line without an end.
     EXPECT_NE(refusal("v 1 2 3" + std::string(300, ' ') + "\n").find("255"), std::string::npos);
