@@ -31,6 +31,16 @@ struct Presentation {
     ScreenPanel pausePanel, endPanel;
 
     explicit Presentation(const DuckCamera& camera) {
+        try {
+            load(camera);
+        } catch (...) {
+            release();  // a bad file stops the game: free what was made
+            throw;
+        }
+    }
+    ~Presentation() { release(); }
+
+    void load(const DuckCamera& camera) {
         duckTexture = loadTexture(paths::kDuckTexture, 24, Wrap::Repeat);
         const DuckMesh duck = readDuckModel(paths::kDuckModel);
         duckFilled = buildDuckFilled(duck, duckTexture, kDuckScale);
@@ -43,7 +53,7 @@ struct Presentation {
         endPanel.blackboard = loadTexture(paths::kBlackboard, 32, Wrap::Repeat);
         grass = loadTexture(paths::kGrass, 24, Wrap::Repeat);
     }
-    ~Presentation() {
+    void release() {
         const unsigned textures[] = {duckTexture, grass, pausePanel.blackboard, endPanel.blackboard};
         for (unsigned t : textures)
             if (t) glDeleteTextures(1, &t);
