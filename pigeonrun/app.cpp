@@ -51,6 +51,7 @@ int runGame() {
         Game game;
         while (!game.quit) {
             const double start = nowMs();
+            SDL_GL_GetDrawableSize(window, &game.drawableWidth, &game.drawableHeight);
             game.frame(start);
             SDL_GL_SwapWindow(window);
             // The game's rules count passes at 60 a second: never run faster.

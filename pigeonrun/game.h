@@ -61,6 +61,8 @@ public:
     bool textures = true, smooth = true, wireframe = false;
     bool quit = false, resetPending = false, projectionDirty = true, dragging = false;
     int cursorX = 0, cursorY = 0;  // the last cursor position SDL reported
+    // The window's drawable size in pixels; the viewport follows it.
+    int drawableWidth = kWidth, drawableHeight = kHeight;
     double lastPassMs = kPassMs;
     int passesLastFrame = 0;
 

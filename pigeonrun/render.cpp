@@ -107,7 +107,7 @@ void Game::setLights() {
 }
 
 void Game::draw() {
-    glViewport(0, 0, kWidth, kHeight);
+    glViewport(0, 0, drawableWidth, drawableHeight);
     glClearColor(kSky[0], kSky[1], kSky[2], kSky[3]);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();

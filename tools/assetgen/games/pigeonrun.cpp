@@ -81,23 +81,25 @@ Mesh pigeon() {
   // Body: rounded, the breast (front) fuller.
   m.fill(0, 2, 1, 5, 5, 6, kGrey);
   m.fill(1, 2, 7, 4, 5, 7, kGrey);
-  m.fill(1, 2, 0, 4, 4, 0, kGrey);
+  m.fill(1, 2, 0, 4, 5, 0, kGrey);
   for (int x : {0, 5}) {  // round the lower corners
     m.erase(x, 2, 1);
     m.erase(x, 2, 6);
   }
-  // Back and folded wings, light, with two black bars and dark tips.
+  // Back and folded wings, light, with two black bars; the dark wing tips
+  // cross over the tail.
   m.fill(1, 6, 0, 4, 6, 4, kGreyLight);
   for (int x : {0, 5}) {
     m.fill(x, 3, 0, x, 5, 5, kGreyLight);
     for (int z : {1, 3}) m.fill(x, 4, z, x, 5, z, kBlack);
-    m.fill(x, 4, -2, x, 5, -1, kGreyDark);
   }
   for (int z : {1, 3}) m.fill(1, 6, z, 4, 6, z, kBlack);
-  // Tail, fanned, with a black band at its end.
-  m.fill(1, 4, -1, 4, 5, -2, kGreyLight);
-  m.fill(0, 5, -3, 5, 5, -3, kGreyLight);
-  m.fill(0, 5, -4, 5, 5, -4, kBlack);
+  // Tail: narrow at the body, fanned at its end, with a black band.
+  m.fill(2, 4, -1, 3, 4, -2, kGreyLight);
+  m.fill(1, 5, -1, 1, 5, -2, kGreyDark);
+  m.fill(4, 5, -1, 4, 5, -2, kGreyDark);
+  m.fill(1, 4, -3, 4, 4, -3, kGreyLight);
+  m.fill(0, 4, -4, 5, 4, -4, kBlack);
   // Neck and head, darker, over the breast.
   m.fill(1, 6, 5, 4, 7, 8, kGreyDark);
   m.fill(1, 8, 5, 4, 9, 8, kGreyDark);
