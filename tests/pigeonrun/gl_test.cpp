@@ -32,15 +32,28 @@ protected:
     void shot(const std::string& name) {
         if (const char* dir = std::getenv("PIGEONRUN_SHOTS")) savePNG(std::string(dir) + "/" + name + ".png");
     }
+    // The game's own frames, 1/60 s apart on a clock of the test's: each
+    // runs a world pass, draws, then handles the queued SDL events.
+    void frames(Game& g, int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            clock_ += kPassMs;
+            g.frame(clock_);
+        }
+    }
+    // A key pressed and released, handled at the end of the next frame.
     void tap(Game& g, SDL_Keycode k) {
-        g.handleEvent(hoptest::keyEvent(k, true));
-        g.handleEvent(hoptest::keyEvent(k, false));
+        for (bool down : {true, false}) {
+            SDL_Event e = hoptest::keyEvent(k, down);
+            SDL_PushEvent(&e);
+        }
+        frames(g);
     }
-    // Starts play and runs `passes` world passes.
-    void play(Game& g, int passes = 1) {
+    // Starts play; the frame after draws it.
+    void play(Game& g) {
         tap(g, SDLK_RETURN);
-        for (int i = 0; i < passes; ++i) g.pass();
+        frames(g);
     }
+    double clock_ = 0;
     int white(Rect r) { return countNear({255, 255, 255}, 20, r); }
     int yellow(Rect r) { return countNear({255, 255, 0}, 30, r); }
     int sky(Rect r) { return countNear({77, 128, 255}, 6, r); }
@@ -67,7 +80,6 @@ TEST_F(PigeonrunGL, EveryStateShowsItsOverlayReadableUnderEverySwitch) {
     EXPECT_GT(sky(Rect{0, 0, 640, 150}), 90000) << "nothing but sky above";
 
     play(g);
-    g.draw();
     shot("playing");
     // Score 0: one white digit at the right edge; no coin digits beyond one.
     EXPECT_GT(white(digitAt(0)), 60);
@@ -93,8 +105,7 @@ TEST_F(PigeonrunGL, EveryStateShowsItsOverlayReadableUnderEverySwitch) {
     tap(g, SDLK_t);
     tap(g, SDLK_w);
     tap(g, SDLK_s);
-    g.pass();
-    g.draw();
+    frames(g);
     shot("switches");
     EXPECT_NEAR(white(kScoreBand), scoreWhite, scoreWhite / 20);
     EXPECT_NEAR(yellow(kCoinBand), coinYellow, coinYellow / 20);
@@ -103,7 +114,7 @@ TEST_F(PigeonrunGL, EveryStateShowsItsOverlayReadableUnderEverySwitch) {
     EXPECT_GT(sky(Rect{0, 100, 640, 380}), 20000);
 
     tap(g, SDLK_p);
-    g.draw();
+    frames(g);
     shot("paused");
     EXPECT_GT(white(kPause), 1500) << "the pause bars";
     EXPECT_EQ(white(kScoreBand), 0) << "no score while paused";
@@ -121,7 +132,6 @@ TEST_F(PigeonrunGL, BothViewsDrawThePigeonTheCarsAndTheGround) {
     std::ostringstream console;
     Game g(true, [] { return 3; }, &console);
     play(g);
-    g.draw();
     // The fixed view: the pigeon in the middle, grass all round, no sky.
     const Rect middle{270, 190, 100, 100};
     EXPECT_GT(countNear({100, 100, 100}, 60, middle), 400) << "grey pigeon";
@@ -130,8 +140,7 @@ TEST_F(PigeonrunGL, BothViewsDrawThePigeonTheCarsAndTheGround) {
     // A hop forward carries the world: the picture changes under the pigeon.
     const hoptest::Image before = readFramebuffer();
     tap(g, SDLK_UP);
-    for (int i = 0; i < 6; ++i) g.pass();
-    g.draw();
+    frames(g, 6);
     shot("fixed_hop");
     EXPECT_GT(readFramebuffer().countDiff(before, Rect{0, 60, 640, 420}, 30), 5000);
 
@@ -143,10 +152,9 @@ TEST_F(PigeonrunGL, BothViewsDrawThePigeonTheCarsAndTheGround) {
     EXPECT_GT(countNear({200, 110, 30}, 70, Rect{100, 100, 440, 280}), 5000) << "the orange car";
 
     // The free view: sky above the horizon (fogged far ground), ground below.
-    tap(g, SDLK_v);
     g.world.car1.position.x = 9.5f;
-    g.pass();
-    g.draw();
+    tap(g, SDLK_v);
+    frames(g);
     shot("free");
     EXPECT_GT(sky(Rect{0, 0, 640, 60}), 20000);
     EXPECT_LT(sky(Rect{0, 400, 640, 80}), 100);
@@ -154,15 +162,13 @@ TEST_F(PigeonrunGL, BothViewsDrawThePigeonTheCarsAndTheGround) {
     const hoptest::Image nearView = readFramebuffer();
     for (int i = 0; i < 40; ++i) g.handleEvent(hoptest::wheelEvent(-1));
     EXPECT_EQ(g.camera.distance, ViewCamera::kMaxDistance);
-    g.pass();
-    g.draw();
+    frames(g);
     shot("free_far");
     EXPECT_GT(readFramebuffer().countDiff(nearView, Rect{0, 100, 640, 380}, 30), 40000);
 
     // Back to the fixed view: no fog there.
     tap(g, SDLK_v);
-    g.pass();
-    g.draw();
+    frames(g);
     EXPECT_FALSE(glIsEnabled(GL_FOG));
     EXPECT_LT(sky(Rect{0, 0, 640, 480}), 1000);
 }
