@@ -192,6 +192,17 @@ TEST(PigeonrunGame, WorldPassesFollowTimeAtSixtyASecondAndAStallIsBounded) {
         total += g.passesLastFrame;
     }
     EXPECT_NEAR(total, 60, 2);
+
+    // A two-second frame with the pigeon in car 1's lane: the passes still
+    // meet the car on its way; it does not jump over the pigeon.
+    for (int stall : {500, 2000}) {
+        Fixture s;
+        s.tap(SDLK_RETURN);
+        s.passes(1);
+        s.game.world.car1.position.x = 0;
+        s.game.advance(stall);
+        EXPECT_EQ(s.game.world.status.state, StateGameOver) << stall << " ms";
+    }
 }
 
 TEST(PigeonrunGame, ViewChangeMidHopFinishesTheHopAsItBegan) {
