@@ -136,20 +136,32 @@ void Game::handleMovement(const SDL_Event& e) {
     const SDL_Keycode key = e.type == SDL_KEYUP || e.type == SDL_KEYDOWN ? e.key.keysym.sym : 0;
     if (camera.fixedView) {
         if (e.type != SDL_KEYUP) return;
-        switch (key) {
-            case SDLK_UP: sayArrow("FLECHITA ARRIBA\n"), world.hopFixed(FacingForward); break;
-            case SDLK_LEFT: sayArrow("FLECHITA IZQUIERDA\n"), world.hopFixed(FacingLeft); break;
-            case SDLK_DOWN: sayArrow("FLECHITA ABAJO\n"), world.hopFixed(FacingBack); break;
-            case SDLK_RIGHT: sayArrow("FLECHITA DERECHA\n"), world.hopFixed(FacingRight); break;
-            default: break;
-        }
+        struct Arrow {
+            SDL_Keycode key;
+            int facing;
+            const char* line;
+        };
+        static const Arrow kArrows[] = {{SDLK_UP, FacingForward, "FLECHITA ARRIBA\n"},
+                                        {SDLK_LEFT, FacingLeft, "FLECHITA IZQUIERDA\n"},
+                                        {SDLK_DOWN, FacingBack, "FLECHITA ABAJO\n"},
+                                        {SDLK_RIGHT, FacingRight, "FLECHITA DERECHA\n"}};
+        for (const Arrow& a : kArrows)
+            if (key == a.key) {
+                sayArrow(a.line);
+                world.hopFixed(a.facing);
+            }
         return;
     }
     if (e.type == SDL_KEYDOWN) {
         // Held keys repeat; the turn is set once, and said once.
         if (e.key.repeat) return;
-        if (key == SDLK_RIGHT) world.turning = 1, sayArrow("ROTAR HORARIO\n");
-        if (key == SDLK_LEFT) world.turning = -1, sayArrow("ROTAR ANTIHORARIO\n");
+        if (key == SDLK_RIGHT) {
+            world.turning = 1;
+            sayArrow("ROTAR HORARIO\n");
+        } else if (key == SDLK_LEFT) {
+            world.turning = -1;
+            sayArrow("ROTAR ANTIHORARIO\n");
+        }
     } else if (e.type == SDL_KEYUP && (key == SDLK_UP || key == SDLK_LEFT || key == SDLK_RIGHT)) {
         world.hopFree();
         say("SALTA");
