@@ -52,6 +52,13 @@ HUD::HUD(int w, int h) : width(w), height(h), pauseTexture(std::make_unique<Imag
 HUD::~HUD() = default;
 
 void HUD::begin2D() {
+    // The render switches and the light keys act on the scene, not on the
+    // text: the HUD draws filled, smooth and lit by light 0 alone, whatever
+    // the scene left on (view 5 leaves light 3 on with the player's colour).
+    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT);
+    for (GLenum light = GL_LIGHT1; light <= GL_LIGHT7; ++light) glDisable(light);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glShadeModel(GL_SMOOTH);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -67,14 +74,15 @@ void HUD::begin2D() {
 }
 
 void HUD::end2D() {
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    glPopAttrib();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
 }
 
 void HUD::update(std::uint32_t) {
