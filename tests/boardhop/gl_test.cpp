@@ -11,6 +11,8 @@
 #include <climits>
 #include <vector>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 
 #include "camara.h"
@@ -330,4 +332,69 @@ TEST_F(BoardhopGL, PaddedImageRowsUploadStraight) {
     glDeleteTextures(1, &id);
     SDL_FreeSurface(s);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(BoardhopGL, EveryBrokenFileIsNamed) {
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    const std::filesystem::path here(cwd);
+    const auto dir = std::filesystem::temp_directory_path() / "boardhop-broken";
+    const char* const files[] = {"Modelos3D/penguin/penguin.obj",    "Modelos3D/penguin/penguin.png",
+                                 "Modelos3D/seal/Seal.obj",          "Modelos3D/seal/seal128.png",
+                                 "Modelos3D/woodbranch/woodbranch.obj", "Modelos3D/woodbranch/woodbranch.png",
+                                 "Modelos3D/palm/TREP.obj",          "Modelos3D/palm/palm.png",
+                                 "agua_linda.png",                   "tierra.png",
+                                 "tierra_pasto.png",                 "pausa2.PNG",
+                                 "Quicksand-Regular.otf",            "arial.ttf"};
+    enum Break { Deleted, Empty, Half, Garbage };
+    std::mt19937 random(8);
+    for (const char* file : files)
+        for (Break how : {Deleted, Empty, Half, Garbage}) {
+            std::filesystem::remove_all(dir);
+            std::filesystem::create_directories(dir);
+            for (const char* f : files) {
+                std::filesystem::create_directories((dir / f).parent_path());
+                std::filesystem::create_symlink(here / f, dir / f);  // the broken one is replaced below
+            }
+            const auto broken = dir / file;
+            const auto size = std::filesystem::file_size(broken);
+            std::string bytes;
+            if (how == Half) {
+                std::ifstream in(broken, std::ios::binary);
+                bytes.resize(size / 2);
+                in.read(&bytes[0], std::streamsize(bytes.size()));
+            } else if (how == Garbage) {
+                for (std::uintmax_t i = 0; i < size; ++i) bytes += char(random() & 0xff);
+            }
+            std::filesystem::remove(broken);
+            if (how != Deleted) std::ofstream(broken, std::ios::binary) << bytes;
+
+            ASSERT_EQ(chdir(dir.c_str()), 0);
+            releaseTileTextures();
+            closeFonts();
+            testing::internal::CaptureStderr();
+            std::string thrown;
+            try {
+                Juego game;
+                game.frame(16);
+                push(hoptest::keyEvent(SDLK_h));
+                game.frame(32);
+                push(hoptest::keyEvent(SDLK_p));
+                game.frame(48);
+                game.player->die();
+                game.frame(64);
+            } catch (const ObjError& e) {
+                thrown = e.what();
+            }
+            const std::string said = testing::internal::GetCapturedStderr() + thrown;
+            ASSERT_EQ(chdir(cwd), 0);
+            // A model cut at a line end is a smaller model: nothing to say.
+            const bool mayBeWhole = how == Half && std::string(file).find(".obj") != std::string::npos;
+            if (!mayBeWhole || !said.empty())
+                EXPECT_NE(said.find(file), std::string::npos) << file << " broken " << int(how) << ": " << said;
+            glGetError();
+        }
+    releaseTileTextures();
+    closeFonts();
+    std::filesystem::remove_all(dir);
 }
