@@ -295,7 +295,8 @@ TEST_F(MarsdashGL, EveryBrokenFileIsNamed) {
         for (Break how : {Deleted, Empty, Half, Garbage}) {
             std::filesystem::remove_all(dir);
             std::filesystem::create_directories(dir);
-            std::filesystem::copy(here / "modelos", dir / "modelos");
+            std::filesystem::create_directories(dir / "modelos");
+            for (const char* f : files) std::filesystem::create_symlink(here / f, dir / f);  // the broken one is replaced below
             const auto broken = dir / file;
             const auto size = std::filesystem::file_size(broken);
             std::string bytes;
