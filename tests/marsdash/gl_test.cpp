@@ -334,3 +334,30 @@ TEST_F(MarsdashGL, EveryBrokenFileIsNamed) {
         }
     std::filesystem::remove_all(dir);
 }
+
+TEST_F(MarsdashGL, TextStaysReadableUnderEveryRenderSwitch) {
+    std::srand(12);
+    Juego g;
+    g.handleEvent(hoptest::keyEvent(SDLK_i));
+    frame(g);
+    g.handleEvent(hoptest::keyEvent(SDLK_p));
+    frame(g);
+    const Rect title = textBand(200, 420, 200), help = textBand(100, 120, 330);
+    hoptest::Image img = readFramebuffer();
+    const int titleBase = count(img, title, isWhite), helpBase = count(img, help, isWhite);
+    ASSERT_GT(titleBase, 250);
+    // Textures off, flat shading, every light colour and angle, wireframe,
+    // the follow view: each on top of the ones before.
+    const std::vector<SDL_Keycode> keys = {SDLK_t, SDLK_u, SDLK_s, SDLK_s, SDLK_s, SDLK_d, SDLK_d,
+                                           SDLK_d, SDLK_y, SDLK_v, SDLK_a, SDLK_s};
+    for (SDL_Keycode k : keys) {
+        g.handleEvent(hoptest::keyEvent(k));
+        frame(g);
+        img = readFramebuffer();
+        EXPECT_GE(count(img, title, isWhite), titleBase * 9 / 10) << "JUEGO PAUSADO after " << SDL_GetKeyName(k);
+        EXPECT_GE(count(img, help, isWhite), helpBase * 9 / 10) << "U FACETADO after " << SDL_GetKeyName(k);
+        EXPECT_GT(count(img, {4, 50, 39, 31}, isPink), 250) << "the icon after " << SDL_GetKeyName(k);
+    }
+    shot("switches_text");
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
