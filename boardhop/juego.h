@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 
-
 namespace boardhop {
 
 class Camara;
