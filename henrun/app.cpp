@@ -129,7 +129,9 @@ int runGame() {
   int w = desktop.w, h = desktop.h;
   SDL_GL_GetDrawableSize(window, &w, &h);
   glViewport(0, 0, w, h);
-  std::srand(unsigned(std::time(nullptr)));
+  // HENRUN_SEED replays one world (tests use it); otherwise every run differs.
+  const char* seed = std::getenv("HENRUN_SEED");
+  std::srand(seed ? unsigned(std::strtoul(seed, nullptr, 10)) : unsigned(std::time(nullptr)));
 
   int status = 0;
   try {
