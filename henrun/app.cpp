@@ -100,6 +100,18 @@ void Programa::handleEvent(const SDL_Event& e, std::uint32_t now) {
     case SDL_MOUSEBUTTONUP:
       if (e.button.button == SDL_BUTTON_RIGHT) orbiting_ = false;
       break;
+    case SDL_WINDOWEVENT:
+      // The screens are laid out on the drawable's size, whatever it becomes.
+      if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && window_) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window_, &w, &h);
+        if (w > 0 && h > 0) {
+          glViewport(0, 0, w, h);
+          juego_->game().width = float(w);
+          juego_->game().height = float(h);
+        }
+      }
+      break;
     default: break;
   }
 }
