@@ -167,12 +167,13 @@ void Renderer::drawWorld(const Game& game, int width, int height) {
     glDisable(GL_LIGHTING);
     begin(textures_[kTexSun]);
     glPushMatrix();
-    glTranslatef(-300, 160, 900);
+    glTranslatef(-400, 260, 1200);
     glScalef(60, 60, 60);
     drawSphere();
     glPopMatrix();
 
-    const GLfloat sunward[] = {-0.3f, 1.0f, 0.6f, 0};
+    // From above and behind the start, so the astronaut's back is lit.
+    const GLfloat sunward[] = {-0.4f, 1.0f, -0.7f, 0};
     glLightfv(GL_LIGHT0, GL_POSITION, sunward);
     glEnable(GL_LIGHTING);
     glShadeModel(settings_->flat ? GL_FLAT : GL_SMOOTH);

@@ -28,7 +28,7 @@ void centred(const std::string& text, float y, float size) {
 }
 
 void hudBar(const Game& g) {
-    band(0, kScreenHeight - 50, kScreenWidth, kScreenHeight);
+    band(0, kScreenHeight - 50, kScreenWidth, kScreenHeight, 0.8f);
     const char* labels[4] = {"PUNTOS", "VIDAS", "TIEMPO", "NIVEL"};
     const int values[4] = {g.points, g.lives, g.elapsedSeconds(), g.settings.level};
     for (int i = 0; i < 4; ++i) {
@@ -42,7 +42,7 @@ void hudBar(const Game& g) {
 
 void endScreen(const Game& g, const std::string& headline, float size) {
     const float y = (kScreenHeight - 130) / 2.0f;
-    band(0, y - 70, kScreenWidth, y + 80);
+    band(0, y - 70, kScreenWidth, y + 80, 0.7f);
     colour(1.0f, 0.85f, 0.25f);
     centred(headline, y, size);
     colour(1, 1, 1);
