@@ -147,6 +147,7 @@ void Renderer::drawBackground(const Game& game, int width, int height) const {
 
 void Renderer::drawWorld(const Game& game, int width, int height) {
     settings_ = &game.settings;
+    viewX_ = game.astronaut.pos.x;
     itemsDrawn = 0;
     glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -268,7 +269,9 @@ void Renderer::draw(const Suelo& floor) {
 void Renderer::draw(const AsteroidBelt& belt) {
     glPushMatrix();
     glTranslatef(belt.offset, -0.5f, belt.z + AsteroidBelt::kFirstRow);
+    constexpr float kCull = 70.0f;  // beyond the view at the largest camera distance
     for (const Asteroid& a : belt.asteroids) {
+        if (std::fabs(belt.worldX(a) - viewX_) > kCull) continue;
         begin(textures_[kTexAsteroid]);
         glPushMatrix();
         glTranslatef(a.x, a.y, a.z);

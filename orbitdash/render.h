@@ -84,6 +84,7 @@ private:
     Model models_[kModelCount];
     const Settings* settings_ = nullptr;
     mutable unsigned sphereList_ = 0;
+    float viewX_ = 0;  // the astronaut's x: asteroids far to its sides are not drawn
 };
 
 }  // namespace orbitdash

@@ -102,7 +102,9 @@ void drawOverlay(const Game& g, unsigned font, unsigned title, int width, int he
     glEnable(GL_TEXTURE_2D);
 
     const int state = g.state();
-    if (state == kTitle || (state == kMenu && g.menuOpenedFrom() == kTitle)) {
+    // Without its picture (a broken file) the title stays black, so the text
+    // still reads.
+    if (title && (state == kTitle || (state == kMenu && g.menuOpenedFrom() == kTitle))) {
         glBindTexture(GL_TEXTURE_2D, title);
         colour(1, 1, 1);
         glBegin(GL_QUADS);
