@@ -73,6 +73,8 @@ Course loadLevel(const std::string& path, Random& random, std::ostream& messages
     LevelRead read = readLevel(file, random);
     if (read.badLine)
         messages << path << ": line " << read.badLine << " does not read; the level ends before it" << std::endl;
+    else if (read.course.size() == 0)
+        messages << path << ": no course items" << std::endl;
     return std::move(read.course);
 }
 

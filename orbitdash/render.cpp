@@ -74,6 +74,8 @@ bool Renderer::load(std::ostream& log) {
         Model& m = models_[i];
         if (!objloader::readObjModel(kModelPaths[i], m.positions, m.uvs, m.normals, objloader::kLineDialect))
             log << kModelPaths[i] << ": model not read; drawn empty" << std::endl;
+        else if (m.positions.empty())
+            log << kModelPaths[i] << ": no triangles in the model; drawn empty" << std::endl;
         m.texture = textures_[modelTexture[i]];
     }
     if (!textures_[kTexFont]) {

@@ -14,6 +14,9 @@ bool readImage(std::istream& in, const std::string& name, Pixels& out) {
     std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const FREE_IMAGE_FORMAT type = FreeImage_GetFIFFromFilename(name.c_str());
     if (bytes.empty() || type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) return false;
+    // A JPEG cut short still decodes (the rest comes out grey): refuse one
+    // without its end-of-image marker.
+    if (type == FIF_JPEG && (bytes.size() < 4 || bytes[bytes.size() - 2] != 0xFF || bytes.back() != 0xD9)) return false;
     FIMEMORY* memory = FreeImage_OpenMemory(bytes.data(), DWORD(bytes.size()));
     if (!memory) return false;
     // A file that is not what its name says is refused rather than guessed.

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "level.h"
@@ -112,6 +114,13 @@ TEST(LevelFile, MissingAndBadFilesAreNamed) {
     EXPECT_FLOAT_EQ(c.end(), Course::kStart);
     EXPECT_NE(log.str().find("/nonexistent/niveles/nivel7.txt"), std::string::npos);
     EXPECT_EQ(levelPath(2), "./niveles/nivel2.txt");
+    // A file with nothing to build is named too.
+    const std::string empty = ::testing::TempDir() + "orbitdash_empty_level.txt";
+    { std::ofstream f(empty); f << "# nothing here\n"; }
+    log.str("");
+    EXPECT_EQ(loadLevel(empty, random, log).size(), 0u);
+    EXPECT_NE(log.str().find("no course items"), std::string::npos);
+    std::remove(empty.c_str());
 
     // A game whose level file is missing starts with no items between the
     // platforms, and the goal is two jumps away.
