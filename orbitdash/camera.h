@@ -19,13 +19,13 @@ public:
     // it, twice as far.
     int view = 0;
     // Z: five heights of the orbit (0 low .. 4 nearly overhead).
-    int height = 2;
+    int height = 3;
     // X: four quarter turns round the astronaut (0 behind, 1 right side,
     // 2 in front, 3 left side).
     int quarter = 0;
     float yaw = 0;    // radians; 0 puts the camera on the astronaut's -z side
     float pitch = 0;  // radians above the horizontal
-    float distance = 8.0f;
+    float distance = 9.0f;
 
     Camera() { applyPresets(); }
 

@@ -188,6 +188,7 @@ void Renderer::drawWorld(const Game& game, int width, int height) {
     drawPlatform(game.start);
     drawPlatform(game.goal);
     drawAstronaut(game.astronaut);
+    drawMarker(game);
 
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -374,6 +375,32 @@ void Renderer::drawPlatform(const Platform& p) const {
     glTexCoord2f(1, 1);
     glVertex3f(x, y + 1.0f, z);
     glEnd();
+}
+
+// Where a jump ahead would end: a faint ring seen through everything, so a
+// landing on a moving asteroid can be aimed from any view.
+void Renderer::drawMarker(const Game& game) const {
+    const Astronaut& a = game.astronaut;
+    if (game.state() != kPlaying || a.jumping || !a.standing) return;
+    float dx, dz;
+    game.camera.direction(2, dx, dz);
+    const float x = a.pos.x + 2 * dx, z = a.pos.z + 2 * dz;
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glColor4f(0.4f, 0.95f, 1.0f, 0.55f);
+    constexpr int kSteps = 24;
+    glBegin(GL_QUAD_STRIP);
+    for (int i = 0; i <= kSteps; ++i) {
+        const float t = 2 * Camera::kPi * float(i) / kSteps;
+        for (float r : {0.3f, 0.42f}) glVertex3f(x + r * std::cos(t), a.pos.y + 0.02f, z + r * std::sin(t));
+    }
+    glEnd();
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
 }
 
 void Renderer::drawAstronaut(const Astronaut& a) const {

@@ -77,6 +77,7 @@ private:
     void drawBackground(const Game& game, int width, int height) const;
     void drawPlatform(const Platform& p) const;
     void drawAstronaut(const Astronaut& a) const;
+    void drawMarker(const Game& game) const;
     void drawSphere() const;
     void drawCube(float half) const;
 

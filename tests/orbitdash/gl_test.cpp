@@ -246,3 +246,37 @@ TEST_F(OrbitdashGL, ModelsOnTheCourseAndALongFrame) {
     frames(app);
     EXPECT_LE(app.ticksLastFrame, 1) << "the backlog was dropped";
 }
+
+TEST_F(OrbitdashGL, EachLevelAndTheWinScreens) {
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    for (int level = 1; level <= 3; ++level) {
+        ASSERT_EQ(g.settings.level, level);
+        frames(app, 2);
+        key(app, SDLK_v);  // the view from above
+        frames(app);
+        shot("level" + std::to_string(level));
+        key(app, SDLK_v);
+        // Onto the goal from just before it.
+        g.astronaut.pos = {0, 0, g.goal.pos.z - 2};
+        frames(app, 2);
+        ASSERT_TRUE(g.jump(2));
+        frames(app, 30);
+        const int expected = level < 3 ? kLevelDone : kAllDone;
+        ASSERT_EQ(g.state(), expected);
+        shot(level < 3 ? "level_done" : "all_done");
+        const hoptest::Image img = readFramebuffer();
+        // "NIVEL COMPLETADO" (16 x 30) or "FIN DEL JUEGO" (13 x 30), centred at y = 175.
+        const int width = level < 3 ? 480 : 390;
+        EXPECT_GT(count(img, textBand(320 - width / 2, 175, width, 30),
+                        [](Color c) { return c.r > 200 && c.g > 150 && c.b < 120; }),
+                  1000)
+            << "level " << level;
+        key(app, SDLK_r);
+    }
+    EXPECT_EQ(g.settings.level, 1);
+    EXPECT_EQ(g.lives, 3);
+}

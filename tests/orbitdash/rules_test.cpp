@@ -429,7 +429,7 @@ TEST(Rules, TheStateMachineWithRInEveryState) {
     for (int i = 0; i < 50; ++i) press(t, SDLK_n);
     EXPECT_FLOAT_EQ(t.camera.distance, Camera::kMinDistance);
     for (int i = 0; i < 5; ++i) press(t, SDLK_z);
-    EXPECT_EQ(t.camera.height, 2);
+    EXPECT_EQ(t.camera.height, 3);
     for (int i = 0; i < 4; ++i) press(t, SDLK_x);
     EXPECT_EQ(t.camera.quarter, 0);
     press(t, SDLK_q);
