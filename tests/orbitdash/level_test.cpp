@@ -2,6 +2,7 @@
 // the seeded belt layout and the laying of items along the course.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -104,6 +105,23 @@ TEST(LevelFile, SkippedLinesAndTheEndOfReading) {
         EXPECT_EQ(r.course.size(), b.items) << b.text;
         EXPECT_EQ(r.badLine, b.line) << b.text;
     }
+}
+
+TEST(LevelFile, GarbageNeverBuildsWithoutEnd) {
+    // Random bytes and a good file cut at every length: each read ends, with
+    // at most one item per line.
+    FixedRandom random;
+    std::string bytes;
+    unsigned x = 4321;
+    for (int i = 0; i < 3000; ++i) {
+        x = x * 1103515245u + 12345u;
+        const char pool[] = "fas 0123456789-+\n\r#x";
+        bytes += pool[(x >> 16) % (sizeof pool - 1)];
+    }
+    const std::size_t lines = std::size_t(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    EXPECT_LE(read(bytes, random).course.size(), lines);
+    const std::string good = "f 3 1\na 4 1000\ns 3 2\nf 1 0\n";
+    for (std::size_t n = 0; n <= good.size(); ++n) EXPECT_LE(read(good.substr(0, n), random).course.size(), 4u);
 }
 
 TEST(LevelFile, MissingAndBadFilesAreNamed) {
