@@ -33,6 +33,8 @@ const std::vector<FontSource>& fontSources() {
       {"lanehop", "cartoon", quicksandBold.c_str(), "fonts-quicksand", "resources/fonts/cartoon.ttf"},
       {"lanehop", "ocraext", "/usr/share/fonts/truetype/ocr-a/OCRA.ttf", "fonts-ocr-a", "resources/fonts/ocraext.ttf"},
       {"marsdash", "hud", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", "modelos/font.ttf"},
+      {"birdhop", "glyphs", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf", "fonts-dejavu-core", ""},
+      {"birdhop", "labels", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", ""},
       {"roosterway", "retro", "/usr/share/fonts/truetype/ocr-a/OCRABold.ttf", "fonts-ocr-a", "fonts/font_retro.ttf"},
   };
   return table;
