@@ -12,8 +12,11 @@ void Motion::set(Vec3d v, Vec3d a, double seconds) {
 }
 
 void Motion::apply(Vec3d& value, double dt) {
+    // A frame cut into equal steps sums to a hair under the duration: such a
+    // remainder ends the motion rather than leaving it running.
+    constexpr double kSnap = 1e-9;
     double step = dt;
-    if (elapsed + dt > duration) step = duration - elapsed;
+    if (elapsed + dt > duration - kSnap) step = duration - elapsed;
     if (step <= 0) return;
     const double half = step * step / 2;
     value.x += velocity.x * step + acceleration.x * half;
@@ -22,7 +25,7 @@ void Motion::apply(Vec3d& value, double dt) {
     velocity.x += acceleration.x * step;
     velocity.y += acceleration.y * step;
     velocity.z += acceleration.z * step;
-    elapsed += step;
+    elapsed = step == duration - elapsed ? duration : elapsed + step;
 }
 
 bool overlaps(const GroundBox& a, const GroundBox& b) {

@@ -137,7 +137,9 @@ void BirdGame::restart() {
 }
 
 bool BirdGame::hop(Key k) {
-    if (dead || bird.danceStep != 0 || bird.move.running()) return false;
+    // While paused nothing moves the bird: a hop taken then would score a
+    // row the bird has not reached yet.
+    if (dead || paused || bird.danceStep != 0 || bird.move.running()) return false;
     const Vec3d at = bird.position;
     Vec3d to = at, v;
     const Street* checked = nullptr;

@@ -221,10 +221,10 @@ Mesh slotCar() {
   m.setFace(7, 3, 1, NegZ, tail);
   for (float z0 : {0.2f, 1.4f})
     for (float side : {-1.f, 1.f}) {
-      const float x0 = side < 0 ? -0.52f : 0.38f, x1 = x0 + 0.14f;
+      const float x0 = side < 0 ? -0.48f : 0.35f, x1 = x0 + 0.13f;
       m.addBox({x0, 0.f, z0 - 1.f}, {x1, 0.36f, z0 - 1.f + 0.36f}, tyre);
-      const float h0 = side < 0 ? -0.53f : 0.51f;
-      m.addBox({h0, 0.1f, z0 - 1.f + 0.1f}, {h0 + 0.02f, 0.26f, z0 - 1.f + 0.26f}, hub);
+      const float h0 = side < 0 ? -0.49f : 0.48f;
+      m.addBox({h0, 0.1f, z0 - 1.f + 0.1f}, {h0 + 0.01f, 0.26f, z0 - 1.f + 0.26f}, hub);
     }
   m.addBox({-0.03f, 0.f, 0.7f}, {0.03f, 0.1f, 0.95f}, rgb(200, 200, 40));  // guide blade
   return {{"slot_car", m.mesh()}};
