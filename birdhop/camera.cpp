@@ -35,6 +35,23 @@ Vec3d skyDirection(int face, double a, double b) {
     }
 }
 
+bool boxVisible(const double m[16], const Vec3d& lo, const Vec3d& hi) {
+    // Clip coordinates of the eight corners; a plane culls the box when every
+    // corner lies beyond it (x < -w, x > w, and so on).
+    double clip[8][4];
+    for (int i = 0; i < 8; ++i) {
+        const double x = i & 1 ? hi.x : lo.x, y = i & 2 ? hi.y : lo.y, z = i & 4 ? hi.z : lo.z;
+        for (int r = 0; r < 4; ++r) clip[i][r] = m[r] * x + m[4 + r] * y + m[8 + r] * z + m[12 + r];
+    }
+    for (int axis = 0; axis < 3; ++axis)
+        for (int sign : {-1, 1}) {
+            bool allOut = true;
+            for (int i = 0; i < 8 && allOut; ++i) allOut = sign * clip[i][axis] > clip[i][3];
+            if (allOut) return false;
+        }
+    return true;
+}
+
 CameraPose BirdCamera::pose(const Vec3d& bird) const {
     const double p = rad(pitch), w = rad(yaw);
     CameraPose c;

@@ -22,6 +22,10 @@ extern const SkyFace kSkyFaceRects[kSkyFaces];
 // -1 .. 1 (a left to right, b bottom to top as the face is seen from inside).
 Vec3d skyDirection(int face, double a, double b);
 
+// True unless the box lies wholly outside one plane of the view volume of
+// `clip` (projection x model-view, column-major as GL returns it).
+bool boxVisible(const double clip[16], const Vec3d& lo, const Vec3d& hi);
+
 class BirdCamera {
 public:
     static constexpr double kMinOrbit = 3, kMaxOrbit = 50, kOrbitStep = 0.5;

@@ -139,6 +139,15 @@ void BirdLoop::draw3D(double dx, double dy) {
     // A squashed bird sees a red sky until the run restarts.
     const float normal[3] = {1, 1, 1}, red[3] = {1, 0.35f, 0.3f};
     camera.apply(g.bird.position, dx, dy, g.dead ? red : normal);
+    double projection[16], view[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, view);
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) {
+            double s = 0;
+            for (int k = 0; k < 4; ++k) s += projection[k * 4 + r] * view[c * 4 + k];
+            clip_[c * 4 + r] = s;
+        }
     setLights(g.flags, g.lightDirection);
     drawGround(g.bird.position.z, grass_, g.flags.textures);
 }
@@ -146,8 +155,17 @@ void BirdLoop::draw3D(double dx, double dy) {
 void BirdLoop::drawWorld() {
     const BirdGame& g = *game_;
     if (g.deathBurst && g.deathBurst->active) drawBurst(*g.deathBurst);
-    for (int i = g.firstActiveRow(); i <= g.lastActiveRow(); ++i)
-        if (const Street* s = g.row(i)) s->draw(g.flags.textures);
+    // Every active row has moved; only those in view are drawn. A road's box
+    // reaches its cars beyond both ends, a forest's its outer trees.
+    rowsDrawn_ = 0;
+    for (int i = g.firstActiveRow(); i <= g.lastActiveRow(); ++i) {
+        const Street* s = g.row(i);
+        if (!s) continue;
+        const double z = kRowDepth * i, reach = s->isForest() ? 23.5 : 44.5;
+        if (!boxVisible(clip_, {-reach, -0.2, z - 1.5}, {reach, 4.5, z + 1.5})) continue;
+        s->draw(g.flags.textures);
+        ++rowsDrawn_;
+    }
     drawBody(g.bird, g.flags.textures);
     for (const auto& b : g.fireworks.bursts)
         if (b) drawBurst(*b);
@@ -164,14 +182,19 @@ void BirdLoop::handleEvent(const SDL_Event& e) {
     BirdGame& g = *game_;
     switch (e.type) {
         case SDL_QUIT: quit = true; break;
-        case SDL_KEYDOWN:
-            if (e.key.repeat) break;  // a held key acts once
-            switch (e.key.keysym.sym) {
+        case SDL_KEYDOWN: {
+            // A held arrow keeps hopping (each hop still waits for the last
+            // to land); a held Space, D or V acts once.
+            const SDL_Keycode k = e.key.keysym.sym;
+            const bool arrow = k == SDLK_UP || k == SDLK_DOWN || k == SDLK_LEFT || k == SDLK_RIGHT;
+            if (e.key.repeat && !arrow) break;
+            switch (k) {
                 case SDLK_ESCAPE: quit = true; break;
                 case SDLK_v: camera.nextMode(); break;
-                default: g.keyDown(keyOf(e.key.keysym.sym)); break;
+                default: g.keyDown(keyOf(k)); break;
             }
             break;
+        }
         case SDL_KEYUP:
             switch (e.key.keysym.sym) {
                 case SDLK_q: quit = true; break;

@@ -61,6 +61,9 @@ public:
     BirdGame& game() { return *game_; }
     const BirdGame& game() const { return *game_; }
 
+    // Rows drawn in the last frame: those of p-20 .. p+19 in view.
+    int rowsDrawn() const { return rowsDrawn_; }
+
     BirdCamera camera;
     std::vector<PanelCell> panel;
     bool quit = false;
@@ -74,6 +77,8 @@ private:
 
     SDL_Window* window_;
     std::uint64_t counter_ = 0;  // performance counter at the previous frame
+    double clip_[16] = {};       // projection x model-view of this frame's camera
+    int rowsDrawn_ = 0;
     int quietFrames_ = 2;        // frames whose mouse offset is ignored (start, resume)
     bool redSky_ = false;        // the frame after a squash clears red
     unsigned grass_ = 0, road_ = 0, gui_ = 0;

@@ -261,10 +261,27 @@ TEST_F(BirdhopGL, EachCameraModeShowsItsOwnViewAndTheWheelZooms) {
     }
     EXPECT_EQ(loop.camera.mode, 0);
     EXPECT_GT(views[0].countDiff(views[1], {0, 60, 640, 380}, 40), 5000);
+
     EXPECT_GT(views[0].countDiff(views[2], {0, 60, 640, 380}, 40), 5000);
+    // Rows 10 .. 49 move round a bird on row 30; the ones behind the
+    // camera are not drawn.
+    BirdGame& g = loop.game();
+    g.p = 30;
+    g.bird.position.z = 60;
+    for (int i = 0; i < 35; ++i) frame(loop);
+    ASSERT_GE(g.rowCount(), 50u);
+    EXPECT_GT(loop.rowsDrawn(), 18);
+    EXPECT_LT(loop.rowsDrawn(), 30);
+    g.p = 0;
+    g.bird.position.z = 0;
     frame(loop, {hoptest::wheelEvent(-1), hoptest::wheelEvent(-1)});
     EXPECT_EQ(loop.camera.orbitDistance, 8);
     // Mouse look: the pointer right of centre turns the view.
     frame(loop, {}, 16, 340, 240);
     EXPECT_EQ(loop.camera.yaw, 180 - 10);
+    // A held V (key repeats) changes the view once; a held arrow keeps hopping.
+    frame(loop, {hoptest::keyEvent(SDLK_v, true, true)});
+    EXPECT_EQ(loop.camera.mode, 0);
+    frame(loop, {hoptest::keyEvent(SDLK_UP, true, true)});
+    EXPECT_EQ(loop.game().p, 1);
 }

@@ -176,3 +176,20 @@ TEST(BirdhopText, GlyphsArePlacedForEachAlignmentAndOverlap) {
     EXPECT_DOUBLE_EQ(q[0].t0, 0);
     EXPECT_TRUE(layoutText("", "right", "top", 0.2).empty());
 }
+
+TEST(BirdhopCamera, RowsOutsideTheViewVolumeAreCulledAndOthersKept) {
+    // Identity: the view volume is the cube -1 .. 1.
+    const double id[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    EXPECT_TRUE(boxVisible(id, {-0.5, -0.5, -0.5}, {0.5, 0.5, 0.5}));
+    EXPECT_TRUE(boxVisible(id, {-30, -0.1, 0.2}, {30, 0.1, 0.3})) << "wider than the view, crossing it";
+    EXPECT_FALSE(boxVisible(id, {1.1, -0.5, -0.5}, {3, 0.5, 0.5}));
+    EXPECT_FALSE(boxVisible(id, {-0.5, -0.5, -9}, {0.5, 0.5, -1.01}));
+    // A perspective view down -z (45 degrees, 4:3, near 0.1, far 100): a
+    // row ahead is seen, one behind the eye is not.
+    const double f = 1 / std::tan(22.5 * kPi / 180), n = 0.1, far = 100;
+    const double persp[16] = {f / (4.0 / 3), 0, 0, 0, 0, f, 0, 0, 0, 0, (far + n) / (n - far), -1,
+                              0, 0, 2 * far * n / (n - far), 0};
+    EXPECT_TRUE(boxVisible(persp, {-21, -2, -11}, {21, 2, -9}));
+    EXPECT_FALSE(boxVisible(persp, {-21, -2, 9}, {21, 2, 11}));
+    EXPECT_FALSE(boxVisible(persp, {-21, -2, -130}, {21, 2, -110})) << "beyond the far plane";
+}
