@@ -202,7 +202,18 @@ void BirdLoop::handleEvent(const SDL_Event& e) {
                 default: g.keyUp(keyOf(e.key.keysym.sym)); break;
             }
             break;
-        case SDL_MOUSEBUTTONDOWN: click = true; break;
+        // The panel answers where the pointer is when its events arrive: a
+        // click chooses the cell under that click, even when the pointer
+        // moved there within this frame.
+        case SDL_MOUSEMOTION:
+            mouseX = e.motion.x;
+            mouseY = e.motion.y;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            click = true;
+            mouseX = e.button.x;
+            mouseY = e.button.y;
+            break;
         case SDL_MOUSEWHEEL: {
             const int y = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
             camera.zoom(y);

@@ -138,7 +138,7 @@ TEST(BirdhopE2E, EscapeQuits) {
     EXPECT_EQ(game.waitExit(20s), 0);
 }
 
-TEST(BirdhopE2E, AMissingOrMalformedModelEndsWithItsNameAndStatusOne) {
+TEST(BirdhopE2E, AMissingOrMalformedFileEndsWithItsNameAndStatusOne) {
     {
         StageCopy stage;
         fs::remove(stage.resource("10603_slot_car_blue_SG_v1_iterations-2.obj"));
@@ -154,6 +154,16 @@ TEST(BirdhopE2E, AMissingOrMalformedModelEndsWithItsNameAndStatusOne) {
         GameSession game(hoptest::Launch(stage.program()));
         EXPECT_EQ(game.waitExit(60s), 1);
         EXPECT_NE(game.stderrText().find("../resources/12248_Bird_v1_L2.obj: line 3: malformed number '1.5.2'"),
+                  std::string::npos)
+            << game.stderrText();
+    }
+    {
+        // A road level of the wrong size would be read past its end.
+        StageCopy stage;
+        fs::copy_file(stage.resource("32.jpg"), stage.resource("64.jpg"), fs::copy_options::overwrite_existing);
+        GameSession game(hoptest::Launch(stage.program()));
+        EXPECT_EQ(game.waitExit(60s), 1);
+        EXPECT_NE(game.stderrText().find("../resources/64.jpg: the road picture must be 64 x 64 pixels, not 32 x 32"),
                   std::string::npos)
             << game.stderrText();
     }

@@ -165,6 +165,11 @@ TEST_F(BirdhopGL, PausedPanelClicksChangeTheSpeedAndTheLights) {
     shot("panel");
     EXPECT_GT(count(img, {546 + 4, 72 + 4, 56, 40}, isBright), 150) << "the chosen speed is drawn bright";
     EXPECT_LT(count(img, {418 + 4, 72 + 4, 56, 40}, isBright), 40) << "x1 is no longer chosen";
+    // A click where the pointer arrives within the frame counts there, not
+    // where the frame began: the x0.5 cell at (320, 96).
+    frame(loop, {hoptest::motionEvent(0, 0, 320, 96), hoptest::clickEvent(320, 96)}, 16, 10, 470);
+    EXPECT_EQ(g.flags.speed, 0.5);
+    frame(loop, {hoptest::clickEvent(576, 96)}, 16, 576, 96);
     // Exactly 32 pixels right of the x1 cell's centre (448): no click.
     frame(loop, {hoptest::clickEvent(480, 96)}, 16, 480, 96);
     EXPECT_EQ(g.flags.speed, 2);
