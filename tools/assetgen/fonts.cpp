@@ -33,6 +33,9 @@ const std::vector<FontSource>& fontSources() {
       {"lanehop", "cartoon", quicksandBold.c_str(), "fonts-quicksand", "resources/fonts/cartoon.ttf"},
       {"lanehop", "ocraext", "/usr/share/fonts/truetype/ocr-a/OCRA.ttf", "fonts-ocr-a", "resources/fonts/ocraext.ttf"},
       {"marsdash", "hud", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", "modelos/font.ttf"},
+      // A blocky pixel face for the name the game opens.
+      {"coopdash", "blocks", "/usr/share/fonts/truetype/dotgothic16/DotGothic16-Regular.ttf", "fonts-dotgothic16",
+       "fuentes/Brickley Blocks.ttf"},
       {"roosterway", "retro", "/usr/share/fonts/truetype/ocr-a/OCRABold.ttf", "fonts-ocr-a", "fonts/font_retro.ttf"},
   };
   return table;
