@@ -159,8 +159,6 @@ void Juego::draw() {
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
 
-    if (res_.text) drawHud(*res_.text, field.score, field.playTime);
-
     if (field.paused) {
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -178,6 +176,7 @@ void Juego::draw() {
         screens.drawCurrent(res_.text);
         glEnable(GL_DEPTH_TEST);
     }
+    if (res_.text) drawHud(*res_.text, field.score, field.playTime);
     if (res_.text) res_.text->endFrame();
     setProjection(view, w, h);
     syncMouse();

@@ -27,7 +27,7 @@ public:
     // World steps are never longer than this many game milliseconds.
     static constexpr double kMaxStep = 1000.0 / 60.0;
     // A frame longer than this (a stall) is cut to it, still in short steps.
-    static constexpr double kMaxFrame = 1000.0;
+    static constexpr double kMaxFrame = 5000.0;
 
     Juego(Playfield& field, Recursos resources = {}, SDL_Window* window = nullptr);
     ~Juego() override;
