@@ -93,7 +93,7 @@ int runGame() {
         setProjection(ViewTop, w, h);
         Audio audio;
         Juego game(field, Recursos{&text, &audio, atlas.id}, window);
-        if (windowed) game.fullscreen = false;
+        if (windowed) game.fullscreen = game.fullscreenAvailable = false;
         game.start();
         double last = nowMs();
         while (!game.quit) {

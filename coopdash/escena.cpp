@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "playfield.h"
@@ -30,6 +31,51 @@ const LightPreset kPresets[10] = {
 };
 
 constexpr double kEyeHeight = 0.7, kLookAhead = 3;
+
+// The view volume under the current matrices, as six planes a x + b y + c z
+// + d >= 0 inside.
+struct Frustum {
+    double plane[6][4];
+
+    static Frustum current() {
+        GLdouble p[16], m[16], c[16];
+        glGetDoublev(GL_PROJECTION_MATRIX, p);
+        glGetDoublev(GL_MODELVIEW_MATRIX, m);
+        for (int col = 0; col < 4; ++col)
+            for (int row = 0; row < 4; ++row) {
+                double v = 0;
+                for (int k = 0; k < 4; ++k) v += p[k * 4 + row] * m[col * 4 + k];
+                c[col * 4 + row] = v;
+            }
+        Frustum f{};
+        for (int i = 0; i < 3; ++i)
+            for (int side = 0; side < 2; ++side) {
+                double* pl = f.plane[i * 2 + side];
+                for (int col = 0; col < 4; ++col)
+                    pl[col] = c[col * 4 + 3] + (side == 0 ? 1 : -1) * c[col * 4 + i];
+            }
+        return f;
+    }
+    double distance(int i, double x, double y, double z) const {
+        const double* p = plane[i];
+        const double len = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+        return len > 0 ? (p[0] * x + p[1] * y + p[2] * z + p[3]) / len : 1;
+    }
+    bool sphere(double x, double y, double z, double r) const {
+        for (int i = 0; i < 6; ++i)
+            if (distance(i, x, y, z) < -r) return false;
+        return true;
+    }
+    bool box(const Vec3& lo, const Vec3& hi) const {
+        for (int i = 0; i < 6; ++i) {
+            bool anyInside = false;
+            for (int k = 0; k < 8 && !anyInside; ++k)
+                anyInside = distance(i, k & 1 ? hi.x : lo.x, k & 2 ? hi.y : lo.y, k & 4 ? hi.z : lo.z) >= 0;
+            if (!anyInside) return false;
+        }
+        return true;
+    }
+};
 
 }  // namespace
 
@@ -101,8 +147,17 @@ void drawObject(const Object& o, bool texturesOff) {
 }
 
 void drawField(const Playfield& field, int view, bool texturesOff) {
-    for (const auto& r : field.rows) drawObject(*r, texturesOff);
-    for (const auto& o : field.objects) drawObject(*o, texturesOff);
+    // Most of the field lies outside the view: skip what cannot show.
+    const Frustum f = Frustum::current();
+    for (const auto& r : field.rows) {
+        const double z = r->position.z;
+        if (f.box({-16, -0.25, z - 0.5}, {16, 0.1, z + 0.5})) drawObject(*r, texturesOff);
+    }
+    for (const auto& o : field.objects) {
+        const Vec3& p = o->position;
+        const double r = std::max({o->halfExtent.x, o->halfExtent.z, 0.5}) + 1.0;
+        if (f.sphere(p.x, p.y + 0.8, p.z, r)) drawObject(*o, texturesOff);
+    }
     if (view == ViewTop) drawObject(field.player, texturesOff);
     drawObject(field.ghost, texturesOff);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "escena.h"
 #include "sonido.h"
@@ -52,6 +53,10 @@ void Juego::syncMouse() {
 }
 
 void Juego::toggleFullscreen() {
+    if (!fullscreenAvailable) {
+        std::printf("Pantalla completa no disponible: el juego sigue en una ventana\n");
+        return;
+    }
     fullscreen = !fullscreen;
     if (window_) {
         SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);

@@ -58,6 +58,9 @@ public:
     int view = ViewTop;
     bool quit = false;
     bool fullscreen = true;
+    // False where the desktop refused full screen at start-up (no window
+    // manager): F11 then keeps the window as it is.
+    bool fullscreenAvailable = true;
 
 private:
     Click toLayout(int x, int y) const;

@@ -94,10 +94,10 @@ unsigned compileModel(const std::vector<Mesh>& meshes) {
     return list;
 }
 
-ModelLibrary::ModelLibrary() {
+ModelLibrary::ModelLibrary(std::ostream* console) {
     try {
         for (int k = 0; k < KindCount; ++k) {
-            const std::vector<Mesh> meshes = readModel(std::string(kModelDir) + kModelFiles[std::size_t(k)]);
+            const std::vector<Mesh> meshes = readModel(std::string(kModelDir) + kModelFiles[std::size_t(k)], console);
             for (const Mesh& m : meshes) triangles[std::size_t(k)] += m.indices.size() / 3;
             lists[std::size_t(k)] = compileModel(meshes);
             // The road's texture is read right after the road model.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,8 @@ unsigned compileModel(const std::vector<Mesh>& meshes);
 
 class ModelLibrary {
 public:
-    ModelLibrary();  // loads everything
+    // Loads everything; the reader's progress goes to `console` (std::cout).
+    explicit ModelLibrary(std::ostream* console = nullptr);
     ~ModelLibrary();
     ModelLibrary(const ModelLibrary&) = delete;
     ModelLibrary& operator=(const ModelLibrary&) = delete;

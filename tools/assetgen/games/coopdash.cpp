@@ -12,6 +12,7 @@
 // - colours come from the MTL materials (Ka = Kd so faces turned from the
 //   light still show their colour); only the road is textured.
 #include <array>
+#include <initializer_list>
 #include <cmath>
 #include <cstdint>
 #include <sstream>
@@ -270,38 +271,50 @@ Mesh ghost() {
 
 // ---- rows -------------------------------------------------------------------
 
-// Grass: one slab per unit of width in three close greens, with tufts.
+// Only the faces of a box that can be seen: rows lie side by side, so their
+// backs, bottoms and the sides of thin details never show.
+void addFaces(std::vector<Quad>& out, Vec3 lo, Vec3 hi, Rgba side, Rgba top, std::initializer_list<int> faces) {
+  const std::array<Rgba, kFaceCount> colours{side, side, top, side, side, side};
+  const std::vector<Quad> all = boxQuads(lo, hi, colours);
+  for (const Quad& q : all)
+    for (int f : faces)
+      if (q.face == f) out.push_back(q);
+}
+
+// Grass: a tile per unit of width in three close greens, its front edge,
+// and a few tufts and flowers.
 Mesh grass() {
   const Rgba greens[3] = {rgb(120, 196, 84), rgb(110, 186, 76), rgb(128, 204, 90)};
-  const Rgba side = rgb(112, 84, 52), tuft = rgb(86, 160, 60), flower = rgb(250, 240, 120);
-  VoxelModel m;
+  const Rgba side = rgb(112, 84, 52), tuft = rgb(96, 172, 66), flower = rgb(250, 240, 120);
+  std::vector<Quad> q;
   for (int i = -16; i < 16; ++i) {
     const Rgba top = greens[hash2(i, 0, 31u) % 3u];
-    m.addBox({float(i), -0.25f, -0.5f}, {float(i + 1), 0.f, 0.5f}, {side, side, top, side, side, side});
+    addFaces(q, {float(i), -0.25f, -0.5f}, {float(i + 1), 0.f, 0.5f}, side, top, {PosY, PosZ});
   }
-  for (int k = 0; k < 40; ++k) {
+  addFaces(q, {-16.f, -0.25f, -0.5f}, {16.f, 0.f, 0.5f}, side, side, {PosX, NegX});
+  for (int k = 0; k < 18; ++k) {
     const float x = -15.6f + 31.2f * hashUnit(k, 1, 37u), z = -0.42f + 0.84f * hashUnit(k, 2, 37u);
-    const bool isFlower = hash2(k, 3, 37u) % 5u == 0;
-    m.addBox({x, 0.f, z}, {x + 0.08f, isFlower ? 0.1f : 0.07f, z + 0.08f}, isFlower ? flower : tuft);
+    const bool isFlower = hash2(k, 3, 37u) % 4u == 0;
+    const Rgba c = isFlower ? flower : tuft;
+    addFaces(q, {x, 0.f, z}, {x + 0.08f, isFlower ? 0.1f : 0.07f, z + 0.08f}, c, c, {PosY, PosX, NegX, PosZ, NegZ});
   }
-  return {{"pasto", m.mesh()}};
+  return {{"pasto", q}};
 }
 
 // Rails: a ballast bed, sleepers every half unit, two steel rails along x.
 Mesh rails() {
   const Rgba ballast = rgb(132, 122, 112), ballastTop = rgb(150, 140, 128), sleeper = rgb(120, 80, 50);
   const Rgba steel = rgb(190, 196, 206), steelSide = rgb(120, 126, 136);
-  VoxelModel m;
-  m.addBox({-kRowHalfWidth, -0.25f, -0.5f}, {kRowHalfWidth, 0.f, 0.5f},
-           {ballast, ballast, ballastTop, ballast, ballast, ballast});
+  std::vector<Quad> q;
+  addFaces(q, {-kRowHalfWidth, -0.25f, -0.5f}, {kRowHalfWidth, 0.f, 0.5f}, ballast, ballastTop,
+           {PosY, PosZ, PosX, NegX});
   for (int i = -32; i < 32; ++i) {
     const float x = float(i) * 0.5f + 0.14f;
-    m.addBox({x, 0.f, -0.38f}, {x + 0.2f, 0.04f, 0.38f}, sleeper);
+    addFaces(q, {x, 0.f, -0.38f}, {x + 0.2f, 0.04f, 0.38f}, sleeper, sleeper, {PosY, PosZ, NegZ});
   }
   for (float z : {-0.24f, 0.2f})
-    m.addBox({-kRowHalfWidth, 0.04f, z}, {kRowHalfWidth, 0.1f, z + 0.05f},
-             {steelSide, steelSide, steel, steelSide, steelSide, steelSide});
-  return {{"via", m.mesh()}};
+    addFaces(q, {-kRowHalfWidth, 0.04f, z}, {kRowHalfWidth, 0.1f, z + 0.05f}, steelSide, steel, {PosY, PosZ, NegZ});
+  return {{"via", q}};
 }
 
 // The road slab by hand: its top is textured with calle.png, one repeat per
@@ -334,10 +347,10 @@ std::string roadObj() {
   return out.str();
 }
 
-// Unlit road parts must keep their colour without the texture, too: a light
-// grey that the texture darkens to asphalt.
+// Without the texture the road is a plain mid grey; the texture, lighter
+// than asphalt, comes out as asphalt under it.
 std::string roadMtl() {
-  return "newmtl asfalto\nKa 0.9 0.9 0.92\nKd 0.9 0.9 0.92\nKs 0 0 0\nNs 1\nd 1\nillum 1\nmap_Kd calle.png\n\n"
+  return "newmtl asfalto\nKa 0.6 0.6 0.62\nKd 0.6 0.6 0.62\nKs 0 0 0\nNs 1\nd 1\nillum 1\nmap_Kd calle.png\n\n"
          "newmtl bordillo\nKa 0.45 0.45 0.48\nKd 0.45 0.45 0.48\nKs 0 0 0\nNs 1\nd 1\nillum 1\n";
 }
 
@@ -345,7 +358,7 @@ std::string roadMtl() {
 // bottom rows of the image, where the row meets the one ahead).
 Image roadTexture() {
   constexpr int n = 128;
-  Image img(n, n, rgb(86, 88, 96));
+  Image img(n, n, rgb(132, 134, 144));
   for (int y = 0; y < n; ++y)
     for (int x = 0; x < n; ++x) {
       const float noise = tileFbm(float(x) / n, float(y) / n, 8, 3, 131u);
