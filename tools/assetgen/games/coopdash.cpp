@@ -258,10 +258,12 @@ Mesh ghost() {
         if (y == 0 && (x / 2) % 2 == 1) continue;
         m.set(x, y, z, y < 3 ? shadow : sheet);
       }
-  for (int x : {3, 4, 7, 8}) {
-    m.setFace(x, 9, 0, NegZ, eye);
-    m.setFace(x, 10, 0, NegZ, eye);
-  }
+  // Eyes right through the head: the ghost looks at the chicken ahead of it
+  // and, from the top-down camera behind it, back at the player too.
+  for (int x : {3, 4, 7, 8})
+    for (int y : {9, 10})
+      for (int z = 0; z < 8; ++z)
+        if (m.has(x, y, z)) m.set(x, y, z, eye);
   for (int x = 4; x <= 7; ++x) m.setFace(x, 6, 0, NegZ, mouth);
   // Little arms.
   m.fill(-1, 5, 3, -1, 7, 4, sheet);
