@@ -9,7 +9,7 @@
 # picks one game. Every case gets:
 #   LABELS       the KIND (unit by default): ctest -L gl, ctest -LE e2e
 #   WORKING_DIRECTORY  WORKDIR (default: the current binary folder)
-#   TIMEOUT      TIMEOUT (default 120 s unit, 300 s gl, 600 s e2e), times
+#   TIMEOUT      TIMEOUT (default 300 s unit, 600 s gl, 1200 s e2e), times
 #                HOPTEST_TIMEOUT_SCALE from the environment of ctest when
 #                that holds a positive number (the same variable scales
 #                each wait of an e2e test, see hoptest/e2e.h). These are
@@ -41,7 +41,7 @@ function(hop_add_test)
     set(T_WORKDIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
   if(NOT T_TIMEOUT)
-    set(timeouts unit 120 gl 300 e2e 600)
+    set(timeouts unit 300 gl 600 e2e 1200)
     list(FIND timeouts ${T_KIND} i)
     math(EXPR i "${i} + 1")
     list(GET timeouts ${i} T_TIMEOUT)

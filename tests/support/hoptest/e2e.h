@@ -57,7 +57,8 @@
 // Nothing outlives the session, also when a test fails halfway (the
 // destructor ends the game's process group, then Xvfb). On a failed test the
 // destructor prints the end of the game's output and saves a screenshot as
-// <Suite>.<Test>.png in the working folder.
+// <Suite>.<Test>.png in the working folder (<Suite>.<Test>.last.png, the last
+// picture taken, when the program had already ended).
 #pragma once
 
 #include <sys/types.h>

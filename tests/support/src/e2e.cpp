@@ -510,12 +510,20 @@ void GameSession::reportFailure() {
     std::cerr << "hoptest: stdout of " << pid_ << ":\n" << tail(stdoutText()) << "\nhoptest: stderr of " << pid_
               << ":\n" << tail(stderrText()) << '\n';
   }
-  if (!info || !win_.id || !running()) return;
+  if (!info) return;
   std::string path = std::string(info->test_suite_name()) + "." + info->name() + ".png";
   for (char& c : path)
     if (c == '/') c = '_';
-  Image shot = screenshot();
-  if (!shot.empty() && shot.savePNG(path)) std::cerr << "hoptest: screenshot saved to " << path << '\n';
+  if (win_.id && running()) {
+    Image shot = screenshot();
+    if (!shot.empty() && shot.savePNG(path)) std::cerr << "hoptest: screenshot saved to " << path << '\n';
+    return;
+  }
+  // Gone already (a test may fail halfway and still quit the game): the
+  // last picture a wait looked at.
+  if (exit_) std::cerr << "hoptest: the program ended with " << *exit_ << '\n';
+  path.insert(path.size() - 4, ".last");
+  if (!shot_.empty() && shot_.savePNG(path)) std::cerr << "hoptest: last screenshot saved to " << path << '\n';
 }
 
 }  // namespace hoptest
