@@ -44,8 +44,14 @@
 // key repeat is off: a held key gives one press, however slow the frames.
 // Where a test needs to know a key was handled, it waits for the key's
 // visible or printed effect, or for waitFrames() when there is none.
+// A game world keeps moving while a slow check looks at it: on a loaded
+// machine a car has many seconds to run the hero over. Check menus and views
+// where nothing can hit the hero (a start row), and quit soon after a risky
+// step.
 // Frames are counted by a small library preloaded into the program, which
-// stands in front of SDL_GL_SwapWindow: frames() is -1 when it is missing.
+// stands in front of SDL_GL_SwapWindow (the session sets LD_PRELOAD,
+// HOPTEST_FRAMES and verify_asan_link_order=0 in ASAN_OPTIONS for it):
+// frames() is -1 when it is missing.
 //
 // CTest runs the e2e cases one at a time (RESOURCE_LOCK hoptest_display), so
 // two programs under test never compete for the cores.
