@@ -173,6 +173,10 @@ class GameSession {
   // program exits first or `timeout` passes. Without a frame count: true
   // while the program still runs after a short pause.
   bool waitFrames(int n = 3, milliseconds timeout = patience());
+  // Frames a second over the next `n` frames shown (a loaded machine shows
+  // them slowly, which only lowers the rate); -1 when frames cannot be
+  // counted or the program stops first.
+  double frameRate(int n = 240);
   // True once `pred` holds for a screenshot; it is checked once for each
   // batch of newly shown frames. False when the program exits or `timeout`
   // passes; lastScreenshot() is the last picture checked.

@@ -430,6 +430,15 @@ bool GameSession::waitFrames(int n, milliseconds timeout) {
   return frames() >= from + n;
 }
 
+double GameSession::frameRate(int n) {
+  const long from = frames();
+  if (from < 0) return -1;
+  const auto begin = Clock::now();
+  if (!waitFrames(n)) return -1;
+  const std::chrono::duration<double> span = Clock::now() - begin;
+  return double(frames() - from) / span.count();
+}
+
 bool GameSession::waitForScreen(const std::function<bool(const Image&)>& pred, milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   return pollFrames([&] { return running() && pred(screenshot()); },
