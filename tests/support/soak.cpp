@@ -132,82 +132,96 @@ int main(int argc, char** argv) {
   std::mt19937 random(argc > 4 ? unsigned(std::atol(argv[4])) : 1u);
   auto pick = [&](int n) { return int(random() % unsigned(n)); };
 
-  hoptest::GameSession game{hoptest::Launch(argv[2])};
-  const hoptest::WindowInfo w = game.waitForWindow(profile->title);
-  if (w.id == 0) {
-    std::printf("soak %s: the window \"%s\" never showed\n%s", name.c_str(), profile->title, game.stderrText().c_str());
-    return 1;
-  }
-
   const auto start = Clock::now();
   auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-  std::vector<double> times, memory;
-  long lastFrames = game.frames(), ticks0 = cpuTicks(game.pid());
-  auto lastFrameTime = Clock::now(), lastSample = Clock::now();
-  int crashes = 0, hangs = 0;
-  long actions = 0;
-  while (elapsed() < seconds) {
-    if (!game.running()) {
-      ++crashes;
-      break;
+  std::vector<double> times, memory;  // of the last session
+  int crashes = 0, hangs = 0, quits = 0, status = -1000;
+  long actions = 0, frames = 0;
+  double cpuSeconds = 0;
+  std::string output;
+  // A session ends when the time is up, or when the game ends by itself: a
+  // quit the random input chose (a menu's exit button, status 0) starts a
+  // new session; any other end is a crash.
+  while (elapsed() < seconds && crashes == 0 && hangs == 0) {
+    hoptest::GameSession game{hoptest::Launch(argv[2])};
+    const hoptest::WindowInfo w = game.waitForWindow(profile->title);
+    if (w.id == 0) {
+      std::printf("soak %s: the window \"%s\" never showed\n%s", name.c_str(), profile->title,
+                  game.stderrText().c_str());
+      return 1;
     }
-    const int what = pick(100);
-    if (what < 45) {
-      game.key(profile->taps[std::size_t(pick(int(profile->taps.size())))]);
-    } else if (what < 75) {
-      game.hold(profile->holds[std::size_t(pick(int(profile->holds.size())))], std::chrono::milliseconds(100 + pick(400)));
-    } else if (profile->mouse) {
-      const int x = pick(std::max(w.width, 1)), y = pick(std::max(w.height, 1));
-      if (what < 85) {
-        game.mouseMove(x, y);
-      } else if (what < 92) {
-        game.click(x, y, 1 + pick(3) * (pick(2)));  // mostly left, sometimes right or middle
-      } else if (what < 97) {
-        game.mouseDown(x, y);
-        game.mouseMove(pick(w.width), pick(w.height));
-        game.mouseUp(pick(w.width), pick(w.height));
-      } else {
-        game.scroll(pick(2) ? hoptest::Scroll::Up : hoptest::Scroll::Down, 1 + pick(3));
+    times.clear();
+    memory.clear();
+    long lastFrames = game.frames();
+    const long ticks0 = cpuTicks(game.pid());
+    long ticks = ticks0;
+    auto lastFrameTime = Clock::now(), lastSample = Clock::now();
+    while (elapsed() < seconds && game.running()) {
+      const int what = pick(100);
+      if (what < 45) {
+        game.key(profile->taps[std::size_t(pick(int(profile->taps.size())))]);
+      } else if (what < 75) {
+        game.hold(profile->holds[std::size_t(pick(int(profile->holds.size())))],
+                  std::chrono::milliseconds(100 + pick(400)));
+      } else if (profile->mouse) {
+        const int x = pick(std::max(w.width, 1)), y = pick(std::max(w.height, 1));
+        if (what < 85) {
+          game.mouseMove(x, y);
+        } else if (what < 92) {
+          game.click(x, y, 1 + pick(3) * (pick(2)));  // mostly left, sometimes right or middle
+        } else if (what < 97) {
+          game.mouseDown(x, y);
+          game.mouseMove(pick(w.width), pick(w.height));
+          game.mouseUp(pick(w.width), pick(w.height));
+        } else {
+          game.scroll(pick(2) ? hoptest::Scroll::Up : hoptest::Scroll::Down, 1 + pick(3));
+        }
+      }
+      ++actions;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20 + pick(120)));
+
+      const long shown = game.frames();
+      if (shown != lastFrames) {
+        lastFrames = shown;
+        lastFrameTime = Clock::now();
+      } else if (shown >= 0 && Clock::now() - lastFrameTime > 10s) {
+        ++hangs;
+        break;
+      }
+      if (Clock::now() - lastSample >= 1s) {
+        lastSample = Clock::now();
+        times.push_back(elapsed() / 60.0);
+        memory.push_back(double(residentKB(game.pid())) / 1024.0);
+        ticks = cpuTicks(game.pid());
       }
     }
-    ++actions;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20 + pick(120)));
-
-    const long shown = game.frames();
-    if (shown != lastFrames) {
-      lastFrames = shown;
-      lastFrameTime = Clock::now();
-    } else if (shown >= 0 && Clock::now() - lastFrameTime > 10s) {
-      ++hangs;
-      break;
+    cpuSeconds += double(ticks - ticks0) / double(sysconf(_SC_CLK_TCK));
+    frames += std::max(game.frames(), 0L);
+    if (hangs == 0 && game.running()) {
+      game.key(profile->quit);
+      const auto code = game.waitExit();
+      status = code ? *code : -1000;
+      if (status != 0) ++crashes;
+    } else if (hangs == 0) {
+      const auto code = game.waitExit(1s);
+      status = code ? *code : -1000;
+      if (status == 0)
+        ++quits;
+      else
+        ++crashes;
     }
-    if (Clock::now() - lastSample >= 1s) {
-      lastSample = Clock::now();
-      times.push_back(elapsed() / 60.0);
-      memory.push_back(double(residentKB(game.pid())) / 1024.0);
-    }
+    if (crashes || hangs) output = game.stdoutText() + game.stderrText();
   }
   const double ran = elapsed();
-  const double cpu = double(cpuTicks(game.pid()) - ticks0) / double(sysconf(_SC_CLK_TCK)) / ran * 100.0;
-
-  int status = -1000;
-  if (crashes == 0 && hangs == 0) {
-    game.key(profile->quit);
-    const auto code = game.waitExit();
-    status = code ? *code : -1000;
-  } else if (!game.running()) {
-    const auto code = game.waitExit(1s);
-    status = code ? *code : -1000;
-  }
-  // The slope over the second half of the run: start-up growth is not a leak.
+  // The slope over the second half of the last session: start-up growth is not a leak.
   const std::size_t half = times.size() / 2;
   const double perMinute = slope({times.begin() + long(half), times.end()}, {memory.begin() + long(half), memory.end()});
-  const bool longRun = seconds >= 120;
+  const bool longRun = seconds >= 120 && times.size() >= 60;
   const bool ok = crashes == 0 && hangs == 0 && status == 0 && (!longRun || perMinute < 1.0);
-  std::printf("soak %s: %.0f s, %ld actions, %ld frames, %d crashes, %d hangs, memory %.0f -> %.0f MB "
-              "(slope %.2f MB/min over the second half), cpu %.0f %%, exit status %d: %s\n",
-              name.c_str(), ran, actions, game.frames(), crashes, hangs, memory.empty() ? 0 : memory.front(),
-              memory.empty() ? 0 : memory.back(), perMinute, cpu, status, ok ? "ok" : "FAILED");
-  if (!ok) std::printf("%s\n%s", game.stdoutText().c_str(), game.stderrText().c_str());
+  std::printf("soak %s: %.0f s, %ld actions, %ld frames, %d crashes, %d hangs, %d quits chosen by the input, "
+              "memory %.0f -> %.0f MB (slope %.2f MB/min over the second half), cpu %.0f %%, exit status %d: %s\n",
+              name.c_str(), ran, actions, frames, crashes, hangs, quits, memory.empty() ? 0 : memory.front(),
+              memory.empty() ? 0 : memory.back(), perMinute, cpuSeconds / ran * 100.0, status, ok ? "ok" : "FAILED");
+  if (!ok) std::printf("%s", output.c_str());
   return ok ? 0 : 1;
 }
