@@ -89,9 +89,15 @@ std::vector<GlyphBitmap> renderGlyphsFile(const std::string& path, int height) {
     if (!in) {
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
-        throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
+        throw std::runtime_error("No se pudo abrir la fuente " + path +
+                                 ": FT_New_Face failed (there is probably a problem with your font file)");
     }
-    return renderGlyphs(in, height);
+    try {
+        return renderGlyphs(in, height);
+    } catch (const std::runtime_error& e) {
+        // FreeType's reason alone does not say which file it was.
+        throw std::runtime_error("No se pudo leer la fuente " + path + ": " + e.what());
+    }
 }
 
 FontFace::FontFace(int h, const std::string& path) : height(h) {
