@@ -3,7 +3,10 @@
 #include <FTGL/ftgl.h>
 #include <GL/gl.h>
 
+#include <fstream>
+
 #include "mainloop.h"
+#include "utf8.h"
 
 namespace hop {
 
@@ -25,7 +28,11 @@ void FontManager::loadFont(const std::string& name, unsigned size) {
     if (fonts.count(k)) return;
     const std::string path = pathOf(name);
     auto font = std::make_unique<FTTextureFont>(path.c_str());
-    if (font->Error() != 0 || !font->FaceSize(size, 72)) throw FontError("No se pudo cargar la fuente " + path);
+    if (font->Error() != 0 || !font->FaceSize(size, 72)) {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        const char* why = !in ? "falta el archivo" : in.tellg() == 0 ? "el archivo está vacío" : "no es una fuente legible";
+        throw FontError("No se pudo cargar la fuente " + path + ": " + why);
+    }
     fonts[k] = std::move(font);
 }
 
@@ -33,8 +40,11 @@ FTFont* FontManager::getFont(const std::string& name, int size) const { return f
 
 void FontManager::clear() { fonts.clear(); }
 
-void renderText(const std::string& text, float x, float y, const Color& color, const std::string& fontName,
+void renderText(const std::string& rawText, float x, float y, const Color& color, const std::string& fontName,
                 int fontSize, float maxWidth) {
+    // FTGL decodes UTF-8 without bounds checks: a broken sequence, wherever
+    // the text came from, must not reach it.
+    const std::string text = validUtf8(rawText);
     MainLoop* ml = MainLoop::getInstance();
     glEnable(GL_TEXTURE_2D);
     FTFont* font = FontManager::getInstance()->getFont(fontName, fontSize);

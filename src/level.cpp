@@ -3,6 +3,8 @@
 #include <fstream>
 #include <istream>
 
+#include "utf8.h"
+
 namespace lanehop {
 
 namespace {
@@ -44,15 +46,21 @@ Settings parseSettings(std::istream& in) {
             page = 1;
             continue;
         }
-        s.pages[page].push_back(line);
+        s.pages[page].push_back(hop::validUtf8(line));
     }
     return s;
 }
 
 Settings readSettingsFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return parseSettings(in);
+    Settings s;
+    if (!in) {
+        s.problem = "falta el archivo";
+        return s;
+    }
+    s = parseSettings(in);
+    if (s.pages[0].empty() && s.pages[1].empty()) s.problem = "el archivo está vacío";
+    return s;
 }
 
 std::string settingLabel(const std::string& line) { return line.substr(0, line.find(':')); }

@@ -18,10 +18,15 @@ Grid readLevelFile(const std::string& path);
 
 struct Settings {
     std::vector<std::string> pages[2];
+    // Why the file gave no lines ("falta el archivo", "el archivo está
+    // vacío"); empty when it was read.
+    std::string problem;
 };
 // "label:value" lines; a line that is exactly ":" turns to page 1 (further
-// separators are kept as lines of page 1).
+// separators are kept as lines of page 1). Bytes that are not UTF-8 become
+// U+FFFD: the lines go to the font renderer as they are.
 Settings parseSettings(std::istream& in);
+// A missing file or one without lines gives empty pages and the problem.
 Settings readSettingsFile(const std::string& path);
 // The parts of a panel line before and after its first ':' (the value is
 // empty when there is none).

@@ -36,7 +36,15 @@ World::World() : ml(hop::MainLoop::getInstance()) {
 
 World::~World() { releaseResources(); }
 
-void World::loadSettings(const std::string& path) { settings = readSettingsFile(enginePath(path)); }
+void World::loadSettings(const std::string& path) {
+    const std::string file = enginePath(path);
+    settings = readSettingsFile(file);
+    if (settings.problem.empty()) return;
+    // The game plays without its panel text, but the player is told why the
+    // panel is empty, on the console and on the panel itself.
+    std::cerr << "No se pudieron leer los ajustes " << file << ": " << settings.problem << std::endl;
+    settings.pages[0] = {"Sin ajustes:" + file, "Motivo:" + settings.problem};
+}
 
 void World::loadLevel(const std::string& path) {
     const std::string file = enginePath(path);

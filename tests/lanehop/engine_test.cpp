@@ -166,13 +166,13 @@ TEST(MainLoop, RunPacesFramesAndScalesDelta) {
     };
     ml->setShowFPS(false);
     ml->setPause(false);
-    ml->setGameSpeedMult(2);
+    ml->setGameSpeedMult(1.5);
     auto* scene = new Counting();
     ml->run(scene);
     ASSERT_EQ(scene->deltas.size(), 6u);
     for (float d : scene->deltas) {
-        EXPECT_GE(d, 2 * 1.f / 60 - 1e-4f);
-        EXPECT_LT(d, 2 * 0.0187f) << "about one period, doubled";
+        EXPECT_GE(d, 1.5f * 1.f / 60 - 1e-4f);
+        EXPECT_LT(d, 1.5f * 0.0187f) << "about one period, times 1.5";
     }
     EXPECT_GT(slept, 5 * 12 * kMs) << "the loop sleeps instead of spinning";
     ml->setPause(true);
@@ -183,6 +183,46 @@ TEST(MainLoop, RunPacesFramesAndScalesDelta) {
     ml->setScene(nullptr);
     delete scene;
     ml->clock = [] { return std::int64_t(0); };
+}
+
+// Paused, nothing moves: the loop still reads input every period but draws
+// only a few times a second, and sleeps the rest, so a paused game does not
+// keep a core busy.
+TEST(MainLoop, PausedLoopDrawsSeldomAndSleeps) {
+    struct Counting : hop::Scene {
+        int draws = 0, ticks = 0;
+        void draw() override { ++draws; }
+        void tick(float) override { ++ticks; }
+    };
+    hop::MainLoop* ml = hop::MainLoop::getInstance();
+    const std::int64_t start = 1000 * kMs;
+    std::int64_t now = start, slept = 0;
+    ml->clock = [&] { return now += 1 * kMs; };
+    ml->sleep = [&](std::int64_t ns) {
+        slept += ns;
+        now += ns;
+        if (now - start > 2000 * kMs) ml->quit();
+    };
+    ml->setShowFPS(false);
+    ml->setPause(true);
+    auto* scene = new Counting();
+    ml->run(scene);
+    const std::int64_t elapsed = now - start;
+    EXPECT_GE(scene->draws, 2 * 8) << "still drawn several times a second";
+    EXPECT_LE(scene->draws, 2 * 10 + 2) << "not 60 times a second";
+    EXPECT_EQ(scene->ticks, scene->draws) << "a drawn frame ticks once, by 0";
+    EXPECT_GT(slept, elapsed * 8 / 10) << "the loop sleeps instead of spinning";
+    // Running, every period is a frame.
+    ml->setPause(false);
+    scene->draws = 0;
+    now = start;
+    ml->run(scene);
+    EXPECT_GE(scene->draws, 2 * 55);
+    ml->setScene(nullptr);
+    delete scene;
+    ml->setPause(true);
+    ml->clock = [] { return std::int64_t(0); };
+    ml->sleep = [](std::int64_t) {};
 }
 
 // --- scene --------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <locale>
 #include <sstream>
 
@@ -42,6 +44,56 @@ TEST(SettingsFile, TwoPagesSplitAtTheSeparatorLine) {
     EXPECT_EQ(settingValue(s.pages[1][3]), " 12:30") << "split at the first colon";
     const Settings missing = readSettingsFile("no/such/settings.txt");
     EXPECT_TRUE(missing.pages[0].empty() && missing.pages[1].empty());
+}
+
+// Panel text goes to the font renderer as it is read: bytes that are not
+// UTF-8 (a fuzzer's FF crashed the renderer) are replaced, valid text kept.
+TEST(SettingsFile, BytesThatAreNotUtf8AreReplaced) {
+    const std::string r = "\xEF\xBF\xBD";  // U+FFFD
+    const struct {
+        const char* what;
+        std::string in, out;
+    } cases[] = {
+        {"FF", "Pausa:\xFF", "Pausa:" + r},
+        {"FE", "\xFE:P", r + ":P"},
+        {"F8 and continuations", "a\xF8\x88\x80\x80\x80z", "a" + r + r + r + r + r + "z"},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", r + r + r + r},
+        {"cut off at the end", "Salir:\xE2\x82", "Salir:" + r},
+        {"cut off before ASCII", "\xF0\x9F\x98:Q", r + ":Q"},
+        {"stray continuation", "\x80" "abc", r + "abc"},
+        {"overlong", "\xC0\xAF\xE0\x80\xAF", r + r + r + r + r},
+        {"surrogate", "\xED\xA0\x80", r + r + r},
+        {"valid", "\xC2\xA1" "Ni\xC3\xB1o\xE2\x82\xAC\xF0\x9F\x90\x94\xF4\x8F\xBF\xBF",
+         "\xC2\xA1" "Ni\xC3\xB1o\xE2\x82\xAC\xF0\x9F\x90\x94\xF4\x8F\xBF\xBF"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.in + "\n:\n" + c.in);
+        const Settings s = parseSettings(in);
+        ASSERT_EQ(s.pages[0].size(), 1u) << c.what;
+        EXPECT_EQ(s.pages[0][0], c.out) << c.what;
+        EXPECT_EQ(s.pages[1][0], c.out) << c.what;
+        EXPECT_TRUE(s.problem.empty());
+    }
+}
+
+// A missing or empty settings file is said, on the console and on the panel.
+TEST_F(WorldTest, MissingOrEmptySettingsAreSaid) {
+    EXPECT_EQ(readSettingsFile("no/such/settings.txt").problem, "falta el archivo");
+    const std::string empty = ::testing::TempDir() + "lanehop_empty_settings.txt";
+    { std::ofstream(empty, std::ios::trunc); }
+    EXPECT_EQ(readSettingsFile(empty).problem, "el archivo está vacío");
+    EXPECT_TRUE(readSettingsFile("./resources/settings.txt").problem.empty());
+
+    for (const std::string& path : {std::string("no/such/settings.txt"), empty}) {
+        testing::internal::CaptureStderr();
+        world->loadSettings("x" + path);  // the engine drops the first character
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("No se pudieron leer los ajustes " + path), std::string::npos) << said;
+        const auto& page = world->getSettings().pages[0];
+        ASSERT_FALSE(page.empty()) << path;
+        EXPECT_EQ(settingValue(page[0]), path);
+    }
+    std::remove(empty.c_str());
 }
 
 // The shipped settings name the keys the game binds.
