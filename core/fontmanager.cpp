@@ -33,6 +33,14 @@ void FontManager::loadFont(const std::string& name, unsigned size) {
         const char* why = !in ? "falta el archivo" : in.tellg() == 0 ? "el archivo está vacío" : "no es una fuente legible";
         throw FontError("No se pudo cargar la fuente " + path + ": " + why);
     }
+    // A file cut short still opens, but the glyphs past the cut come out
+    // blank: the game would show no text and give no reason.
+    for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) {
+        const FTBBox box = font->BBox(std::string(1, c).c_str());
+        if (!(box.Upper().X() > box.Lower().X() && box.Upper().Y() > box.Lower().Y()))
+            throw FontError("No se pudo cargar la fuente " + path + ": no dibuja el caracter '" + c +
+                            "' (archivo incompleto)");
+    }
     fonts[k] = std::move(font);
 }
 

@@ -81,6 +81,13 @@ std::vector<GlyphBitmap> renderGlyphs(std::istream& in, int height) {
     std::vector<GlyphBitmap> glyphs;
     glyphs.reserve(kGlyphCount);
     for (int c = 0; c < kGlyphCount; ++c) glyphs.push_back(renderOne(ft.face, c));
+    // A file cut short still opens: its glyphs past the cut come out blank,
+    // and every screen would be empty without a word.
+    for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) {
+        const GlyphBitmap& g = glyphs[std::size_t(c)];
+        if (g.width == 0 || g.rows == 0)
+            throw std::runtime_error(std::string("la fuente no dibuja el caracter '") + c + "' (archivo incompleto)");
+    }
     return glyphs;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <cmath>
+#include <iterator>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -396,6 +397,43 @@ TEST(FontManager, KeysByNameAndSizeAndLoadsOnce) {
     EXPECT_THROW(fm->getFont("cartoon", 41), std::out_of_range);
     EXPECT_THROW(fm->loadFont("nosuchfont", 12), hop::FontError);
     EXPECT_FALSE(fm->hasFont("nosuchfont", 12));
+    fm->clear();
+}
+
+// A font file that is empty, cut short or garbage is refused with its path
+// and the reason, at load time: never a game without text and no word.
+TEST(FontManager, BrokenFontFilesAreRefusedByName) {
+    auto* fm = hop::FontManager::getInstance();
+    fm->clear();
+    std::ifstream good(hop::FontManager::pathOf("cartoon"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(good)), {});
+    ASSERT_GT(bytes.size(), 1000u);
+    std::string garbage(bytes.size(), '\0');
+    unsigned v = 12345;
+    for (char& c : garbage) c = char((v = v * 1103515245u + 12345u) >> 24);
+    const struct {
+        const char* name;
+        std::string content, reason;
+    } cases[] = {
+        {"broken_empty", "", "el archivo está vacío"},
+        {"broken_half", bytes.substr(0, bytes.size() / 2), ""},
+        {"broken_quarter", bytes.substr(0, bytes.size() / 4), ""},
+        {"broken_garbage", garbage, "no es una fuente legible"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = hop::FontManager::pathOf(c.name);
+        std::ofstream(path, std::ios::binary) << c.content;
+        try {
+            fm->loadFont(c.name, 24);
+            ADD_FAILURE() << c.name << " was accepted";
+        } catch (const hop::FontError& e) {
+            const std::string msg = e.what();
+            EXPECT_NE(msg.find("No se pudo cargar la fuente " + path + ": "), std::string::npos) << msg;
+            EXPECT_NE(msg.find(c.reason), std::string::npos) << msg;
+        }
+        EXPECT_FALSE(fm->hasFont(c.name, 24));
+        std::remove(path.c_str());
+    }
     fm->clear();
 }
 

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
 #include "app.h"
@@ -466,4 +468,18 @@ TEST_F(RoosterwayGL, TheLoopSleepsOutEachFrame) {
     EXPECT_GT(slept, elapsed * 8 / 10) << "slept " << slept << " of " << elapsed << " ms";
     // Two clock reads per frame: at most one frame per period.
     EXPECT_LE(frames / 2, int(elapsed / kFramePeriodMs) + 2);
+}
+
+// The staged font cut short still opens, but its glyphs past the cut are
+// blank: the reader refuses it rather than give screens without text.
+TEST(FontReaderOnTheStagedFont, ACutFontIsRefused) {
+    std::ifstream good(kFontPath, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(good)), {});
+    ASSERT_GT(bytes.size(), 1000u);
+    for (std::size_t keep : {bytes.size() / 2, bytes.size() / 4, bytes.size() * 3 / 4}) {
+        std::istringstream in(bytes.substr(0, keep));
+        EXPECT_THROW(renderGlyphs(in, 25), std::runtime_error) << keep << " of " << bytes.size() << " bytes";
+    }
+    std::istringstream whole(bytes);
+    EXPECT_EQ(renderGlyphs(whole, 25).size(), 128u);
 }
