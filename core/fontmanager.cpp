@@ -1,6 +1,8 @@
 #include "fontmanager.h"
 
 #include <FTGL/ftgl.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include <GL/gl.h>
 
 #include <fstream>
@@ -9,6 +11,32 @@
 #include "utf8.h"
 
 namespace hop {
+
+namespace {
+
+// The first of the letters and digits that the face at `path` has no outline
+// for, or 0 when it draws them all. FreeType only: no GL context needed.
+char firstBlankGlyph(const std::string& path) {
+    FT_Library lib = nullptr;
+    if (FT_Init_FreeType(&lib)) return 0;
+    FT_Face face = nullptr;
+    char blank = 0;
+    if (FT_New_Face(lib, path.c_str(), 0, &face) == 0) {
+        for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) {
+            const bool drawn = FT_Load_Char(face, FT_ULong(c), FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING) == 0 &&
+                               face->glyph->format == FT_GLYPH_FORMAT_OUTLINE && face->glyph->outline.n_points > 0;
+            if (!drawn) {
+                blank = c;
+                break;
+            }
+        }
+        FT_Done_Face(face);
+    }
+    FT_Done_FreeType(lib);
+    return blank;
+}
+
+}  // namespace
 
 FontManager* FontManager::getInstance() {
     static FontManager instance;
@@ -35,12 +63,10 @@ void FontManager::loadFont(const std::string& name, unsigned size) {
     }
     // A file cut short still opens, but the glyphs past the cut come out
     // blank: the game would show no text and give no reason.
-    for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) {
-        const FTBBox box = font->BBox(std::string(1, c).c_str());
-        if (!(box.Upper().X() > box.Lower().X() && box.Upper().Y() > box.Lower().Y()))
-            throw FontError("No se pudo cargar la fuente " + path + ": no dibuja el caracter '" + c +
-                            "' (archivo incompleto)");
-    }
+    const char blank = firstBlankGlyph(path);
+    if (blank != 0)
+        throw FontError("No se pudo cargar la fuente " + path + ": no dibuja el caracter '" + blank +
+                        "' (archivo incompleto)");
     fonts[k] = std::move(font);
 }
 

@@ -1,5 +1,6 @@
 #include "level.h"
 
+#include <cstdio>
 #include <fstream>
 #include <istream>
 
@@ -22,10 +23,21 @@ bool blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c
 Grid parseLevel(std::istream& in) {
     Grid grid;
     std::string line;
+    int lineNumber = 0;
     while (getLine(in, line)) {
+        ++lineNumber;
         std::vector<char> row;
-        for (char c : line)
-            if (!blank(c)) row.push_back(c);
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const auto b = static_cast<unsigned char>(line[i]);
+            if (blank(char(b))) continue;
+            if (b < 0x20 || b > 0x7E) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", b);
+                throw LevelFormatError("fila " + std::to_string(lineNumber) + ", columna " + std::to_string(i + 1) +
+                                       ": el byte " + hex + " no es una casilla");
+            }
+            row.push_back(char(b));
+        }
         if (!row.empty()) grid.push_back(std::move(row));
     }
     return grid;
@@ -46,7 +58,9 @@ Settings parseSettings(std::istream& in) {
             page = 1;
             continue;
         }
-        s.pages[page].push_back(hop::validUtf8(line));
+        std::string valid = hop::validUtf8(line);
+        if (valid != line) ++s.brokenLines;
+        s.pages[page].push_back(std::move(valid));
     }
     return s;
 }

@@ -39,6 +39,9 @@ World::~World() { releaseResources(); }
 void World::loadSettings(const std::string& path) {
     const std::string file = enginePath(path);
     settings = readSettingsFile(file);
+    if (settings.brokenLines > 0)
+        std::cerr << "Los ajustes " << file << " tienen " << settings.brokenLines
+                  << " linea(s) que no son UTF-8; sus bytes no validos se muestran como U+FFFD" << std::endl;
     if (settings.problem.empty()) return;
     // The game plays without its panel text, but the player is told why the
     // panel is empty, on the console and on the panel itself.
@@ -48,7 +51,12 @@ void World::loadSettings(const std::string& path) {
 
 void World::loadLevel(const std::string& path) {
     const std::string file = enginePath(path);
-    Grid grid = readLevelFile(file);
+    Grid grid;
+    try {
+        grid = readLevelFile(file);
+    } catch (const LevelFormatError& e) {
+        throw LevelError("No se pudo cargar el nivel " + file + ": " + e.what());
+    }
     if (grid.empty()) throw LevelError("No se pudo cargar el nivel " + file + ": falta el archivo o no tiene filas");
     setTiles(std::move(grid));
 }

@@ -46,6 +46,31 @@ TEST(SettingsFile, TwoPagesSplitAtTheSeparatorLine) {
     EXPECT_TRUE(missing.pages[0].empty() && missing.pages[1].empty());
 }
 
+// A level is text: any printable character is a tile, but a control byte or
+// one outside ASCII (random bytes, a binary file) is refused with its place.
+TEST(LevelFile, BytesThatAreNotTextAreRefusedWithTheirPlace) {
+    std::istringstream odd("0?0\n#~Z\n");
+    EXPECT_EQ(parseLevel(odd).size(), 2u) << "unknown printable tiles are plain floor";
+    const struct {
+        std::string text, place;
+    } cases[] = {
+        {"000\n00\xFF" "0\n", "fila 2, columna 3: el byte 0xFF"},
+        {"\x01", "fila 1, columna 1: el byte 0x01"},
+        {"0\r\n\r\n0 0\x7F", "fila 3, columna 4: el byte 0x7F"},
+        {"00\xC3\xB1", "fila 1, columna 3: el byte 0xC3"},
+        {std::string("0\0", 2), "fila 1, columna 2: el byte 0x00"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.text);
+        try {
+            parseLevel(in);
+            ADD_FAILURE() << c.place << " accepted";
+        } catch (const LevelFormatError& e) {
+            EXPECT_EQ(std::string(e.what()), c.place + " no es una casilla");
+        }
+    }
+}
+
 // Panel text goes to the font renderer as it is read: bytes that are not
 // UTF-8 (a fuzzer's FF crashed the renderer) are replaced, valid text kept.
 TEST(SettingsFile, BytesThatAreNotUtf8AreReplaced) {
@@ -73,6 +98,7 @@ TEST(SettingsFile, BytesThatAreNotUtf8AreReplaced) {
         EXPECT_EQ(s.pages[0][0], c.out) << c.what;
         EXPECT_EQ(s.pages[1][0], c.out) << c.what;
         EXPECT_TRUE(s.problem.empty());
+        EXPECT_EQ(s.brokenLines, c.in == c.out ? 0 : 2) << c.what;
     }
 }
 
@@ -83,6 +109,16 @@ TEST_F(WorldTest, MissingOrEmptySettingsAreSaid) {
     { std::ofstream(empty, std::ios::trunc); }
     EXPECT_EQ(readSettingsFile(empty).problem, "el archivo está vacío");
     EXPECT_TRUE(readSettingsFile("./resources/settings.txt").problem.empty());
+
+    // Lines that are not UTF-8 are shown repaired, and the file is named.
+    const std::string fuzzed = ::testing::TempDir() + "lanehop_fuzzed_settings.txt";
+    std::ofstream(fuzzed, std::ios::binary) << "Pausa:\xFF\nSalir:Q\n";
+    testing::internal::CaptureStderr();
+    world->loadSettings("x" + fuzzed);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Los ajustes " + fuzzed + " tienen 1 linea"),
+              std::string::npos);
+    EXPECT_EQ(world->getSettings().pages[0].size(), 2u);
+    std::remove(fuzzed.c_str());
 
     for (const std::string& path : {std::string("no/such/settings.txt"), empty}) {
         testing::internal::CaptureStderr();
@@ -280,6 +316,19 @@ TEST_F(WorldTest, PageUpSkipsToTheFinalLevelAndNoFurther) {
 }
 
 TEST_F(WorldTest, LevelsThatCannotBootAreReported) {
+    {
+        // A level file of random bytes names the file and the place.
+        const std::string path = ::testing::TempDir() + "lanehop_binary_level.txt";
+        std::ofstream(path, std::ios::binary) << "000\n0\x89PNG\n";
+        try {
+            world->loadLevel("x" + path);
+            ADD_FAILURE() << "binary level accepted";
+        } catch (const LevelError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "No se pudo cargar el nivel " + path + ": fila 2, columna 2: el byte 0x89 no es una casilla");
+        }
+        std::remove(path.c_str());
+    }
     EXPECT_THROW(world->loadLevel("../level/level99.txt"), LevelError);
     world->setTiles({});
     EXPECT_THROW(world->bootupLevel(), LevelError);
