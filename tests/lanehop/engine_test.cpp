@@ -21,6 +21,7 @@
 #include "math/color.h"
 #include "math/vector3.h"
 #include "scene.h"
+#include "texturemanager.h"
 
 using hop::Camera;
 using hop::Color;
@@ -435,6 +436,31 @@ TEST(FontManager, BrokenFontFilesAreRefusedByName) {
         std::remove(path.c_str());
     }
     fm->clear();
+}
+
+// A picture cut short decodes with its lower part blank and no error: the
+// decoder's complaint is enough to refuse it, by name.
+TEST(Images, CutOrGarbagePicturesAreRefusedByName) {
+    for (const std::string source : {"./resources/textures/grass.jpg", "./resources/textures/water.png"}) {
+        std::ifstream good(source, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(good)), {});
+        ASSERT_GT(bytes.size(), 1000u) << source;
+        EXPECT_GT(hop::loadImage(source).width, 0);
+        const std::string ext = source.substr(source.size() - 4);
+        for (const std::string& content : {bytes.substr(0, bytes.size() / 2), bytes.substr(0, bytes.size() * 3 / 4),
+                                           std::string(bytes.size(), '\x5a'), std::string()}) {
+            const std::string path = ::testing::TempDir() + "lanehop_cut" + ext;
+            std::ofstream(path, std::ios::binary) << content;
+            try {
+                hop::loadImage(path);
+                ADD_FAILURE() << source << ", " << content.size() << " bytes accepted";
+            } catch (const hop::TextureError& e) {
+                EXPECT_NE(std::string(e.what()).find("No se pudo leer la imagen " + path), std::string::npos)
+                    << e.what();
+            }
+            std::remove(path.c_str());
+        }
+    }
 }
 
 // --- camera -------------------------------------------------------------
