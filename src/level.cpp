@@ -49,6 +49,13 @@ Grid readLevelFile(const std::string& path) {
     return parseLevel(in);
 }
 
+bool hasGoal(const Grid& grid) {
+    for (const auto& row : grid)
+        for (char t : row)
+            if (t == 'b' || t == 'w') return true;
+    return false;
+}
+
 Settings parseSettings(std::istream& in) {
     Settings s;
     int page = 0;

@@ -24,6 +24,9 @@ class LevelFormatError : public std::runtime_error {
 Grid parseLevel(std::istream& in);
 // Empty when the file cannot be opened.
 Grid readLevelFile(const std::string& path);
+// True when some tile is a goal ('b' or 'w'): a level without one can never
+// be finished (a file cut short loses its last rows, the goal among them).
+bool hasGoal(const Grid& grid);
 
 struct Settings {
     std::vector<std::string> pages[2];

@@ -58,6 +58,8 @@ void World::loadLevel(const std::string& path) {
         throw LevelError("No se pudo cargar el nivel " + file + ": " + e.what());
     }
     if (grid.empty()) throw LevelError("No se pudo cargar el nivel " + file + ": falta el archivo o no tiene filas");
+    if (!hasGoal(grid))
+        throw LevelError("No se pudo cargar el nivel " + file + ": no tiene meta (casillas b o w); falta su final");
     setTiles(std::move(grid));
 }
 

@@ -327,6 +327,17 @@ TEST_F(WorldTest, LevelsThatCannotBootAreReported) {
             EXPECT_EQ(std::string(e.what()),
                       "No se pudo cargar el nivel " + path + ": fila 2, columna 2: el byte 0x89 no es una casilla");
         }
+        // Cut short before its goal row it could never be finished.
+        std::ofstream(path, std::ios::binary) << "00000\n0l000\n00";
+        try {
+            world->loadLevel("x" + path);
+            ADD_FAILURE() << "level without a goal accepted";
+        } catch (const LevelError& e) {
+            EXPECT_NE(std::string(e.what()).find(path + ": no tiene meta"), std::string::npos) << e.what();
+        }
+        std::ofstream(path, std::ios::binary) << "00000\n0l000\n00b\n";
+        world->loadLevel("x" + path);
+        EXPECT_EQ(world->rows(), 3);
         std::remove(path.c_str());
     }
     EXPECT_THROW(world->loadLevel("../level/level99.txt"), LevelError);
