@@ -29,8 +29,8 @@ void runLoop(Juego& game, SDL_Window* window, const std::function<std::uint32_t(
         if (spent < kFramePeriodMs && !game.screen.quitRequested) {
             if (delay)
                 delay(kFramePeriodMs - spent);
-            else
-                SDL_Delay(kFramePeriodMs - spent);
+            else  // a sleep that still takes in the window's events as they come
+                SDL_WaitEventTimeout(nullptr, int(kFramePeriodMs - spent));
         }
     }
 }
