@@ -21,7 +21,7 @@ namespace {
 // One playing frame as the loop runs it, minus event polling.
 void playFrame(Juego& game, OffscreenWindow& window, bool walk) {
     game.screen.mainState = roosterway::StatePlaying;
-    game.updatePlaying(16, walk, false);
+    game.update(16, walk, false);
     game.drawPlaying();
     window.present();
 }

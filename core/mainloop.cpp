@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -18,7 +19,10 @@ namespace hop {
 
 namespace {
 
-bool savedLighting = true;
+// The switches as they were when the 2D bracket opened.
+struct SavedSwitches {
+    bool lighting = true, fog = false, cullFace = true, wireframe = false, blend = true;
+} saved;
 
 std::int64_t systemNow() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -88,6 +92,9 @@ void MainLoop::init(int w, int h, const std::string& title) {
         std::exit(1);
     }
     ownsWindow = true;
+    // Vsync where the display offers it; the pacer's sleep holds the rate
+    // where it does not.
+    SDL_GL_SetSwapInterval(1);
     width = windowedWidth = w;
     height = windowedHeight = h;
     applySwitches();
@@ -141,26 +148,68 @@ void MainLoop::run(Scene* s) {
     scene = s;
     end = false;
     pacer.start(clock());
+    std::int64_t sinceDraw = 0;
+    bool wake = true, drawnPaused = false;
     while (!end) {
         const FramePacer::Pass p = pacer.pass(clock());
         if (p.sleepNs > 0) sleep(p.sleepNs);
         if (!p.produce) continue;
+        sinceDraw += p.elapsedNs;
+        // Paused, nothing moves: the picture changes only with input, so the
+        // loop reads events every period but draws only after one came, or
+        // twice a second.
+        if (paused && drawnPaused && !wake && sinceDraw < kPausedRedrawNs) {
+            SDL_Event e;
+            while (scene && SDL_PollEvent(&e)) {
+                handleEvent(e, 0);
+                wake = true;
+            }
+            continue;
+        }
+        wake = false;
+        sinceDraw = 0;
+        drawnPaused = paused;
         frame(FramePacer::frameDelta(p.elapsedNs, gameSpeedMult, paused));
     }
 }
 
-void MainLoop::frame(float delta) {
+void MainLoop::frame(float delta, bool swap) {
     if (!scene) return;
-    scene->tickBase(delta);
+    update(delta);
+    followDrawable();
     drawFrame();
     SDL_Event e;
-    while (SDL_PollEvent(&e)) {
-        if (e.type == SDL_QUIT) end = true;
-        if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-            setWindowSize(e.window.data1, e.window.data2);
-        scene->inputBase(e, delta);
+    while (scene && SDL_PollEvent(&e)) handleEvent(e, delta);
+    if (win && swap) SDL_GL_SwapWindow(win);
+}
+
+void MainLoop::update(float delta) {
+    if (!scene) return;
+    if (!(delta > 0)) {
+        scene->tickBase(0);
+        return;
     }
-    if (win) SDL_GL_SwapWindow(win);
+    const int steps = int(std::ceil(delta / kMaxStep));
+    const float step = delta / float(steps);
+    for (int i = 0; i < steps && scene; ++i) scene->tickBase(step);
+}
+
+void MainLoop::handleEvent(const SDL_Event& e, float delta) {
+    if (e.type == SDL_QUIT) end = true;
+    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        // The event may describe a size the window has already left (two
+        // quick full-screen switches): the drawable size is the truth.
+        setWindowSize(e.window.data1, e.window.data2);
+        followDrawable();
+    }
+    if (scene) scene->inputBase(e, delta);
+}
+
+void MainLoop::followDrawable() {
+    if (!win) return;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(win, &w, &h);
+    if (w > 0 && h >= 0 && (w != width || h != height)) setWindowSize(w, h);
 }
 
 void MainLoop::drawFrame() {
@@ -217,13 +266,13 @@ void MainLoop::setFog(bool on) {
 
 void MainLoop::setFullscreen(bool on) {
     fullscreen = on;
-    if (win) SDL_SetWindowFullscreen(win, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!win) return;
+    SDL_SetWindowFullscreen(win, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     // Back from full screen the window has the size it was made with: 1600 x
-    // 900, or less where the desktop is smaller.
-    if (on)
-        setWindowSize(1920, 1080);
-    else
-        setWindowSize(windowedWidth, windowedHeight);
+    // 900, or less where the desktop is smaller. The viewport follows what the
+    // window really has, now and at every frame (the switch may settle late).
+    if (!on) SDL_SetWindowSize(win, windowedWidth, windowedHeight);
+    followDrawable();
 }
 
 void MainLoop::setWindowSize(int w, int h) {
@@ -247,13 +296,22 @@ void switchTo2DProjection() {
     glPushMatrix();
     glLoadIdentity();
     glDisable(GL_DEPTH_TEST);
-    savedLighting = ml->getLighting();
-    ml->setLighting(false);
+    saved = {ml->getLighting(), ml->getFog(), ml->getCullFace(), ml->getWireframe(), ml->getBlend()};
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
 void switchTo3DProjection() {
     MainLoop* ml = MainLoop::getInstance();
-    ml->setLighting(savedLighting);
+    ml->setLighting(saved.lighting);
+    ml->setFog(saved.fog);
+    ml->setCullFace(saved.cullFace);
+    ml->setWireframe(saved.wireframe);
+    ml->setBlend(saved.blend);
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();

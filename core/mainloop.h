@@ -17,6 +17,14 @@ class Scene;
 
 class MainLoop {
 public:
+    // The longest world step; frames up to this long tick once, as they
+    // always did.
+    static constexpr float kMaxStep = 1.f / 30;
+    // While paused run() draws at once after input (a key, a click, the
+    // window exposed or resized), and otherwise only this often (nanoseconds):
+    // a software-rendered frame of the whole scene costs tens of milliseconds.
+    static constexpr std::int64_t kPausedRedrawNs = 500000000;
+
     static MainLoop* getInstance();
 
     // Opens the window; prints a message and exits with status 1 when SDL,
@@ -26,9 +34,20 @@ public:
     // applies the switches as init does. The loop never destroys them.
     void attach(SDL_Window* win, SDL_GLContext context, int width, int height);
     // Runs until quit() or the window's quit event; the scene becomes owned.
+    // Paced: frames at most 60 a second, fewer while paused (kPausedRedrawNs).
     void run(Scene* scene);
-    // One frame with the given delta: tick, draw, frame-rate text, input, swap.
-    void frame(float delta);
+    // One frame with the given delta: update, draw, frame-rate text, input,
+    // and the swap unless a test reads the picture first.
+    void frame(float delta, bool swap = true);
+    // The world's part of a frame: the scene ticks in steps of at most
+    // kMaxStep, so a long frame (a stall, a loaded machine) moves nothing
+    // further per step than a normal one. A delta of 0 (paused) is one tick of 0.
+    void update(float delta);
+    // One event as the frame handles it: quit, window size, then the scene.
+    void handleEvent(const SDL_Event& e, float delta);
+    // Takes the viewport from the window's drawable size when it differs
+    // (after a full-screen switch, a resize event that came late).
+    void followDrawable();
     // The drawing part of a frame: clear, the scene, the frame-rate text.
     void drawFrame();
     // Deletes the scene, the cached fonts and textures, the context and the
@@ -119,8 +138,9 @@ private:
 };
 
 // Bracket every 2D overlay: an orthographic projection in window pixels,
-// no depth test, no lighting. They do not nest: the lighting switch is
-// saved in one value.
+// no depth test, filled, blended, without lighting, fog or face culling,
+// whatever the render switches say: they act on the 3D scene, and text stays
+// readable. switchTo3DProjection puts the switches back. They do not nest.
 void switchTo2DProjection();
 void switchTo3DProjection();
 

@@ -8,12 +8,31 @@
 
 namespace hop {
 
+namespace {
+
+// What FreeImage's plug-ins said during the current load. A JPEG or PNG cut
+// short still decodes (the missing part grey or black) and only says so
+// through this channel.
+std::string decoderMessage;
+
+void keepDecoderMessage(FREE_IMAGE_FORMAT, const char* message) {
+    if (decoderMessage.empty() && message) decoderMessage = message;
+}
+
+}  // namespace
+
 LoadedImage loadImage(const std::string& path) {
+    FreeImage_SetOutputMessage(keepDecoderMessage);
+    decoderMessage.clear();
     FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path.c_str(), 0);
     if (fif == FIF_UNKNOWN) fif = FreeImage_GetFIFFromFilename(path.c_str());
     if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(fif))
         throw TextureError("No se pudo leer la imagen " + path);
     FIBITMAP* dib = FreeImage_Load(fif, path.c_str());
+    if (dib && !decoderMessage.empty()) {
+        FreeImage_Unload(dib);
+        throw TextureError("No se pudo leer la imagen " + path + ": " + decoderMessage);
+    }
     if (!dib) throw TextureError("No se pudo leer la imagen " + path);
     FIBITMAP* rgb = FreeImage_ConvertTo24Bits(dib);
     FreeImage_Unload(dib);

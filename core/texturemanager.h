@@ -19,7 +19,8 @@ struct LoadedImage {
 };
 
 // Any file FreeImage reads, as 24-bit BGR; throws TextureError naming the
-// file when it cannot be read.
+// file when it cannot be read, also when the decoder had to complain (a file
+// cut short decodes, its missing part blank).
 LoadedImage loadImage(const std::string& path);
 // The engine's call: pointer and size into a buffer that lives until the
 // next call on this thread.

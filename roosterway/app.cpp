@@ -17,6 +17,24 @@ namespace {
 const char* const kTitle = "OpenGL";
 }
 
+void runLoop(Juego& game, SDL_Window* window, const std::function<std::uint32_t()>& ticks,
+             const std::function<void(std::uint32_t)>& delay) {
+    const auto now = [&] { return ticks ? ticks() : SDL_GetTicks(); };
+    game.previousTicks = now();
+    while (!game.screen.quitRequested) {
+        const std::uint32_t start = now();
+        game.frame(start);
+        SDL_GL_SwapWindow(window);
+        const std::uint32_t spent = now() - start;
+        if (spent < kFramePeriodMs && !game.screen.quitRequested) {
+            if (delay)
+                delay(kFramePeriodMs - spent);
+            else  // a sleep that still takes in the window's events as they come
+                SDL_WaitEventTimeout(nullptr, int(kFramePeriodMs - spent));
+        }
+    }
+}
+
 int runGame(int, char**) {
     // Console lines reach a pipe or a file promptly.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -43,11 +61,7 @@ int runGame(int, char**) {
         // A missing model, texture or font ends the program here, cleanly,
         // with the loader's message.
         Juego game;
-        game.previousTicks = SDL_GetTicks();
-        while (!game.screen.quitRequested) {
-            game.frame(SDL_GetTicks());
-            SDL_GL_SwapWindow(window);
-        }
+        runLoop(game, window);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         status = 1;

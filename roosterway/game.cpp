@@ -48,7 +48,7 @@ void Juego::frame(std::uint32_t now) {
     while (SDL_PollEvent(&event)) handleEvent(event);
     if (state == StatePlaying) {
         const Uint8* keys = SDL_GetKeyboardState(nullptr);
-        updatePlaying(dt, keys[SDL_SCANCODE_UP], keys[SDL_SCANCODE_DOWN]);
+        update(dt, keys[SDL_SCANCODE_UP], keys[SDL_SCANCODE_DOWN]);
         drawPlaying();
     } else if (state == StateLost) {
         drawLost();
@@ -59,6 +59,15 @@ void Juego::frame(std::uint32_t now) {
         screen.newGameRequested = false;
         newWorld();
     }
+}
+
+void Juego::update(int dtMs, bool upHeld, bool downHeld) {
+    int left = std::max(0, dtMs);
+    do {
+        const int step = std::min(left, kMaxStepMs);
+        updatePlaying(step, upHeld, downHeld);
+        left -= step;
+    } while (left > 0 && screen.mainState == StatePlaying && !screen.newGameRequested);
 }
 
 void Juego::newWorld() {
@@ -139,9 +148,12 @@ void Juego::lostEvent(const SDL_Event& event) {
 }
 
 void Juego::moveChicken(float dt, bool upHeld, bool downHeld) {
-    if (view != 2) {
-        hop.step(hopDirection, x, z, height, dt);
-        moveSpeed = hop.hopsPerSecond;
+    // A hop under way ends where it was going whatever the view: a switch to
+    // view 2 mid-hop neither freezes it in the air nor lets free movement
+    // pull the chicken away from its landing square.
+    if (view != 2 || hop.hopping) {
+        hop.step(view != 2 ? hopDirection : HopNone, x, z, height, dt);
+        if (view != 2) moveSpeed = hop.hopsPerSecond;
         return;
     }
     const float step = dt * moveSpeed;
@@ -172,9 +184,12 @@ void Juego::checkCars() {
     const int half = world->columns / 2;
     for (const CarRecord& car : world->carList) {
         if (view != 2) {
-            // A car covers two columns; the hop grid compares exactly.
+            // A car covers two columns; the hop grid compares exactly. A
+            // chicken left between squares by free movement counts on the
+            // nearest one; one in mid-hop is on none, as always.
             const float k = std::round(car.x + 0.5f) - float(half);
-            if ((k == x || k - 1 == x) && z == -std::round(car.row)) hitThisFrame = true;
+            const float cx = hop.hopping ? x : std::round(x), cz = hop.hopping ? z : std::round(z);
+            if ((k == cx || k - 1 == cx) && cz == -std::round(car.row)) hitThisFrame = true;
         } else {
             const float cx = car.x - float(half), cz = -car.row - kRowOffset;
             if (cx - 1 < x && x < cx + 1 && cz - 0.5f < z && z < cz + 0.5f) hitThisFrame = true;

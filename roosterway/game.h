@@ -22,6 +22,10 @@ public:
     static constexpr int kHeight = 720;
     static constexpr int kStartLives = 3;
     static constexpr int kWinScore = 50;
+    // The longest rule step in milliseconds: a longer frame is played as
+    // several steps, so a stall never carries a car through the chicken or
+    // the chicken through a tree. Normal frames are one step, as always.
+    static constexpr int kMaxStepMs = 33;
 
     // `withAssets` false builds worlds without models and no fonts, for
     // rule checks without files or a GL context. `random` feeds world
@@ -40,7 +44,10 @@ public:
     int frameStep(std::uint32_t now);
 
     void handleEvent(const SDL_Event& event);
-    // Playing state, one frame of rules: movement (upHeld/downHeld are the
+    // Playing state, a frame's rules: updatePlaying in steps of at most
+    // kMaxStepMs, stopping early when the game leaves the playing state.
+    void update(int dtMs, bool upHeld, bool downHeld);
+    // Playing state, one step of rules: movement (upHeld/downHeld are the
     // arrow keys' state, used in view 2), cars, collisions, lives, win.
     void updatePlaying(int dtMs, bool upHeld, bool downHeld);
     // Frees the world, then generates a new one.

@@ -1,6 +1,8 @@
 // The drawing steps of the three main states.
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "game.h"
 #include "render.h"
 #include "text.h"
@@ -52,6 +54,43 @@ void drawHighlights(const Options& options) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+constexpr float kBackdropMargin = 8;
+
+float textWidth(const FontFace& font, const char* text) {
+    float w = 0;
+    for (const char* c = text; *c; ++c) w += font.advance[static_cast<unsigned char>(*c) & 127];
+    return w;
+}
+
+// A translucent dark rectangle in bottom-left window pixels, filled and
+// unlit whatever the scene's switches are.
+void backdrop(float x1, float y1, float x2, float y2) {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, viewport[2], 0, viewport[3], -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0, 0, 0, 0.65f);
+    glRectf(x1, y1, x2, y2);
+    glPopAttrib();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 }  // namespace
 
 void Juego::drawPlaying() {
@@ -72,9 +111,26 @@ void Juego::drawPlaying() {
 
 void Juego::drawHud(int points, int livesLeft) {
     std::string scoreLine, livesLine;
-    show(font25.get(), font40.get(), hudScoreText(scoreLine, points));
-    show(font25.get(), font40.get(), hudLivesText(livesLine, livesLeft));
-    if (points == kWinScore) show(font25.get(), font40.get(), kWinText);
+    const ScreenText score = hudScoreText(scoreLine, points), livesText = hudLivesText(livesLine, livesLeft);
+    // White text needs a dark ground: untextured models are white too.
+    if (font25) {
+        const float w = std::max(textWidth(*font25, score.text), textWidth(*font25, livesText.text));
+        backdrop(float(livesText.x) - kBackdropMargin, float(livesText.y) - kBackdropMargin,
+                 float(score.x) + w + kBackdropMargin, float(score.y) + float(font25->height) + kBackdropMargin);
+    }
+    glColor4f(1, 1, 1, 1);
+    show(font25.get(), font40.get(), score);
+    show(font25.get(), font40.get(), livesText);
+    if (points == kWinScore) {
+        if (font40) {
+            const float x = lineStartX(font40->height, kWinText.text, float(kWinText.x));
+            backdrop(x - kBackdropMargin, float(kWinText.y) - kBackdropMargin,
+                     x + textWidth(*font40, kWinText.text) + kBackdropMargin,
+                     float(kWinText.y) + float(font40->height) + kBackdropMargin);
+        }
+        glColor4f(1, 1, 1, 1);
+        show(font25.get(), font40.get(), kWinText);
+    }
 }
 
 void Juego::drawMenu() {

@@ -1,5 +1,6 @@
 #include "hop.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "world.h"
@@ -8,11 +9,6 @@ namespace roosterway {
 
 namespace {
 constexpr float kHopHeight = 0.5f;
-
-float fracAbs(float v) {
-    float whole;
-    return std::fabs(std::modf(v, &whole));
-}
 }  // namespace
 
 void HopController::step(int direction, float& x, float& z, float& height, float dtSeconds) {
@@ -21,9 +17,9 @@ void HopController::step(int direction, float& x, float& z, float& height, float
         if (elapsed > 1.f / hopsPerSecond) {
             elapsed = 0;
             hopping = false;
-            x = std::round(x);
-            z = std::round(z);
-            height = std::round(height);
+            x = targetX_;
+            z = targetZ_;
+            height = 0;
         }
         return;
     }
@@ -37,6 +33,8 @@ void HopController::step(int direction, float& x, float& z, float& height, float
     if (blocked(x, z, dx, dz)) return;
     startX_ = x;
     startZ_ = z;
+    targetX_ = std::round(x + float(dx));
+    targetZ_ = std::round(z + float(dz));
     advance(x, z, height, dtSeconds);
     hopping = true;
 }
@@ -47,29 +45,22 @@ void HopController::cancel() {
 }
 
 bool HopController::blocked(float x, float z, int stepX, int stepZ) const {
-    const float tz = z + float(stepZ), tx = x + float(stepX);
-    if (int(tz) > 0) return true;  // nothing behind the start row
-    const int offset = int(tx);
-    if (offset < -kMaxOffset || offset > kMaxOffset) return true;
-    const int row = int(std::lround(-tz));
-    const int column = world_->columns / 2 + int(std::lround(tx));
+    const float tz = std::round(z + float(stepZ)), tx = std::round(x + float(stepX));
+    if (tz > 0) return true;  // nothing behind the start row
+    if (tx < float(-kMaxOffset) || tx > float(kMaxOffset)) return true;
+    const int row = int(-tz);
+    const int column = world_->columns / 2 + int(tx);
     return world_->obstacleAt(column, row);
 }
 
 void HopController::advance(float& x, float& z, float& height, float dt) {
-    z += dt * float(dz) * hopsPerSecond;
-    x += dt * float(dx) * hopsPerSecond;
-    // A long frame (a stall while models reload) must not carry the chicken
-    // past the square it hops to, over whatever stands beyond it.
-    if (std::fabs(z - startZ_) > 1.f) z = startZ_ + float(dz);
-    if (std::fabs(x - startX_) > 1.f) x = startX_ + float(dx);
-    float p = 0;
-    if (dz == -1) p = 1.f - fracAbs(z);
-    else if (dz == 1) p = fracAbs(z);
-    else if (dx == -1) p = fracAbs(x);
-    else if (dx == 1) p = 1.f - fracAbs(x);
-    height = kHopHeight - 2.f * (p - 0.5f) * (p - 0.5f);
     elapsed += dt;
+    // Progress from the hop's own clock: a long frame (a stall while models
+    // reload) ends on the target square, never past it.
+    const float p = std::min(1.f, elapsed * hopsPerSecond);
+    x = startX_ + (targetX_ - startX_) * p;
+    z = startZ_ + (targetZ_ - startZ_) * p;
+    height = kHopHeight - 2.f * (p - 0.5f) * (p - 0.5f);
 }
 
 }  // namespace roosterway

@@ -1,5 +1,7 @@
 // Discrete movement: one square per hop, a third of a second long, on a
-// parabola half a unit high, landing on whole coordinates.
+// parabola half a unit high, landing on whole coordinates. From a fractional
+// position (after free movement) a hop goes to the whole square nearest to
+// one step in its direction, and only to a square inside the field.
 #pragma once
 
 namespace roosterway {
@@ -23,7 +25,9 @@ public:
     // Drops a hop in progress, e.g. when the chicken is put back at the start.
     void cancel();
 
-    // True when a hop from (x, z) by (dx, dz) would be refused.
+    // True when a hop from (x, z) by (dx, dz) would be refused: its target
+    // square (x + dx, z + dz rounded) lies behind the start row, beyond the
+    // column offsets +-kMaxOffset, or holds an obstacle.
     bool blocked(float x, float z, int dx, int dz) const;
 
     float hopsPerSecond = 3.0f;
@@ -37,6 +41,7 @@ private:
 
     const GameWorld* world_;
     float startX_ = 0, startZ_ = 0;
+    float targetX_ = 0, targetZ_ = 0;
 };
 
 }  // namespace roosterway

@@ -9,19 +9,22 @@ const ClickBox kMenuOpciones{451, 381, 855, 433};
 const ClickBox kMenuControles{427, 453, 913, 510};
 const ClickBox kMenuSalir{517, 529, 767, 584};
 
+// Each box covers its word as the staged 25-pixel font draws it, with a few
+// pixels to spare; neighbouring words on a line meet in the middle of the
+// gap between them, where a click (on both bounds) selects neither.
 const ClickBox kOptionBox[kOptionBoxes] = {
-    {538, 146, 703, 177},   // 0 LENTO
-    {719, 144, 934, 178},   // 1 NORMAL
-    {537, 196, 603, 228},   // 2 wireframe ON
-    {622, 196, 719, 228},   // 3 wireframe OFF
-    {537, 244, 603, 279},   // 4 textures ON
-    {622, 244, 719, 282},   // 5 textures OFF
-    {536, 294, 805, 329},   // 6 Facetado
-    {817, 291, 1165, 328},  // 7 Interpolado
-    {533, 344, 553, 378},   // 8 light "1"
-    {568, 344, 608, 375},   // 9 light "2"
-    {622, 346, 652, 376},   // 10 light "3"
-    {672, 346, 704, 378},   // 11 light "4"
+    {535, 143, 671, 185},   // 0 LENTO
+    {671, 143, 831, 185},   // 1 NORMAL
+    {535, 193, 598, 235},   // 2 wireframe ON
+    {598, 193, 687, 235},   // 3 wireframe OFF
+    {535, 243, 598, 285},   // 4 textures ON
+    {598, 243, 687, 285},   // 5 textures OFF
+    {535, 292, 742, 340},   // 6 Facetado
+    {742, 292, 1023, 340},  // 7 Interpolado
+    {535, 342, 575, 384},   // 8 light "1"
+    {575, 342, 622, 384},   // 9 light "2"
+    {622, 342, 671, 384},   // 10 light "3"
+    {671, 342, 711, 384},   // 11 light "4"
     {537, 626, 739, 663},   // 12 VOLVER
 };
 

@@ -81,6 +81,13 @@ std::vector<GlyphBitmap> renderGlyphs(std::istream& in, int height) {
     std::vector<GlyphBitmap> glyphs;
     glyphs.reserve(kGlyphCount);
     for (int c = 0; c < kGlyphCount; ++c) glyphs.push_back(renderOne(ft.face, c));
+    // A file cut short still opens: its glyphs past the cut come out blank,
+    // and every screen would be empty without a word.
+    for (char c : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) {
+        const GlyphBitmap& g = glyphs[std::size_t(c)];
+        if (g.width == 0 || g.rows == 0)
+            throw std::runtime_error(std::string("la fuente no dibuja el caracter '") + c + "' (archivo incompleto)");
+    }
     return glyphs;
 }
 
@@ -89,9 +96,15 @@ std::vector<GlyphBitmap> renderGlyphsFile(const std::string& path, int height) {
     if (!in) {
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
-        throw std::runtime_error("FT_New_Face failed (there is probably a problem with your font file)");
+        throw std::runtime_error("No se pudo abrir la fuente " + path +
+                                 ": FT_New_Face failed (there is probably a problem with your font file)");
     }
-    return renderGlyphs(in, height);
+    try {
+        return renderGlyphs(in, height);
+    } catch (const std::runtime_error& e) {
+        // FreeType's reason alone does not say which file it was.
+        throw std::runtime_error("No se pudo leer la fuente " + path + ": " + e.what());
+    }
 }
 
 FontFace::FontFace(int h, const std::string& path) : height(h) {

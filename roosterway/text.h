@@ -26,6 +26,8 @@ struct GlyphBitmap {
 // messages ("FT_New_Face failed (there is probably a problem with your font
 // file)", ...).
 std::vector<GlyphBitmap> renderGlyphs(std::istream& in, int height);
+// As renderGlyphs; the messages name the file ("No se pudo leer la fuente
+// <path>: FT_New_Face failed ...").
 std::vector<GlyphBitmap> renderGlyphsFile(const std::string& path, int height);
 
 int nextPowerOfTwo(int v);

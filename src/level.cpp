@@ -1,7 +1,10 @@
 #include "level.h"
 
+#include <cstdio>
 #include <fstream>
 #include <istream>
+
+#include "utf8.h"
 
 namespace lanehop {
 
@@ -20,10 +23,21 @@ bool blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c
 Grid parseLevel(std::istream& in) {
     Grid grid;
     std::string line;
+    int lineNumber = 0;
     while (getLine(in, line)) {
+        ++lineNumber;
         std::vector<char> row;
-        for (char c : line)
-            if (!blank(c)) row.push_back(c);
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const auto b = static_cast<unsigned char>(line[i]);
+            if (blank(char(b))) continue;
+            if (b < 0x20 || b > 0x7E) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", b);
+                throw LevelFormatError("fila " + std::to_string(lineNumber) + ", columna " + std::to_string(i + 1) +
+                                       ": el byte " + hex + " no es una casilla");
+            }
+            row.push_back(char(b));
+        }
         if (!row.empty()) grid.push_back(std::move(row));
     }
     return grid;
@@ -35,6 +49,13 @@ Grid readLevelFile(const std::string& path) {
     return parseLevel(in);
 }
 
+bool hasGoal(const Grid& grid) {
+    for (const auto& row : grid)
+        for (char t : row)
+            if (t == 'b' || t == 'w') return true;
+    return false;
+}
+
 Settings parseSettings(std::istream& in) {
     Settings s;
     int page = 0;
@@ -44,15 +65,23 @@ Settings parseSettings(std::istream& in) {
             page = 1;
             continue;
         }
-        s.pages[page].push_back(line);
+        std::string valid = hop::validUtf8(line);
+        if (valid != line) ++s.brokenLines;
+        s.pages[page].push_back(std::move(valid));
     }
     return s;
 }
 
 Settings readSettingsFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    return parseSettings(in);
+    Settings s;
+    if (!in) {
+        s.problem = "falta el archivo";
+        return s;
+    }
+    s = parseSettings(in);
+    if (s.pages[0].empty() && s.pages[1].empty()) s.problem = "el archivo está vacío";
+    return s;
 }
 
 std::string settingLabel(const std::string& line) { return line.substr(0, line.find(':')); }

@@ -36,12 +36,30 @@ World::World() : ml(hop::MainLoop::getInstance()) {
 
 World::~World() { releaseResources(); }
 
-void World::loadSettings(const std::string& path) { settings = readSettingsFile(enginePath(path)); }
+void World::loadSettings(const std::string& path) {
+    const std::string file = enginePath(path);
+    settings = readSettingsFile(file);
+    if (settings.brokenLines > 0)
+        std::cerr << "Los ajustes " << file << " tienen " << settings.brokenLines
+                  << " linea(s) que no son UTF-8; sus bytes no validos se muestran como U+FFFD" << std::endl;
+    if (settings.problem.empty()) return;
+    // The game plays without its panel text, but the player is told why the
+    // panel is empty, on the console and on the panel itself.
+    std::cerr << "No se pudieron leer los ajustes " << file << ": " << settings.problem << std::endl;
+    settings.pages[0] = {"Sin ajustes:" + file, "Motivo:" + settings.problem};
+}
 
 void World::loadLevel(const std::string& path) {
     const std::string file = enginePath(path);
-    Grid grid = readLevelFile(file);
+    Grid grid;
+    try {
+        grid = readLevelFile(file);
+    } catch (const LevelFormatError& e) {
+        throw LevelError("No se pudo cargar el nivel " + file + ": " + e.what());
+    }
     if (grid.empty()) throw LevelError("No se pudo cargar el nivel " + file + ": falta el archivo o no tiene filas");
+    if (!hasGoal(grid))
+        throw LevelError("No se pudo cargar el nivel " + file + ": no tiene meta (casillas b o w); falta su final");
     setTiles(std::move(grid));
 }
 

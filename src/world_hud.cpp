@@ -15,7 +15,10 @@ void World::fade(float alpha) {
 
 void World::hud() {
     const Color white(1, 1, 1, 1), bar(0.05f, 0.05f, 0.05f, 0.75f);
-    if (levelTime < startupFadeTime) fade((0.5f - levelTime) / startupFadeTime);
+    // The fade-in runs on level time, which stands still while paused: the
+    // paused start shows the scene under its panel, and the fade plays once
+    // the game runs.
+    if (levelTime < startupFadeTime && !ml->getPause()) fade((0.5f - levelTime) / startupFadeTime);
     if (deathStart != 0) fade((levelTime - deathStart) / deathTime);
     if (celebrationStart != 0) fade((levelTime - celebrationStart) / celebrationTime);
     hop::glColorColor(bar);

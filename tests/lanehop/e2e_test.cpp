@@ -145,3 +145,51 @@ TEST(LanehopE2E, NoWindowNoGame) {
 }
 
 }  // namespace
+
+namespace {
+
+// Copies the game's stage folder (program, levels, resources) to `dir`.
+void copyStage(const std::string& dir) {
+    const std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp -r \"$(dirname '" LANEHOP_BIN
+                            "')/.\" '" + dir + "/'";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+}
+
+// The frame-rate font is read while the window opens: deleted, empty, cut
+// in half or garbage, the game names it and ends with status 1 (it aborted
+// with 134 before).
+TEST(LanehopE2E, BrokenFrameRateFontIsNamedWithStatusOne) {
+    const std::string dir = ::testing::TempDir() + "lanehop_badfont";
+    const std::string font = dir + "/resources/fonts/ocraext.ttf";
+    const std::string f = "'" + font + "'";
+    const std::string breakings[] = {
+        "rm -f " + f,
+        ": > " + f,
+        "head -c $(( $(stat -c %s " + f + ") / 2 )) " + f + " > " + f + ".cut && mv " + f + ".cut " + f,
+        "head -c $(stat -c %s " + f + ") /dev/urandom > " + f + ".rnd && mv " + f + ".rnd " + f,
+    };
+    for (const std::string& how : breakings) {
+        copyStage(dir);
+        ASSERT_EQ(std::system(how.c_str()), 0) << how;
+        GameSession game(hoptest::Launch(dir + "/lanehop", {}, dir));
+        const auto status = game.waitExit(60s);
+        ASSERT_TRUE(status.has_value()) << how;
+        EXPECT_EQ(*status, 1) << how;
+        EXPECT_NE(game.stderrText().find("./resources/fonts/ocraext.ttf"), std::string::npos)
+            << how << ": " << game.stderrText();
+    }
+}
+
+// Without its settings file the game plays on and says why the panel is empty.
+TEST(LanehopE2E, MissingSettingsAreSaid) {
+    const std::string dir = ::testing::TempDir() + "lanehop_nosettings";
+    copyStage(dir);
+    ASSERT_EQ(std::system(("rm '" + dir + "/resources/settings.txt'").c_str()), 0);
+    GameSession game(hoptest::Launch(dir + "/lanehop", {}, dir));
+    EXPECT_TRUE(game.waitForOutput("No se pudieron leer los ajustes ./resources/settings.txt: falta el archivo", 60s))
+        << game.stderrText();
+    EXPECT_TRUE(game.waitForOutput("Nivel 1", 60s));
+    EXPECT_TRUE(game.running());
+}
+
+}  // namespace

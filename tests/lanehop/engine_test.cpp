@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <cmath>
+#include <iterator>
 #include <locale>
 #include <sstream>
 #include <string>
@@ -20,6 +21,7 @@
 #include "math/color.h"
 #include "math/vector3.h"
 #include "scene.h"
+#include "texturemanager.h"
 
 using hop::Camera;
 using hop::Color;
@@ -166,13 +168,13 @@ TEST(MainLoop, RunPacesFramesAndScalesDelta) {
     };
     ml->setShowFPS(false);
     ml->setPause(false);
-    ml->setGameSpeedMult(2);
+    ml->setGameSpeedMult(1.5);
     auto* scene = new Counting();
     ml->run(scene);
     ASSERT_EQ(scene->deltas.size(), 6u);
     for (float d : scene->deltas) {
-        EXPECT_GE(d, 2 * 1.f / 60 - 1e-4f);
-        EXPECT_LT(d, 2 * 0.0187f) << "about one period, doubled";
+        EXPECT_GE(d, 1.5f * 1.f / 60 - 1e-4f);
+        EXPECT_LT(d, 1.5f * 0.0187f) << "about one period, times 1.5";
     }
     EXPECT_GT(slept, 5 * 12 * kMs) << "the loop sleeps instead of spinning";
     ml->setPause(true);
@@ -183,6 +185,46 @@ TEST(MainLoop, RunPacesFramesAndScalesDelta) {
     ml->setScene(nullptr);
     delete scene;
     ml->clock = [] { return std::int64_t(0); };
+}
+
+// Paused, nothing moves: the loop still reads input every period but draws
+// only twice a second, and sleeps the rest, so a paused game does not keep a
+// core busy.
+TEST(MainLoop, PausedLoopDrawsSeldomAndSleeps) {
+    struct Counting : hop::Scene {
+        int draws = 0, ticks = 0;
+        void draw() override { ++draws; }
+        void tick(float) override { ++ticks; }
+    };
+    hop::MainLoop* ml = hop::MainLoop::getInstance();
+    const std::int64_t start = 1000 * kMs;
+    std::int64_t now = start, slept = 0;
+    ml->clock = [&] { return now += 1 * kMs; };
+    ml->sleep = [&](std::int64_t ns) {
+        slept += ns;
+        now += ns;
+        if (now - start > 2000 * kMs) ml->quit();
+    };
+    ml->setShowFPS(false);
+    ml->setPause(true);
+    auto* scene = new Counting();
+    ml->run(scene);
+    const std::int64_t elapsed = now - start;
+    EXPECT_GE(scene->draws, 2 * 2) << "still drawn now and then";
+    EXPECT_LE(scene->draws, 2 * 2 + 2) << "not 60 times a second";
+    EXPECT_EQ(scene->ticks, scene->draws) << "a drawn frame ticks once, by 0";
+    EXPECT_GT(slept, elapsed * 8 / 10) << "the loop sleeps instead of spinning";
+    // Running, every period is a frame.
+    ml->setPause(false);
+    scene->draws = 0;
+    now = start;
+    ml->run(scene);
+    EXPECT_GE(scene->draws, 2 * 55);
+    ml->setScene(nullptr);
+    delete scene;
+    ml->setPause(true);
+    ml->clock = [] { return std::int64_t(0); };
+    ml->sleep = [](std::int64_t) {};
 }
 
 // --- scene --------------------------------------------------------------
@@ -357,6 +399,68 @@ TEST(FontManager, KeysByNameAndSizeAndLoadsOnce) {
     EXPECT_THROW(fm->loadFont("nosuchfont", 12), hop::FontError);
     EXPECT_FALSE(fm->hasFont("nosuchfont", 12));
     fm->clear();
+}
+
+// A font file that is empty, cut short or garbage is refused with its path
+// and the reason, at load time: never a game without text and no word.
+TEST(FontManager, BrokenFontFilesAreRefusedByName) {
+    auto* fm = hop::FontManager::getInstance();
+    fm->clear();
+    std::ifstream good(hop::FontManager::pathOf("cartoon"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(good)), {});
+    ASSERT_GT(bytes.size(), 1000u);
+    std::string garbage(bytes.size(), '\0');
+    unsigned v = 12345;
+    for (char& c : garbage) c = char((v = v * 1103515245u + 12345u) >> 24);
+    const struct {
+        const char* name;
+        std::string content, reason;
+    } cases[] = {
+        {"broken_empty", "", "el archivo está vacío"},
+        {"broken_half", bytes.substr(0, bytes.size() / 2), ""},
+        {"broken_quarter", bytes.substr(0, bytes.size() / 4), ""},
+        {"broken_garbage", garbage, "no es una fuente legible"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = hop::FontManager::pathOf(c.name);
+        std::ofstream(path, std::ios::binary) << c.content;
+        try {
+            fm->loadFont(c.name, 24);
+            ADD_FAILURE() << c.name << " was accepted";
+        } catch (const hop::FontError& e) {
+            const std::string msg = e.what();
+            EXPECT_NE(msg.find("No se pudo cargar la fuente " + path + ": "), std::string::npos) << msg;
+            EXPECT_NE(msg.find(c.reason), std::string::npos) << msg;
+        }
+        EXPECT_FALSE(fm->hasFont(c.name, 24));
+        std::remove(path.c_str());
+    }
+    fm->clear();
+}
+
+// A picture cut short decodes with its lower part blank and no error: the
+// decoder's complaint is enough to refuse it, by name.
+TEST(Images, CutOrGarbagePicturesAreRefusedByName) {
+    for (const std::string source : {"./resources/textures/grass.jpg", "./resources/textures/water.png"}) {
+        std::ifstream good(source, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(good)), {});
+        ASSERT_GT(bytes.size(), 1000u) << source;
+        EXPECT_GT(hop::loadImage(source).width, 0);
+        const std::string ext = source.substr(source.size() - 4);
+        for (const std::string& content : {bytes.substr(0, bytes.size() / 2), bytes.substr(0, bytes.size() * 3 / 4),
+                                           std::string(bytes.size(), '\x5a'), std::string()}) {
+            const std::string path = ::testing::TempDir() + "lanehop_cut" + ext;
+            std::ofstream(path, std::ios::binary) << content;
+            try {
+                hop::loadImage(path);
+                ADD_FAILURE() << source << ", " << content.size() << " bytes accepted";
+            } catch (const hop::TextureError& e) {
+                EXPECT_NE(std::string(e.what()).find("No se pudo leer la imagen " + path), std::string::npos)
+                    << e.what();
+            }
+            std::remove(path.c_str());
+        }
+    }
 }
 
 // --- camera -------------------------------------------------------------

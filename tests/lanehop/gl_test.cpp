@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
 #include <string>
 
 #include "camera.h"
@@ -60,9 +64,11 @@ protected:
         ml->setScene(w);
         return w;
     }
+    // The loop's own frame for the world (update, draw, events), without the
+    // swap so that the picture can be read.
     void frame(World* w, float delta) {
-        w->tickBase(delta);
-        ml->drawFrame();
+        ASSERT_EQ(ml->getScene(), w);
+        ml->frame(delta, false);
         glFinish();
     }
     // Saves the framebuffer when LANEHOP_SHOTS names a folder (for looking at).
@@ -125,11 +131,15 @@ TEST_F(LanehopGL, RenderSwitchesSetTheirGLState) {
     EXPECT_TRUE(ml->getShowFPS());
     ml->toggleShowFPS();
 
+    // The viewport takes the size the window really has (the offscreen
+    // driver keeps its size in full screen), never an assumed desktop size.
     GLint vp[4];
     ml->setFullscreen(true);
     glGetIntegerv(GL_VIEWPORT, vp);
-    EXPECT_EQ(vp[2], 1920);
-    EXPECT_EQ(vp[3], 1080);
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(gl().window(), &dw, &dh);
+    EXPECT_EQ(vp[2], dw);
+    EXPECT_EQ(vp[3], dh);
     ml->setFullscreen(false);
     glGetIntegerv(GL_VIEWPORT, vp);
     EXPECT_EQ(vp[2], width);
@@ -495,3 +505,121 @@ TEST_F(LanehopGL, LanternLightFollowsTheChicken) {
 }
 
 }  // namespace
+
+namespace {
+
+// Near-white text pixels in the paused panel.
+int panelText(const hoptest::OffscreenGL& gl, int width, int height) {
+    const Rect panel{int(0.27f * float(width)), int(0.03f * float(height)), int(0.46f * float(width)),
+                     int(0.84f * float(height))};
+    return gl.countNear({255, 255, 255}, 30, panel);
+}
+
+}  // namespace
+
+// Render switches and lights act on the scene; the HUD's text keeps its
+// filled, blended letters under every one of them.
+TEST_F(LanehopGL, HudTextReadableUnderEverySwitchAndLight) {
+    World* w = makeWorld();
+    frame(w, 0);
+    const int plain = panelText(gl(), width, height);
+    ASSERT_GT(plain, 500);
+    const auto press = [&](SDL_Keycode k) { ml->handleEvent(hoptest::keyEvent(k), 0); };
+    for (SDL_Keycode k : {SDLK_f, SDLK_t, SDLK_l, SDLK_k, SDLK_b, SDLK_c, SDLK_i, SDLK_m}) {
+        press(k);
+        frame(w, 0);
+        const int n = panelText(gl(), width, height);
+        EXPECT_GT(n, plain * 7 / 10) << "key " << char(k);
+        EXPECT_LT(n, plain * 14 / 10) << "key " << char(k);
+        shot(std::string("hud_") + char(k));
+        press(k);
+    }
+    // Everything at once, and under each light.
+    for (SDL_Keycode k : {SDLK_f, SDLK_t, SDLK_l, SDLK_k, SDLK_b}) press(k);
+    for (SDL_Keycode k : {SDLK_1, SDLK_2, SDLK_3, SDLK_4, SDLK_5}) {
+        press(k);
+        frame(w, 0);
+        const int n = panelText(gl(), width, height);
+        EXPECT_GT(n, plain * 7 / 10) << "all switches, light " << char(k);
+        EXPECT_LT(n, plain * 14 / 10) << "all switches, light " << char(k);
+    }
+    for (SDL_Keycode k : {SDLK_f, SDLK_t, SDLK_l, SDLK_k, SDLK_b}) press(k);
+    // The switches themselves still reach the scene.
+    press(SDLK_f);
+    frame(w, 0);
+    GLint mode[2] = {0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_LINE);
+    press(SDLK_f);
+}
+
+// The game starts paused: the scene shows under the panel, not a black
+// screen; the fade-in plays once the game runs.
+TEST_F(LanehopGL, PausedStartShowsTheSceneUnderThePanel) {
+    World* w = makeWorld();
+    frame(w, 0);
+    shot("paused_start");
+    const Rect left{0, height / 8, width / 5, height * 3 / 4}, right{width * 4 / 5, height / 8, width / 5, height * 3 / 4};
+    EXPECT_LT(countNear({0, 0, 0}, 12, left), width * height / 50) << "black left of the panel";
+    EXPECT_LT(countNear({0, 0, 0}, 12, right), width * height / 50) << "black right of the panel";
+    const hoptest::Color sky = readPixel(width / 2, 3);
+    EXPECT_GT(sky.b, 100);
+    ml->setPause(false);
+    frame(w, 1.f / 60);
+    EXPECT_GT(countNear({0, 0, 0}, 40, left), width * height / 40) << "fading in from black";
+}
+
+// After full screen and back the viewport is the window's drawable size,
+// also when a resize event from the full-screen switch comes in late.
+TEST_F(LanehopGL, ViewportFollowsTheWindowAfterFullScreen) {
+    World* w = makeWorld();
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(gl().window(), &dw, &dh);
+    const auto viewport = [] {
+        GLint vp[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, vp);
+        return std::pair{int(vp[2]), int(vp[3])};
+    };
+    ml->handleEvent(hoptest::keyEvent(SDLK_g), 0);
+    frame(w, 0);
+    EXPECT_EQ(viewport(), std::pair(dw, dh));
+    ml->handleEvent(hoptest::keyEvent(SDLK_g), 0);
+    EXPECT_FALSE(ml->getFullscreen());
+    SDL_Event stale{};
+    stale.type = SDL_WINDOWEVENT;
+    stale.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+    stale.window.windowID = SDL_GetWindowID(gl().window());
+    stale.window.data1 = 1920;
+    stale.window.data2 = 1080;
+    ASSERT_EQ(SDL_PushEvent(&stale), 1);
+    frame(w, 0);
+    EXPECT_EQ(viewport(), std::pair(dw, dh));
+    EXPECT_EQ(ml->getWindowSizeWidth(), dw);
+    frame(w, 0);
+    EXPECT_EQ(viewport(), std::pair(dw, dh));
+}
+
+// Panel lines read from a file with bytes that are not UTF-8 draw without
+// reaching the font library's decoder broken (it crashed on a single FF).
+TEST_F(LanehopGL, SettingsThatAreNotUtf8DrawSafely) {
+    World* w = makeWorld();
+    const std::string path = ::testing::TempDir() + "lanehop_fuzzed_settings.txt";
+    const std::string lines[] = {"Pausa:\xFF", "\xFE:P", "a\xF8\x88\x80\x80\x80:b", "\xF4\x90\x80\x80:x",
+                                 "Salir:Q\xE2\x82", "\xC3"};
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (const std::string& l : lines) out << l << "\n";
+    }
+    testing::internal::CaptureStderr();
+    w->loadSettings("x" + path);
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(w->getSettings().pages[0].size(), std::size(lines));
+    frame(w, 0);
+    EXPECT_GT(panelText(gl(), width, height), 300);
+    // The renderer itself is guarded too: text from anywhere.
+    hop::switchTo2DProjection();
+    for (const std::string& l : lines) hop::renderText(l, 0.1f, 0.5f, hop::Color(1, 1, 1, 1), "cartoon", 40, 0.3f);
+    hop::switchTo3DProjection();
+    std::remove(path.c_str());
+}
+

@@ -46,9 +46,10 @@ protected:
             if (o->getId() == "CarSpawn" || o->getId() == "car") spawners.push_back(o);
         for (hop::Object* o : spawners) world->freeObject(o);
     }
+    // Frames of `dt` through the loop's own update (the scene is the loop's).
     void run(float seconds, float dt = 1.f / 60) {
         for (float t = 0; t < seconds; t += dt) {
-            world->tickBase(dt);
+            ml->update(dt);
             if (player()) player()->setKeyboard(keys);
         }
     }

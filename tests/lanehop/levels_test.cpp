@@ -91,9 +91,11 @@ TEST_F(Levels, WaterLiesOnlyInRowsThatBeginWithWater) {
         const auto& tiles = world->getTiles();
         for (std::size_t i = 0; i < tiles.size(); ++i) {
             const bool waterRow = tiles[i][0] == '3' || tiles[i][0] == '4';
-            for (char t : tiles[i])
-                if (t == '3' || t == '4')
+            for (char t : tiles[i]) {
+                if (t == '3' || t == '4') {
                     EXPECT_TRUE(waterRow) << "level " << level << " row " << i << " has water but begins with " << tiles[i][0];
+                }
+            }
         }
     }
 }

@@ -245,4 +245,36 @@ TEST_F(PlayerTest, DeadChickenReleasesTheCamera) {
     EXPECT_NEAR((c->getPosition() - player()->getPosition() - Vector3(2, 2, 2)).length(), 0, 1e-4f);
 }
 
+// A long frame (a stall, a loaded machine) is played as short steps by the
+// loop's own update: the chicken does not pass through hedge rows, and a car
+// that crosses it in that frame still flattens it.
+TEST_F(PlayerTest, LongFramesNeitherCrossHedgesNorMissCars) {
+    for (float frame : {0.7f, 2.f}) {
+        boot({"000000", "000000", "666666", "000000", "666666", "000000"});
+        removeTraffic();
+        place(centre(1, 3));
+        hold(SDL_SCANCODE_UP);
+        for (int i = 0; i < 3; ++i) ml->update(frame);
+        EXPECT_GT(player()->getPosition().z, -1.0f) << frame << " s: never enters row 2";
+        EXPECT_EQ(player()->getState(), ALIVE) << frame << " s";
+        std::memset(keys, 0, sizeof keys);
+
+        boot({"000000000000000", "000000000000000", "222222222222222", "000000000000000"});
+        removeTraffic();
+        // In one step of `frame` the car would jump from x 1 past the chicken at 4.5.
+        world->loadObject(new Car(Vector3(1, 0, -1.5f), Vector3(7, 0, 0), -2, 100));
+        place(centre(2, 4));
+        ml->update(frame);
+        EXPECT_EQ(player()->getState(), FLAT) << frame << " s";
+    }
+    // A normal frame is one step, as it always was.
+    boot({"000000", "000000", "000000"});
+    removeTraffic();
+    hold(SDL_SCANCODE_UP);
+    const Vector3 start = player()->getPosition();
+    ml->update(kDt);
+    EXPECT_NEAR(player()->getPosition().z - start.z, -5 * kDt, 1e-5f);
+    EXPECT_FLOAT_EQ(player()->velocity.y, 2) << "a hop just begun, not yet slowed by a second step";
+}
+
 }  // namespace

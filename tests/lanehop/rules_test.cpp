@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <locale>
 #include <sstream>
 
@@ -42,6 +44,92 @@ TEST(SettingsFile, TwoPagesSplitAtTheSeparatorLine) {
     EXPECT_EQ(settingValue(s.pages[1][3]), " 12:30") << "split at the first colon";
     const Settings missing = readSettingsFile("no/such/settings.txt");
     EXPECT_TRUE(missing.pages[0].empty() && missing.pages[1].empty());
+}
+
+// A level is text: any printable character is a tile, but a control byte or
+// one outside ASCII (random bytes, a binary file) is refused with its place.
+TEST(LevelFile, BytesThatAreNotTextAreRefusedWithTheirPlace) {
+    std::istringstream odd("0?0\n#~Z\n");
+    EXPECT_EQ(parseLevel(odd).size(), 2u) << "unknown printable tiles are plain floor";
+    const struct {
+        std::string text, place;
+    } cases[] = {
+        {"000\n00\xFF" "0\n", "fila 2, columna 3: el byte 0xFF"},
+        {"\x01", "fila 1, columna 1: el byte 0x01"},
+        {"0\r\n\r\n0 0\x7F", "fila 3, columna 4: el byte 0x7F"},
+        {"00\xC3\xB1", "fila 1, columna 3: el byte 0xC3"},
+        {std::string("0\0", 2), "fila 1, columna 2: el byte 0x00"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.text);
+        try {
+            parseLevel(in);
+            ADD_FAILURE() << c.place << " accepted";
+        } catch (const LevelFormatError& e) {
+            EXPECT_EQ(std::string(e.what()), c.place + " no es una casilla");
+        }
+    }
+}
+
+// Panel text goes to the font renderer as it is read: bytes that are not
+// UTF-8 (a fuzzer's FF crashed the renderer) are replaced, valid text kept.
+TEST(SettingsFile, BytesThatAreNotUtf8AreReplaced) {
+    const std::string r = "\xEF\xBF\xBD";  // U+FFFD
+    const struct {
+        const char* what;
+        std::string in, out;
+    } cases[] = {
+        {"FF", "Pausa:\xFF", "Pausa:" + r},
+        {"FE", "\xFE:P", r + ":P"},
+        {"F8 and continuations", "a\xF8\x88\x80\x80\x80z", "a" + r + r + r + r + r + "z"},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", r + r + r + r},
+        {"cut off at the end", "Salir:\xE2\x82", "Salir:" + r},
+        {"cut off before ASCII", "\xF0\x9F\x98:Q", r + ":Q"},
+        {"stray continuation", "\x80" "abc", r + "abc"},
+        {"overlong", "\xC0\xAF\xE0\x80\xAF", r + r + r + r + r},
+        {"surrogate", "\xED\xA0\x80", r + r + r},
+        {"valid", "\xC2\xA1" "Ni\xC3\xB1o\xE2\x82\xAC\xF0\x9F\x90\x94\xF4\x8F\xBF\xBF",
+         "\xC2\xA1" "Ni\xC3\xB1o\xE2\x82\xAC\xF0\x9F\x90\x94\xF4\x8F\xBF\xBF"},
+    };
+    for (const auto& c : cases) {
+        std::istringstream in(c.in + "\n:\n" + c.in);
+        const Settings s = parseSettings(in);
+        ASSERT_EQ(s.pages[0].size(), 1u) << c.what;
+        EXPECT_EQ(s.pages[0][0], c.out) << c.what;
+        EXPECT_EQ(s.pages[1][0], c.out) << c.what;
+        EXPECT_TRUE(s.problem.empty());
+        EXPECT_EQ(s.brokenLines, c.in == c.out ? 0 : 2) << c.what;
+    }
+}
+
+// A missing or empty settings file is said, on the console and on the panel.
+TEST_F(WorldTest, MissingOrEmptySettingsAreSaid) {
+    EXPECT_EQ(readSettingsFile("no/such/settings.txt").problem, "falta el archivo");
+    const std::string empty = ::testing::TempDir() + "lanehop_empty_settings.txt";
+    { std::ofstream(empty, std::ios::trunc); }
+    EXPECT_EQ(readSettingsFile(empty).problem, "el archivo está vacío");
+    EXPECT_TRUE(readSettingsFile("./resources/settings.txt").problem.empty());
+
+    // Lines that are not UTF-8 are shown repaired, and the file is named.
+    const std::string fuzzed = ::testing::TempDir() + "lanehop_fuzzed_settings.txt";
+    std::ofstream(fuzzed, std::ios::binary) << "Pausa:\xFF\nSalir:Q\n";
+    testing::internal::CaptureStderr();
+    world->loadSettings("x" + fuzzed);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Los ajustes " + fuzzed + " tienen 1 linea"),
+              std::string::npos);
+    EXPECT_EQ(world->getSettings().pages[0].size(), 2u);
+    std::remove(fuzzed.c_str());
+
+    for (const std::string& path : {std::string("no/such/settings.txt"), empty}) {
+        testing::internal::CaptureStderr();
+        world->loadSettings("x" + path);  // the engine drops the first character
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("No se pudieron leer los ajustes " + path), std::string::npos) << said;
+        const auto& page = world->getSettings().pages[0];
+        ASSERT_FALSE(page.empty()) << path;
+        EXPECT_EQ(settingValue(page[0]), path);
+    }
+    std::remove(empty.c_str());
 }
 
 // The shipped settings name the keys the game binds.
@@ -228,6 +316,30 @@ TEST_F(WorldTest, PageUpSkipsToTheFinalLevelAndNoFurther) {
 }
 
 TEST_F(WorldTest, LevelsThatCannotBootAreReported) {
+    {
+        // A level file of random bytes names the file and the place.
+        const std::string path = ::testing::TempDir() + "lanehop_binary_level.txt";
+        std::ofstream(path, std::ios::binary) << "000\n0\x89PNG\n";
+        try {
+            world->loadLevel("x" + path);
+            ADD_FAILURE() << "binary level accepted";
+        } catch (const LevelError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "No se pudo cargar el nivel " + path + ": fila 2, columna 2: el byte 0x89 no es una casilla");
+        }
+        // Cut short before its goal row it could never be finished.
+        std::ofstream(path, std::ios::binary) << "00000\n0l000\n00";
+        try {
+            world->loadLevel("x" + path);
+            ADD_FAILURE() << "level without a goal accepted";
+        } catch (const LevelError& e) {
+            EXPECT_NE(std::string(e.what()).find(path + ": no tiene meta"), std::string::npos) << e.what();
+        }
+        std::ofstream(path, std::ios::binary) << "00000\n0l000\n00b\n";
+        world->loadLevel("x" + path);
+        EXPECT_EQ(world->rows(), 3);
+        std::remove(path.c_str());
+    }
     EXPECT_THROW(world->loadLevel("../level/level99.txt"), LevelError);
     world->setTiles({});
     EXPECT_THROW(world->bootupLevel(), LevelError);

@@ -139,3 +139,33 @@ TEST(RoosterwayE2E, AMissingModelEndsWithItsMessageAndStatusOne) {
     EXPECT_NE(game.stdoutText().find("chicken.obj\n"), std::string::npos) << game.stdoutText();
     EXPECT_NE(game.stderrText().find("El modelo no existe."), std::string::npos) << game.stderrText();
 }
+
+namespace {
+
+// The font is read at start-up: deleted, empty, cut in half or garbage, the
+// game names the file and ends with status 1 (it said only "FT_New_Face
+// failed" before).
+TEST(RoosterwayE2E, ABrokenFontIsNamedWithStatusOne) {
+    const std::string dir = ::testing::TempDir() + "roosterway_badfont";
+    const std::string f = "'" + dir + "/fonts/font_retro.ttf'";
+    const std::string breakings[] = {
+        "rm -f " + f,
+        ": > " + f,
+        "head -c $(( $(stat -c %s " + f + ") / 2 )) " + f + " > " + f + ".cut && mv " + f + ".cut " + f,
+        "head -c $(stat -c %s " + f + ") /dev/urandom > " + f + ".rnd && mv " + f + ".rnd " + f,
+    };
+    for (const std::string& how : breakings) {
+        const std::string copy = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp -r \"$(dirname '" ROOSTERWAY_BIN
+                                 "')/.\" '" + dir + "/'";
+        ASSERT_EQ(std::system(copy.c_str()), 0);
+        ASSERT_EQ(std::system(how.c_str()), 0) << how;
+        GameSession game(hoptest::Launch(dir + "/roosterway", {}, dir));
+        const auto status = game.waitExit(60s);
+        ASSERT_TRUE(status.has_value()) << how;
+        EXPECT_EQ(*status, 1) << how;
+        EXPECT_NE(game.stderrText().find("fuente fonts/font_retro.ttf"), std::string::npos)
+            << how << ": " << game.stderrText();
+    }
+}
+
+}  // namespace

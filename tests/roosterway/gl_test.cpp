@@ -7,8 +7,11 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 
+#include "app.h"
 #include "game.h"
 #include "hoptest/gl.h"
 #include "models.h"
@@ -39,6 +42,8 @@ protected:
             for (int x = r.x; x < r.x + r.w; ++x) n += pred(img.pixel(x, y));
         return n;
     }
+    // The game's own frame `ms` after the previous one: events, rules, drawing.
+    static void playFrame(Juego& game, std::uint32_t ms) { game.frame(game.previousTicks + ms); }
     // A game on a fixed field; its console line is swallowed.
     std::unique_ptr<Juego> makeGame(unsigned seed = 3) {
         testing::internal::CaptureStdout();
@@ -227,8 +232,7 @@ TEST_F(RoosterwayGL, MenuScreensDrawTheirTextsAndHighlights) {
 TEST_F(RoosterwayGL, PlayingDrawsFieldChickenAndHud) {
     auto game = makeGame();
     game->screen.mainState = StatePlaying;
-    game->updatePlaying(16, false, false);
-    game->drawPlaying();
+    playFrame(*game, 16);
     // Row 0 is light grass under the chicken; the chicken is white.
     EXPECT_GT(countWhere({0, 650, 1280, 70}, isGreen), 40000);
     EXPECT_GT(countWhere({540, 420, 200, 260}, isWhite), 3000);
@@ -320,4 +324,162 @@ TEST_F(RoosterwayGL, WireframeDrawsTheFarSideEdgesToo) {
     drawModel(models, "chicken", GL_FILL);
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The HUD is text over the scene: no render switch, light or view may hide it.
+TEST_F(RoosterwayGL, HudReadableUnderEverySwitchLightAndView) {
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    // White letters on a dark ground, whatever is drawn behind.
+    const auto isDark = [](Color c) { return c.r + c.g + c.b < 300; };
+    const auto hudShows = [&](const std::string& what) {
+        playFrame(*game, 16);
+        for (const Rect line : {Rect{40, 25, 120, 40}, Rect{40, 65, 120, 40}}) {
+            EXPECT_GT(countWhere(line, isWhite), 300) << what << ", line at " << line.y;
+            EXPECT_GT(countWhere(line, isDark), 1500) << what << ", line at " << line.y;
+        }
+    };
+    hudShows("plain");
+    game->options.textures = false;
+    hudShows("textures off");
+    game->options.wireframe = true;
+    hudShows("textures off, wireframe");
+    game->options.textures = true;
+    hudShows("wireframe");
+    game->options.wireframe = false;
+    game->options.flatMode = true;
+    hudShows("flat");
+    for (int light = 0; light < 4; ++light) {
+        game->options.lightMode = light;
+        hudShows("light " + std::to_string(light + 1));
+    }
+    for (int view = 0; view < 3; ++view) {
+        game->view = view;
+        hudShows("view " + std::to_string(view));
+    }
+}
+
+// Whatever option word a player clicks, at any of its drawn pixels, selects
+// what the word says.
+TEST_F(RoosterwayGL, EveryDrawnOptionWordSelectsItself) {
+    auto game = makeGame();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor4f(1, 1, 1, 1);
+    drawText(*game->font25, kOptionsTexts[2].text, float(kOptionsTexts[2].x), float(kOptionsTexts[2].y));
+    drawText(*game->font25, kOptionsTexts[3].text, float(kOptionsTexts[3].x), float(kOptionsTexts[3].y));
+    const hoptest::Image img = readFramebuffer();
+    const auto ink = [&](int x, int y) { return img.pixel(x, y).r > 90; };
+
+    // Lines of ink from top to bottom, then the words within each line split
+    // at the widest gaps.
+    std::vector<std::pair<int, int>> bands;
+    for (int y = 0; y < height; ++y) {
+        bool any = false;
+        for (int x = 0; x < width && !any; ++x) any = ink(x, y);
+        if (!any) continue;
+        if (!bands.empty() && bands.back().second >= y - 3)
+            bands.back().second = y;
+        else
+            bands.push_back({y, y});
+    }
+    // LENTO NORMAL / ON OFF / ON OFF / Facetado Interpolado / 1 2 3 4 / VOLVER
+    const std::vector<std::vector<int>> boxesPerLine = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {8, 9, 10, 11}, {12}};
+    ASSERT_EQ(bands.size(), boxesPerLine.size());
+    struct Word {
+        int box, x1, x2, y1, y2;
+    };
+    std::vector<Word> words;
+    for (std::size_t line = 0; line < bands.size(); ++line) {
+        const auto [top, bottom] = bands[line];
+        std::vector<int> columns;
+        for (int x = 0; x < width; ++x)
+            for (int y = top; y <= bottom; ++y)
+                if (ink(x, y)) {
+                    columns.push_back(x);
+                    break;
+                }
+        std::vector<std::pair<int, int>> gaps;  // (width, index of the column after it)
+        for (std::size_t i = 1; i < columns.size(); ++i) gaps.push_back({columns[i] - columns[i - 1], int(i)});
+        std::sort(gaps.rbegin(), gaps.rend());
+        const std::size_t count = boxesPerLine[line].size();
+        std::vector<int> cuts;
+        for (std::size_t i = 0; i + 1 < count; ++i) cuts.push_back(gaps[i].second);
+        std::sort(cuts.begin(), cuts.end());
+        cuts.push_back(int(columns.size()));
+        int from = 0;
+        for (std::size_t w = 0; w < count; ++w) {
+            words.push_back({boxesPerLine[line][w], columns[std::size_t(from)], columns[std::size_t(cuts[w] - 1)], top,
+                             bottom});
+            from = cuts[w];
+        }
+    }
+    int clicks = 0;
+    for (const Word& word : words) {
+        const int box = word.box;
+        for (int y = word.y1; y <= word.y2; ++y)
+            for (int x = word.x1; x <= word.x2; ++x) {
+                if (!ink(x, y)) continue;
+                // Start from the other choice, so the click must change it.
+                Options options;
+                ScreenState screen;
+                screen.subScreen = ScreenOptions;
+                const int setting = box < 8 ? box / 2 : 4;
+                if (box < 8)
+                    applyOptionBox(box ^ 1, screen, options);
+                else if (box < 12)
+                    options.lightMode = (box - 8 + 1) % 4;
+                testing::internal::CaptureStdout();
+                menuClick(screen, options, x, y);
+                testing::internal::GetCapturedStdout();
+                ++clicks;
+                const bool chosen =
+                    box == 12 ? screen.subScreen == ScreenMain : highlightedBox(options, setting) == box;
+                if (!chosen) {
+                    ADD_FAILURE() << "box " << box << " (ink x " << word.x1 << ".." << word.x2 << ", y " << word.y1
+                                  << ".." << word.y2 << ") not chosen at " << x << ", " << y;
+                    y = word.y2;  // one failure per word
+                    break;
+                }
+            }
+    }
+    EXPECT_GT(clicks, 1000);
+}
+
+// Without vsync (Xvfb has none) the loop sleeps out each frame's period, on
+// the menu as everywhere: it does not spin a core.
+TEST_F(RoosterwayGL, TheLoopSleepsOutEachFrame) {
+    auto game = makeGame();
+    std::uint32_t now = 1000, slept = 0;
+    int frames = 0;
+    const auto ticks = [&] {
+        now += 1;  // every look at the clock costs a millisecond
+        if (now > 3000) game->screen.quitRequested = true;
+        return now;
+    };
+    const auto delay = [&](std::uint32_t ms) {
+        slept += ms;
+        now += ms;
+    };
+    game->screen.subScreen = ScreenOptions;
+    const std::uint32_t start = now;
+    runLoop(*game, gl().window(), [&] { ++frames; return ticks(); }, delay);
+    const std::uint32_t elapsed = now - start;
+    EXPECT_GT(elapsed, 1900u);
+    EXPECT_GT(slept, elapsed * 8 / 10) << "slept " << slept << " of " << elapsed << " ms";
+    // Two clock reads per frame: at most one frame per period.
+    EXPECT_LE(frames / 2, int(elapsed / kFramePeriodMs) + 2);
+}
+
+// The staged font cut short still opens, but its glyphs past the cut are
+// blank: the reader refuses it rather than give screens without text.
+TEST(FontReaderOnTheStagedFont, ACutFontIsRefused) {
+    std::ifstream good(kFontPath, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(good)), {});
+    ASSERT_GT(bytes.size(), 1000u);
+    for (std::size_t keep : {bytes.size() / 2, bytes.size() / 4, bytes.size() * 3 / 4}) {
+        std::istringstream in(bytes.substr(0, keep));
+        EXPECT_THROW(renderGlyphs(in, 25), std::runtime_error) << keep << " of " << bytes.size() << " bytes";
+    }
+    std::istringstream whole(bytes);
+    EXPECT_EQ(renderGlyphs(whole, 25).size(), 128u);
 }

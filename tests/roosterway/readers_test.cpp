@@ -5,7 +5,11 @@
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <clocale>
+#include <filesystem>
+#include <fstream>
 #include <locale>
 #include <sstream>
 #include <stdexcept>
@@ -175,8 +179,21 @@ TEST(ImageReader, DecodesPngAndRefusesMissingOrDamagedFiles) {
 TEST(FontReader, FreeTypeMessagesForMissingAndDamagedFonts) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(messageOf([] { renderGlyphsFile("fonts/none.ttf", 25); }),
+              "No se pudo abrir la fuente fonts/none.ttf: "
               "FT_New_Face failed (there is probably a problem with your font file)");
     testing::internal::GetCapturedStdout();
+    // An empty or garbage file that opens: the message names it too.
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                      ("roosterway_font_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    for (const std::string& bad : {std::string(), std::string(4096, '\x5a')}) {
+        const std::string path = (dir / "font_retro.ttf").string();
+        std::ofstream(path, std::ios::binary) << bad;
+        EXPECT_EQ(messageOf([&] { renderGlyphsFile(path, 25); }),
+                  "No se pudo leer la fuente " + path +
+                      ": FT_New_Face failed (there is probably a problem with your font file)");
+    }
+    std::filesystem::remove_all(dir);
     for (const std::string& bad : {std::string(), std::string("OTTO and then nothing useful"),
                                    std::string("\x00\x01\x00\x00\x00\x10", 6)}) {
         std::istringstream in(bad);

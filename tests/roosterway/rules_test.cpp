@@ -59,6 +59,20 @@ struct EmptyField : ::testing::Test {
         game.handleEvent(key(k, true));
         game.handleEvent(key(k, false));
     }
+    // Back to a fresh empty field, playing, at the start.
+    void restart() {
+        testing::internal::CaptureStdout();
+        game.newWorld();
+        testing::internal::GetCapturedStdout();
+        game.x = game.z = game.height = 0;
+        game.lives = Juego::kStartLives;
+        game.view = 0;
+        game.armed = true;
+        game.hitLastFrame = false;
+        game.hop.cancel();
+        game.screen = ScreenState{};
+        game.screen.mainState = StatePlaying;
+    }
 };
 
 }  // namespace
@@ -377,13 +391,19 @@ TEST_F(EmptyField, FreeMovementHitsUseTheCarsBox) {
     game.updatePlaying(0, false, false);
     EXPECT_FALSE(game.hitThisFrame);
 
-    // Losing the last life with a hop frozen (begun before the switch to
-    // view 2) puts the chicken back at the start without the rest of the hop.
+    // Losing the last life during a hop begun before the switch to view 2
+    // puts the chicken back at the start without the rest of the hop.
     game.lives = 1;
-    game.hop.hopping = true;
-    game.hop.facing = 90;
-    game.z = -3.25f;
-    game.updatePlaying(0, false, false);
+    game.view = 0;
+    game.x = 0;
+    game.z = -3;
+    tap(SDLK_RIGHT);
+    game.updatePlaying(10, false, false);
+    ASSERT_TRUE(game.hop.hopping);
+    tap(SDLK_v);
+    tap(SDLK_v);
+    ASSERT_EQ(game.view, 2);
+    game.updatePlaying(10, false, false);
     EXPECT_EQ(game.screen.mainState, StateLost);
     EXPECT_FALSE(game.hop.hopping);
     EXPECT_EQ(game.hop.facing, 180.f);
@@ -447,4 +467,120 @@ TEST_F(EmptyField, PlayingKeys) {
     quit.type = SDL_QUIT;
     game.handleEvent(quit);
     EXPECT_TRUE(game.screen.quitRequested);
+}
+
+// One long frame (a stall, a loaded machine) plays as many short steps: a
+// car cannot jump over the chicken, nor the chicken walk through a tree.
+TEST_F(EmptyField, LongFramesNeitherSkipCarsNorCrossObstacles) {
+    for (int ms : {700, 2000}) {
+        restart();
+        game.z = -1;
+        // The chicken's square is covered while the car's x lies in [16, 18):
+        // a single step of `ms` would carry the car from 19 past it.
+        addCar(19, 1, -6);
+        game.update(ms, false, false);
+        EXPECT_EQ(game.lives, 2) << ms << " ms";
+        EXPECT_FLOAT_EQ(game.scaleY, 1.f) << "the car has passed";
+    }
+    for (int ms : {700, 2000}) {
+        restart();
+        game.view = 2;
+        addObstacle(17, 2);  // blocks within 0.45 of (0, -2.25)
+        game.update(ms, true, false);
+        EXPECT_GT(game.z, -1.8f - 1e-4f) << ms << " ms";
+        EXPECT_LT(game.z, -1.5f) << ms << " ms";
+    }
+    // A hop in a long frame lands on its square and no further.
+    restart();
+    tap(SDLK_UP);
+    game.update(2000, false, false);
+    EXPECT_FALSE(game.hop.hopping);
+    EXPECT_EQ(game.z, -1.f);
+    EXPECT_EQ(game.height, 0.f);
+    // Leaving the playing state ends the frame's steps.
+    game.z = -1;
+    game.lives = 1;
+    addCar(19, 1, -6);
+    game.update(2000, false, false);
+    EXPECT_EQ(game.screen.mainState, StateLost);
+    EXPECT_EQ(game.z, 0.f) << "back at the start, not moved on after the loss";
+}
+
+// Changing view never corrupts a hop: it ends where it was going, on the
+// ground, and a switch back does not snap the chicken anywhere.
+TEST_F(EmptyField, AViewSwitchDuringAHopLetsItLand) {
+    game.z = -5;
+    tap(SDLK_UP);
+    game.update(16, false, false);
+    ASSERT_TRUE(game.hop.hopping);
+    tap(SDLK_v);
+    tap(SDLK_v);
+    ASSERT_EQ(game.view, 2);
+    for (int i = 0; i < 30; ++i) game.update(16, true, false);  // Up held: free movement after landing
+    EXPECT_FALSE(game.hop.hopping);
+    EXPECT_EQ(game.height, 0.f) << "not frozen in the air";
+    EXPECT_LT(game.z, -6.f) << "landed on row 6, then walked on";
+    const float walkedTo = game.z;
+    tap(SDLK_v);
+    ASSERT_EQ(game.view, 0);
+    game.update(16, false, false);
+    EXPECT_EQ(game.z, walkedTo) << "no snap back to the hop's target";
+    EXPECT_EQ(game.score(), 6);
+
+    // View 0 -> 1 mid-hop: the hop simply goes on.
+    game.z = -2;
+    tap(SDLK_UP);
+    game.update(16, false, false);
+    tap(SDLK_v);
+    finishHop(16);
+    EXPECT_EQ(game.z, -3.f);
+    EXPECT_EQ(game.height, 0.f);
+}
+
+// After free movement the chicken stands between squares: hops go to whole
+// squares inside the field, and cars still hit it.
+TEST_F(EmptyField, FromBetweenSquaresHopsLandOnWholeSquaresAndCarsHit) {
+    const struct {
+        float x, z;
+        SDL_Keycode key;
+        bool hops;
+        float toX, toZ;
+    } cases[] = {
+        {0.f, -0.12f, SDLK_DOWN, false, 0, 0},    // rounds to row -1: behind the start
+        {5.9f, -2.f, SDLK_RIGHT, false, 0, 0},    // rounds to offset 7: off the field
+        {-5.6f, -2.f, SDLK_LEFT, false, 0, 0},    // -7
+        {5.4f, -2.f, SDLK_RIGHT, true, 6, -2},    // the last column
+        {0.f, -0.6f, SDLK_DOWN, true, 0, 0},      // the start row
+        {2.4f, -3.3f, SDLK_UP, true, 2, -4},      // whole on both axes
+        {-1.45f, -7.4f, SDLK_LEFT, true, -2, -7},
+    };
+    for (const auto& c : cases) {
+        game.hop.cancel();
+        game.x = c.x;
+        game.z = c.z;
+        tap(c.key);
+        game.update(16, false, false);
+        EXPECT_EQ(game.hop.hopping, c.hops) << c.x << ", " << c.z;
+        finishHop(16);
+        if (c.hops) {
+            EXPECT_EQ(game.x, c.toX) << c.x << ", " << c.z;
+            EXPECT_EQ(game.z, c.toZ) << c.x << ", " << c.z;
+        } else {
+            EXPECT_EQ(game.x, c.x);
+            EXPECT_EQ(game.z, c.z);
+        }
+        EXPECT_EQ(game.height, 0.f);
+    }
+    // A car covering offsets -1 and 0 of row 1 hits a chicken left near
+    // (0, -1) in the hop views.
+    for (int view : {0, 1}) {
+        restart();
+        game.view = view;
+        game.x = 0.2f;
+        game.z = -1.1f;
+        addCar(16.5f, 1);
+        game.update(16, false, false);
+        EXPECT_TRUE(game.hitThisFrame) << "view " << view;
+        EXPECT_EQ(game.lives, 2);
+    }
 }
