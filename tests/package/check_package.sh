@@ -2,10 +2,24 @@
 # check_package.sh <build dir> <scratch dir>: makes the Debian package of the
 # build with cpack, checks its control fields and contents against the games
 # the build holds (package/games.tsv), validates every desktop entry and
-# AppStream file, and unpacks it under <scratch dir>/root for the launch test.
+# AppStream file, and installs it with dpkg into <scratch dir>/root for the
+# launch test.
+# check_package.sh --remove <scratch dir>: removes it again with dpkg and
+# checks that nothing is left behind.
 set -euo pipefail
-build=$1 scratch=$2
 fail() { echo "check_package: $*" >&2; exit 1; }
+dpkg_root() { dpkg --root="$1" --force-depends --force-not-root "${@:2}"; }
+
+if [[ $1 == --remove ]]; then
+  root=$2/root
+  rm -f "$root/usr/share/fonts"
+  dpkg_root "$root" --purge hopgames >/dev/null
+  left=$(cd "$root" && find . -mindepth 1 -not -path './var' -not -path './var/lib' -not -path './var/lib/dpkg*')
+  [[ -z $left ]] || fail "left behind after removal: $left"
+  echo "check_package: removal leaves nothing behind"
+  exit 0
+fi
+build=$1 scratch=$2
 for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup installs it)"
 done
@@ -38,7 +52,9 @@ owners=$(awk '{print $2}' <<<"$list" | sort -u)
 [[ $owners == root/root ]] || fail "files not owned by root: $owners"
 
 root=$scratch/root
-dpkg-deb -x "$deb" "$root"
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/status"
+dpkg_root "$root" -i "$deb" >"$scratch/dpkg.log" 2>&1 || { cat "$scratch/dpkg.log" >&2; fail "dpkg -i failed"; }
 # Fonts are links into the font packages, which the package depends on.
 [[ -e $root/usr/share/fonts ]] || ln -s /usr/share/fonts "$root/usr/share/fonts"
 while IFS= read -r link; do

@@ -1,7 +1,8 @@
 // The Debian package end to end: made with cpack from this build, its
-// contents, desktop entries and AppStream files checked (check_package.sh),
-// then every launcher started from a folder that is not its game's, under
-// Xvfb: the window appears and the game's quit key ends it with status 0.
+// contents, desktop entries and AppStream files checked and the package
+// installed into a scratch root (check_package.sh); every launcher started
+// from a folder that is not its game's, under Xvfb: the window appears and the
+// game's quit key ends it with status 0; then removal leaves nothing behind.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -36,7 +37,7 @@ std::vector<Row> packagedGames() {
   return rows;
 }
 
-TEST(PackageE2E, ContentsAreValidAndEveryLauncherStartsItsGameFromAnywhere) {
+TEST(PackageE2E, InstallsValidEntriesEveryLauncherStartsItsGameFromAnywhereAndRemovesCleanly) {
   const fs::path scratch = fs::path(HOP_BUILD_DIR) / "package-check";
   const std::string command = std::string(HOP_CHECK_SCRIPT) + " '" HOP_BUILD_DIR "' '" + scratch.string() + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
@@ -56,6 +57,9 @@ TEST(PackageE2E, ContentsAreValidAndEveryLauncherStartsItsGameFromAnywhere) {
     ASSERT_TRUE(status.has_value()) << "still running after " << g.quit;
     EXPECT_EQ(*status, 0) << game.stderrText();
   }
+  fs::remove_all(elsewhere);
+  const std::string remove = std::string(HOP_CHECK_SCRIPT) + " --remove '" + scratch.string() + "'";
+  EXPECT_EQ(std::system(remove.c_str()), 0) << remove;
   fs::remove_all(scratch);
 }
 
