@@ -15,6 +15,7 @@ function(hop_add_game name)
   add_executable(${name} main.cpp)
   target_link_libraries(${name} PRIVATE ${name}_lib)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${HOP_STAGE_DIR}/${name}/${G_RUNDIR})
+  set_property(GLOBAL PROPERTY HOP_RUNDIR_${name} "${G_RUNDIR}")
 
   if(NOT TARGET assetgen)
     message(WARNING "no asset generator: ${name} is built without its files")

@@ -24,6 +24,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "text.h"
@@ -389,5 +390,6 @@ void generateBirdhop(const fs::path& out) {
 }
 
 static const GameRegistration registration{"birdhop", generateBirdhop};
+static const HeroRegistration hero{"bird", bird};
 
 }  // namespace assetgen

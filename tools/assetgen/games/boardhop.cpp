@@ -9,6 +9,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "text.h"
@@ -297,5 +298,6 @@ void generateBoardhop(const fs::path& out) {
 }
 
 static const GameRegistration registration{"boardhop", generateBoardhop};
+static const HeroRegistration hero{"penguin", penguin};
 
 }  // namespace assetgen

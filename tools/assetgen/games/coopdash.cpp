@@ -23,6 +23,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "voxel.h"
@@ -546,6 +547,21 @@ std::vector<float> hurtCue() {
   return buf;
 }
 
+// The chicken turned half round to look along +z, toward the icon's viewer.
+Mesh chickenFacingViewer() {
+  Mesh mesh = chicken();
+  for (MeshPart& part : mesh)
+    for (Quad& q : part.quads) {
+      for (Vec3& p : q.corners) {
+        p.x = -p.x;
+        p.z = -p.z;
+      }
+      if (q.face == PosX || q.face == NegX) q.face = q.face == PosX ? NegX : PosX;
+      if (q.face == PosZ || q.face == NegZ) q.face = q.face == PosZ ? NegZ : PosZ;
+    }
+  return mesh;
+}
+
 }  // namespace
 
 void generateCoopdash(const fs::path& out) {
@@ -574,5 +590,6 @@ void generateCoopdash(const fs::path& out) {
 }
 
 static const GameRegistration registration{"coopdash", generateCoopdash};
+static const HeroRegistration hero{"coop-chicken", chickenFacingViewer};
 
 }  // namespace assetgen

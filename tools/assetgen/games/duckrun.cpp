@@ -19,6 +19,7 @@
 #include "draw.h"
 #include "files.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "voxel.h"
@@ -220,5 +221,6 @@ void generateDuckrun(const fs::path& out) {
 }
 
 static const GameRegistration registration{"duckrun", generateDuckrun};
+static const HeroRegistration hero{"duck", duck};
 
 }  // namespace assetgen

@@ -14,6 +14,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "mp3.h"
 #include "obj.h"
 #include "pattern.h"
@@ -205,5 +206,6 @@ void generateHenrun(const fs::path& outdir) {
 }
 
 static const GameRegistration registration{"henrun", generateHenrun};
+static const HeroRegistration hero{"hen", hen};
 
 }  // namespace assetgen

@@ -18,6 +18,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "voxel.h"
@@ -321,5 +322,6 @@ void generateMarsdash(const fs::path& out) {
 }
 
 static const GameRegistration registration{"marsdash", generateMarsdash};
+static const HeroRegistration hero{"mars-astronaut", astronaut};
 
 }  // namespace assetgen

@@ -23,6 +23,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "text.h"
@@ -395,5 +396,6 @@ void generateOrbitdash(const fs::path& out) {
 }
 
 static const GameRegistration registration{"orbitdash", generateOrbitdash};
+static const HeroRegistration hero{"space-astronaut", astronaut};
 
 }  // namespace assetgen

@@ -21,6 +21,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "text.h"
@@ -318,5 +319,6 @@ void generatePigeonrun(const fs::path& out) {
 }
 
 static const GameRegistration registration{"pigeonrun", generatePigeonrun};
+static const HeroRegistration hero{"pigeon", pigeon};
 
 }  // namespace assetgen

@@ -21,6 +21,7 @@
 #include "files.h"
 #include "fonts.h"
 #include "games.h"
+#include "heroes.h"
 #include "obj.h"
 #include "pattern.h"
 #include "voxel.h"
@@ -338,5 +339,6 @@ void generateRoosterway(const fs::path& out) {
 }
 
 static const GameRegistration registration{"roosterway", generateRoosterway};
+static const HeroRegistration hero{"chicken", chicken};
 
 }  // namespace assetgen

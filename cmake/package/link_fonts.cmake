@@ -1,0 +1,28 @@
+# Run at install time (component deb): every font file the asset generator
+# staged from a Debian font package becomes a relative link to that package's
+# file, so the package ships no copy of a font and depends on the font
+# packages instead. ASSETGEN is the generator, which lists the fonts.
+set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+execute_process(COMMAND ${ASSETGEN} --fonts OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "assetgen --fonts failed: ${rc}")
+endif()
+string(REPLACE "\n" ";" lines "${listing}")
+foreach(line IN LISTS lines)
+  string(REPLACE " " ";" fields "${line}")
+  list(LENGTH fields n)
+  if(NOT n EQUAL 5)
+    continue()
+  endif()
+  list(GET fields 0 game)
+  list(GET fields 2 source)
+  list(GET fields 4 staged)
+  set(file "${root}/share/games/${game}/${staged}")
+  if(staged STREQUAL "-" OR NOT EXISTS "${file}" OR IS_SYMLINK "${file}")
+    continue()
+  endif()
+  get_filename_component(dir "${CMAKE_INSTALL_PREFIX}/share/games/${game}/${staged}" DIRECTORY)
+  file(RELATIVE_PATH target "${dir}" "${source}")
+  file(REMOVE "${file}")
+  file(CREATE_LINK "${target}" "${file}" SYMBOLIC)
+endforeach()
