@@ -1,5 +1,7 @@
 #include "benchutil.h"
 
+#include <unistd.h>
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -56,6 +58,15 @@ void printFrameLine(const std::string& label, Figures frame, Figures floor) {
     std::printf("%-28s median %6.2f ms  p95 %6.2f ms  | floor median %5.2f ms  p95 %5.2f ms | ratio %.1fx\n",
                 label.c_str(), frame.median, frame.p95, floor.median, floor.p95,
                 floor.median > 0 ? frame.median / floor.median : 0.0);
+}
+
+double residentMB() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    if (!f) return 0;
+    long pages = 0, resident = 0;
+    const int n = std::fscanf(f, "%ld %ld", &pages, &resident);
+    std::fclose(f);
+    return n == 2 ? double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
 }
 
 }  // namespace hopbench

@@ -36,4 +36,7 @@ Figures floorFrame(OffscreenWindow& window, int frames);
 
 void printFrameLine(const std::string& label, Figures frame, Figures floor);
 
+// Resident memory of this process, in MB (0 where /proc is not there).
+double residentMB();
+
 }  // namespace hopbench

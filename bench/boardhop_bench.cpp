@@ -34,8 +34,7 @@ int main() {
     {
         boardhop::Juego game;
         std::uint32_t ticks = 16;
-        game.update(ticks);
-        game.draw(ticks);
+        game.frame(ticks);
         window.present();
         startup = msSince(start);
         std::printf("boardhop start-up to first frame: %.1f ms\n", startup);
@@ -54,8 +53,7 @@ int main() {
                 while (game.camera->mode != mode) game.camera->nextMode();
                 const auto t0 = Clock::now();
                 ticks += 16;
-                game.update(ticks);
-                game.draw(ticks);
+                game.frame(ticks);
                 window.present();
                 samples.push_back(msSince(t0));
             }

@@ -14,11 +14,8 @@ using namespace hopbench;
 namespace {
 
 void frame(marsdash::Juego& g, std::uint32_t& ms, OffscreenWindow& w) {
-    g.update();
-    g.draw();
-    g.saltoPedido = false;
     ms += 16;
-    g.endFrame(ms);
+    g.frame(ms);
     w.present();
 }
 

@@ -4,6 +4,7 @@
 #include <SDL2/SDL_image.h>
 #include <SDL2/SDL_ttf.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -17,6 +18,9 @@ namespace boardhop {
 
 namespace {
 const char* const kTitle = "Grafitec 2021 - boardhop";
+// Without vsync (a virtual display, some drivers) the loop would spin a core
+// on every screen: a frame takes at least this long, about 60 a second.
+constexpr std::uint32_t kFramePeriodMs = 16;
 }
 
 int runGame() {
@@ -53,8 +57,11 @@ int runGame() {
     try {
         Juego game;
         while (!game.quit) {
+            const std::uint32_t start = SDL_GetTicks();
             game.frame();
             SDL_GL_SwapWindow(window);
+            const std::uint32_t used = SDL_GetTicks() - start;
+            if (used < kFramePeriodMs) SDL_Delay(kFramePeriodMs - used);
         }
     } catch (const ObjError& e) {
         std::fprintf(stderr, "%s\n", e.what());

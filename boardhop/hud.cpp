@@ -4,7 +4,9 @@
 #include <SDL2/SDL_ttf.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <set>
 #include <utility>
 
 #include "mesh.h"
@@ -23,6 +25,31 @@ std::map<std::pair<std::string, int>, TTF_Font*>& fonts() {
     static std::map<std::pair<std::string, int>, TTF_Font*> open;
     return open;
 }
+// Whether the font draws a letter with at least one visible pixel.
+bool drawsGlyphs(TTF_Font* font) {
+    SDL_Surface* s = TTF_RenderUTF8_Blended(font, "A", SDL_Color{255, 255, 255, 255});
+    if (!s) return false;
+    bool seen = false;
+    if (SDL_MUSTLOCK(s)) SDL_LockSurface(s);
+    for (int y = 0; y < s->h && !seen; ++y) {
+        const auto* row = static_cast<const Uint8*>(s->pixels) + std::size_t(y) * std::size_t(s->pitch);
+        for (int x = 0; x < s->w && !seen; ++x) {
+            Uint32 pixel = 0;
+            std::memcpy(&pixel, row + std::size_t(x) * s->format->BytesPerPixel, s->format->BytesPerPixel);
+            Uint8 r, g, b, a;
+            SDL_GetRGBA(pixel, s->format, &r, &g, &b, &a);
+            seen = a > 0;
+        }
+    }
+    if (SDL_MUSTLOCK(s)) SDL_UnlockSurface(s);
+    SDL_FreeSurface(s);
+    return seen;
+}
+// Fonts already reported as unable to draw.
+std::set<TTF_Font*>& unusableFonts() {
+    static std::set<TTF_Font*> reported;
+    return reported;
+}
 }  // namespace
 
 DeathMessage chooseDeathMessage(bool newRecordShown, int lastScore, int lastHighScore, int highScore) {
@@ -36,15 +63,29 @@ TTF_Font* hudFont(const char* file, int size) {
     auto it = fonts().find(key);
     if (it != fonts().end()) return it->second;
     TTF_Font* font = TTF_OpenFont(file, size);
-    if (!font) std::fprintf(stderr, "could not open font %s: %s\n", file, TTF_GetError());
+    if (!font) {
+        std::fprintf(stderr, "could not open font %s: %s\n", file, TTF_GetError());
+    } else if (!drawsGlyphs(font)) {
+        // A file cut short opens, then draws every text blank.
+        std::fprintf(stderr, "could not open font %s: its glyphs cannot be drawn\n", file);
+        TTF_CloseFont(font);
+        font = nullptr;
+    }
     fonts()[key] = font;  // a failure is remembered too: one message, no retries
     return font;
+}
+
+std::string fontFile(TTF_Font* font) {
+    for (const auto& [key, open] : fonts())
+        if (open == font) return key.first;
+    return "?";
 }
 
 void closeFonts() {
     for (auto& [key, font] : fonts())
         if (font) TTF_CloseFont(font);
     fonts().clear();
+    unusableFonts().clear();
 }
 
 HUD::HUD(int w, int h) : width(w), height(h), pauseTexture(std::make_unique<ImageTexture>("pausa2.PNG")) {}
@@ -52,6 +93,13 @@ HUD::HUD(int w, int h) : width(w), height(h), pauseTexture(std::make_unique<Imag
 HUD::~HUD() = default;
 
 void HUD::begin2D() {
+    // The render switches and the light keys act on the scene, not on the
+    // text: the HUD draws filled, smooth and lit by light 0 alone, whatever
+    // the scene left on (view 5 leaves light 3 on with the player's colour).
+    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT | GL_CURRENT_BIT);
+    for (GLenum light = GL_LIGHT1; light <= GL_LIGHT7; ++light) glDisable(light);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glShadeModel(GL_SMOOTH);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -67,14 +115,15 @@ void HUD::begin2D() {
 }
 
 void HUD::end2D() {
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
+    glPopAttrib();
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_DEPTH_TEST);
 }
 
 void HUD::update(std::uint32_t) {
@@ -97,7 +146,12 @@ void HUD::update(std::uint32_t) {
 void HUD::drawText(const std::string& text, float cx, float cy, Rgb colour, TTF_Font* font) {
     if (!font || text.empty()) return;
     SDL_Surface* surface = TTF_RenderUTF8_Blended(font, text.c_str(), SDL_Color{colour.r, colour.g, colour.b, 255});
-    if (!surface) return;
+    if (!surface) {
+        // A font file cut short opens but cannot draw: say which, once.
+        if (unusableFonts().insert(font).second)
+            std::fprintf(stderr, "could not draw text with font %s: %s\n", fontFile(font).c_str(), TTF_GetError());
+        return;
+    }
     begin2D();
     GLuint id = 0;
     glGenTextures(1, &id);

@@ -30,6 +30,8 @@ DeathMessage chooseDeathMessage(bool newRecordShown, int lastScore, int lastHigh
 // Fonts are opened once and kept for the program's life; call closeFonts()
 // before TTF_Quit.
 TTF_Font* hudFont(const char* file, int size);
+// The file a font opened by hudFont came from.
+std::string fontFile(TTF_Font* font);
 void closeFonts();
 
 class HUD : public Objeto {

@@ -98,23 +98,55 @@ void Juego::handleKey(int sym) {
     }
 }
 
-void Juego::update(std::uint32_t now) {
-    const std::uint32_t elapsed = now - previousTicks;
-    previousTicks = now;
-    if (gameState != Playing || player->dead) return;
-    board->update(elapsed);
-    player->update(elapsed);
-    camera->update(elapsed);
-    seal->update(elapsed);
-    log->update(elapsed);
+void Juego::step(std::uint32_t ms) {
+    board->update(ms);
+    player->update(ms);
+    camera->update(ms);
+    seal->update(ms);
+    log->update(ms);
 }
 
-void Juego::frame() {
+void Juego::update(std::uint32_t now) {
+    std::uint32_t elapsed = now - previousTicks;
+    previousTicks = now;
+    if (gameState != Playing || player->dead) return;
+    if (elapsed > kMaxFrameMs) elapsed = kMaxFrameMs;
+    // At least one step, also for a frame of 0 ms: a grid hop is taken on
+    // the first update after its key.
+    do {
+        const std::uint32_t ms = elapsed < kMaxStepMs ? elapsed : kMaxStepMs;
+        step(ms);
+        elapsed -= ms;
+    } while (elapsed > 0 && !player->dead);
+}
+
+bool Juego::waitsForHop(const SDL_Event& event) const {
+    if (event.type != SDL_KEYDOWN || gameState != Playing || player->dead) return false;
+    const SDL_Keycode k = event.key.keysym.sym;
+    const bool arrow = k == SDLK_LEFT || k == SDLK_RIGHT || k == SDLK_UP || k == SDLK_DOWN;
+    return arrow && player->mode != Jugador::Idle && player->mode != Jugador::FreeMove;
+}
+
+void Juego::frame(std::uint32_t now) {
+    // Every pending event, so input never queues behind the frame rate; only
+    // a second hop key waits for the frame that takes the first hop.
+    if (deferred_) {
+        deferred_ = false;
+        handleEvent(deferredEvent_);
+    }
     SDL_Event event;
-    if (SDL_PollEvent(&event)) handleEvent(event);
-    const std::uint32_t now = SDL_GetTicks();
+    while (!deferred_ && SDL_PollEvent(&event)) {
+        if (waitsForHop(event)) {
+            deferredEvent_ = event;
+            deferred_ = true;
+        } else {
+            handleEvent(event);
+        }
+    }
     update(now);
     draw(now);
 }
+
+void Juego::frame() { frame(SDL_GetTicks()); }
 
 }  // namespace boardhop

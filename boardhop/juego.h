@@ -2,10 +2,10 @@
 // The program's main routine owns one of these and calls frame() until quit.
 #pragma once
 
+#include <SDL2/SDL_events.h>
+
 #include <cstdint>
 #include <memory>
-
-union SDL_Event;
 
 namespace boardhop {
 
@@ -21,6 +21,14 @@ public:
     enum State : int { Playing = 1, Paused = 2, Help = 3 };
     static constexpr int kWidth = 800;
     static constexpr int kHeight = 600;
+    // The world advances in steps of at most this many milliseconds: a long
+    // frame (a stall, a loaded machine) is cut into several, so nothing moves
+    // through a tile or past the seal in one jump. Frames at the display's
+    // rate are one step, as they always were.
+    static constexpr std::uint32_t kMaxStepMs = 33;
+    // A frame longer than this (the program stopped for a while) advances
+    // the world by this much only.
+    static constexpr std::uint32_t kMaxFrameMs = 10000;
 
     // `withModels` false builds the world without meshes and images, for
     // rule checks without the game's files or a GL context.
@@ -28,11 +36,13 @@ public:
     ~Juego();
 
     void handleEvent(const SDL_Event& event);
-    // Advances the world by the ticks elapsed since the previous call.
+    // Advances the world by the ticks elapsed since the previous call, in
+    // steps of at most kMaxStepMs.
     void update(std::uint32_t now);
     void draw(std::uint32_t now);
-    // Polls at most one event, then updates and draws with SDL's ticks.
-    // The caller swaps the window.
+    // One frame at `now` (SDL ticks): every pending event, the update, the
+    // drawing. The caller swaps the window.
+    void frame(std::uint32_t now);
     void frame();
 
     // Space while the player is dead: fresh player, camera, HUD, seal and log.
@@ -57,6 +67,13 @@ private:
     void createRun(int keptMode, int keptHighScore);
     void handleKey(int sym);
     void toggleTextures();
+    // One step of the world, `ms` at most kMaxStepMs.
+    void step(std::uint32_t ms);
+    // Whether handling this event now would overwrite a grid hop the player
+    // has not made yet; such a press waits for the next frame.
+    bool waitsForHop(const SDL_Event& event) const;
+    bool deferred_ = false;
+    SDL_Event deferredEvent_{};
     bool withModels_;
     bool texturesOn_ = true;
 };

@@ -108,6 +108,10 @@ std::vector<Vertex> loadObj(std::istream& in) {
         }
     }
 
+    // Nothing to draw is not a model: an empty file, a cut-off one or one
+    // of some other kind.
+    if (corners.empty()) throw ObjError("ERROR::OBJLOADER::No faces");
+
     std::vector<Vertex> vertices;
     vertices.reserve(corners.size());
     for (const auto& [c, where] : corners) {
@@ -121,7 +125,7 @@ std::vector<Vertex> loadObj(std::istream& in) {
 
 std::vector<Vertex> loadObj(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) throw ObjError("ERROR::OBJLOADER::Could not open file.");
+    if (!file) throw ObjError("ERROR::OBJLOADER::Could not open file. " + path);
     try {
         return loadObj(file);
     } catch (const ObjError& e) {

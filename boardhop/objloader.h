@@ -22,11 +22,13 @@ struct ObjError : std::runtime_error {
 // Reads `v`, `vt`, `vn` and `f` lines; skips `#`, `o`, `s` and `use_mtl`
 // lines and ignores every other kind. A face with more than three corners
 // is split into a fan. Throws ObjError on a corner not written p/t/n, on an
-// index outside the lists read, or on a number that does not parse.
+// index outside the lists read, on a number that does not parse, and when
+// the input holds no face at all.
 std::vector<Vertex> loadObj(std::istream& in);
 
 // Opens the file and reads it; throws ObjError with
-// "ERROR::OBJLOADER::Could not open file." when it cannot be opened.
+// "ERROR::OBJLOADER::Could not open file. " and the path when it cannot be
+// opened, and the reader's message followed by " in " and the path otherwise.
 std::vector<Vertex> loadObj(const std::string& path);
 
 }  // namespace boardhop

@@ -4,6 +4,8 @@
 #include <SDL2/SDL_image.h>
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 namespace boardhop {
 
@@ -29,12 +31,25 @@ bool uploadSurface(SDL_Surface* surface) {
     }
     const int bpp = surface->format->BytesPerPixel;
     const GLenum format = bpp == 4 ? GL_RGBA : GL_RGB;
+    // Rows may be padded past their pixels (an RGB image 5 pixels wide has
+    // 15 bytes of pixels in a 16-byte row), and the padding need not be a
+    // whole number of pixels: GL gets the rows packed.
+    const std::size_t rowBytes = std::size_t(surface->w) * std::size_t(bpp);
+    std::vector<unsigned char> packed;
+    const void* pixels = surface->pixels;
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    if (std::size_t(surface->pitch) != rowBytes) {
+        packed.resize(rowBytes * std::size_t(surface->h));
+        for (int row = 0; row < surface->h; ++row)
+            std::memcpy(&packed[rowBytes * std::size_t(row)],
+                        static_cast<const unsigned char*>(surface->pixels) + std::size_t(surface->pitch) * std::size_t(row),
+                        rowBytes);
+        pixels = packed.data();
+    }
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, surface->pitch / bpp);
-    glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), surface->w, surface->h, 0, format, GL_UNSIGNED_BYTE,
-                 surface->pixels);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GLint(format), surface->w, surface->h, 0, format, GL_UNSIGNED_BYTE, pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
     if (owned) SDL_FreeSurface(owned);
     return true;
 }

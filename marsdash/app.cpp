@@ -13,7 +13,7 @@
 namespace marsdash {
 
 namespace {
-constexpr std::uint32_t kFrameMinimo = 5;  // ms: at most 200 frames per second
+constexpr std::uint32_t kFrameMinimo = 16;  // ms: about 60 frames per second
 }
 
 int runGame() {
@@ -47,7 +47,7 @@ int runGame() {
             juego.frame();
             SDL_GL_SwapWindow(ventana);
             // Without vsync (a virtual display, some drivers) the loop would
-            // spin a core; a frame every few milliseconds is plenty.
+            // spin a core on every screen, title and pause included.
             const std::uint32_t usado = SDL_GetTicks() - inicio;
             if (usado < kFrameMinimo) SDL_Delay(kFrameMinimo - usado);
         }

@@ -9,6 +9,7 @@ namespace marsdash {
 
 namespace {
 constexpr float kGrado = 3.14159265358979f / 180.0f;
+constexpr float kMargenBorde = 0.01f;  // world units
 }
 
 float rumboSeguir(float arrastre) {
@@ -26,7 +27,8 @@ int Astronauta::filaDe(float modelZ) const { return int(std::lround((modelZ + 10
 bool Astronauta::bloqueado(bool seguir) {
     const float wx = worldX();
     if (!seguir) {
-        if (rumbo == 90.0f) return wx + kCelda > kAncho || mapa_.probar(fila, wx + kCelda) == 2;
+        // The field's last column ends at x = 168: a hop lands inside it.
+        if (rumbo == 90.0f) return wx + kCelda >= kAncho || mapa_.probar(fila, wx + kCelda) == 2;
         if (rumbo == -90.0f) return wx - kCelda < 0 || mapa_.probar(fila, wx - kCelda) == 2;
         if (rumbo == 180.0f) return mapa_.probar(fila - 1, wx) == 2;
         return mapa_.probar(fila + 1, wx) == 2;
@@ -36,7 +38,9 @@ bool Astronauta::bloqueado(bool seguir) {
     const float s = std::sin(rumbo * kGrado), c = std::cos(rumbo * kGrado);
     const float tx = wx + kCelda * s;
     const int tf = filaDe((z * kModeloAMundo + kCelda * c) / kModeloAMundo);
-    if (tx < 0 || tx > kAncho) return true;
+    // The landing point stays inside the field by more than the rounding a
+    // hop's steps gather on the way there (x = 168 is outside it).
+    if (tx < kMargenBorde || tx > kAncho - kMargenBorde) return true;
     return mapa_.probar(tf, tx) == 2;
 }
 
@@ -52,6 +56,7 @@ bool Astronauta::update(const Orden& orden, float dt) {
     if (!saltando) {
         saltando = orden.salto;
         rumbo = orden.seguir ? rumboSeguir(orden.rumbo) : orden.rumbo;
+        saltoSeguir = orden.seguir;
     }
     agachado = orden.flechaPulsada && !saltando;
     fila = filaDe(z);
@@ -59,7 +64,7 @@ bool Astronauta::update(const Orden& orden, float dt) {
     if (!aplastado && !golpeado && saltando) {
         if (probarPendiente) {
             probarPendiente = false;
-            if (bloqueado(orden.seguir)) {
+            if (bloqueado(saltoSeguir)) {
                 saltando = false;  // turned on the spot
                 probarPendiente = true;
             } else {
@@ -79,7 +84,7 @@ bool Astronauta::update(const Orden& orden, float dt) {
                 saltando = false;
                 probarPendiente = true;
             }
-            if (orden.seguir) {
+            if (saltoSeguir) {
                 x += paso * std::sin(rumbo * kGrado);
                 z += paso * std::cos(rumbo * kGrado);
             } else if (rumbo == 90.0f) {

@@ -55,6 +55,9 @@ public:
     // Set on the frame a hop starts towards a cell it may enter (the camera
     // scrolls by one cell then); cleared at the start of every update.
     bool saltoIniciado = false;
+    // Whether the hop under way was started in the follow view: a switch of
+    // view during a hop does not change where it goes.
+    bool saltoSeguir = false;
 
 private:
     bool bloqueado(bool seguir);

@@ -76,9 +76,11 @@ Fuente::Fuente(const std::string& ruta) {
         return;
     }
     FT_Face cara;
-    if (FT_New_Face(lib, ruta.c_str(), 0, &cara)) {
+    if (const FT_Error error = FT_New_Face(lib, ruta.c_str(), 0, &cara)) {
         std::printf("ROMPIO\n");
         std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s; the texts are not drawn\n", ruta.c_str(),
+                     error == FT_Err_Cannot_Open_Resource ? "cannot open the file" : "not a font FreeType can read");
         FT_Done_FreeType(lib);
         return;
     }
@@ -87,10 +89,10 @@ Fuente::Fuente(const std::string& ruta) {
     glGenTextures(128, texturas_);
     try {
         for (int c = 0; c < 128; ++c) avance_[c] = glifo(cara, (unsigned char)c, base_ + unsigned(c), texturas_[c]);
-    } catch (...) {
+    } catch (const ErrorFuente& e) {
         FT_Done_Face(cara);
         FT_Done_FreeType(lib);
-        throw;
+        throw ErrorFuente(ruta + ": " + e.what());
     }
     FT_Done_Face(cara);
     FT_Done_FreeType(lib);

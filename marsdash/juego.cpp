@@ -2,6 +2,8 @@
 
 #include <SDL2/SDL.h>
 
+#include <cmath>
+
 #include "recursos.h"
 
 namespace marsdash {
@@ -45,19 +47,27 @@ void Juego::construir() {
     if (!titulo) pausa = false;
 }
 
-void Juego::update() {
-    if (reiniciar) construir();
+void Juego::paso(float dt, bool salto) {
     Astronauta::Orden orden;
-    orden.salto = saltoPedido;
+    orden.salto = salto;
     orden.flechaPulsada = flechaPulsada;
     orden.seguir = seguir;
     orden.rumbo = seguir ? arrastre : rumboPedido;
-    muerto = astronauta->update(orden, elapsed);
-    camara->update(*astronauta, elapsed);
-    rescate->update(astronauta->enMeta, camara->enObjetivo(), elapsed);
-    meteorito->update(elapsed);
-    // Every row moves every frame, seen or not.
-    for (int f = mapa->filas() - 1; f >= 0; --f) mapa->segmentos[std::size_t(f)]->update(elapsed);
+    muerto = astronauta->update(orden, dt);
+    camara->update(*astronauta, dt);
+    rescate->update(astronauta->enMeta, camara->enObjetivo(), dt);
+    meteorito->update(dt);
+    // Every row moves every step, seen or not.
+    for (int f = mapa->filas() - 1; f >= 0; --f) mapa->segmentos[std::size_t(f)]->update(dt);
+}
+
+void Juego::update() {
+    if (reiniciar) construir();
+    const float total = elapsed < kFrameMaximo ? elapsed : kFrameMaximo;
+    const int pasos = total > kPasoMaximo ? int(std::ceil(total / kPasoMaximo)) : 1;
+    const float dt = total / float(pasos);
+    // The hop request belongs to the frame: its first step takes it.
+    for (int i = 0; i < pasos; ++i) paso(dt, saltoPedido && i == 0);
 }
 
 void Juego::endFrame(std::uint32_t nowMs) {
@@ -71,12 +81,21 @@ void Juego::endFrame(std::uint32_t nowMs) {
     ultimo = nowMs;
 }
 
-void Juego::frame() {
+void Juego::antesDelReloj() {
     update();
     if (graficos_) draw();
     saltoPedido = false;
     SDL_Event e;
     while (SDL_PollEvent(&e)) handleEvent(e);
+}
+
+void Juego::frame(std::uint32_t nowMs) {
+    antesDelReloj();
+    endFrame(nowMs);
+}
+
+void Juego::frame() {
+    antesDelReloj();
     endFrame(SDL_GetTicks());
 }
 

@@ -22,6 +22,13 @@ class Juego {
 public:
     static constexpr int kAncho = 640;
     static constexpr int kAlto = 480;
+    // The world advances in steps of at most this many seconds of game time:
+    // a long frame is cut into equal steps, so a ship cannot jump over the
+    // astronaut nor a hop over a row. Frames at the display's rate are one
+    // step, as they always were.
+    static constexpr float kPasoMaximo = 1.0f / 30.0f;
+    // A longer frame (the program was stopped) advances this much only.
+    static constexpr float kFrameMaximo = 10.0f;
 
     // `graficos` false runs the rules only: no models, textures, font or GL
     // calls, for tests without a context. `ventana` (may be null) is the
@@ -31,7 +38,8 @@ public:
     Juego(const Juego&) = delete;
     Juego& operator=(const Juego&) = delete;
 
-    // Rebuild (when requested) and advance the world by `elapsed` seconds.
+    // Rebuild (when requested) and advance the world by `elapsed` seconds,
+    // in steps of at most kPasoMaximo.
     void update();
     // The 3D scene and the HUD of the current state (GL).
     void draw();
@@ -41,7 +49,10 @@ public:
     // Elapsed seconds for the next frame from SDL's millisecond clock:
     // 0 while paused, else scaled by the speed mode.
     void endFrame(std::uint32_t nowMs);
-    // One whole frame with SDL's events and clock; the caller swaps.
+    // One whole frame: update, draw, the hop request dropped, every pending
+    // SDL event, then the clock read as `nowMs`. The caller swaps.
+    void frame(std::uint32_t nowMs);
+    // The same with SDL's clock.
     void frame();
 
     // Settings and state of the loop.
@@ -82,6 +93,9 @@ public:
 
 private:
     void construir();
+    void paso(float dt, bool salto);
+    // A frame up to reading the clock: update, draw, events.
+    void antesDelReloj();
     void tecla(int sym);
     void flecha(int sym, bool abajo);
     void proyeccion();

@@ -42,11 +42,26 @@ bool esquina(const std::string& palabra, int out[3]) {
     return i == palabra.size();
 }
 
-void comprobar(const std::vector<int>& indices, std::size_t cuantos, const char* que) {
-    for (int i : indices)
-        if (i < 1 || std::size_t(i) > cuantos)
-            throw ErrorModelo(std::string(que) + " index " + std::to_string(i) + " outside the " +
-                              std::to_string(cuantos) + " read");
+// Every corner's indices against the lists read, naming the line of the
+// face that holds a bad one.
+void comprobar(const Modelo& m, const std::vector<int>& lineaDeCara) {
+    std::size_t k = 0;
+    for (std::size_t cara = 0; cara < m.esquinas.size(); ++cara) {
+        for (int e = 0; e < m.esquinas[cara]; ++e, ++k) {
+            const struct {
+                int indice;
+                std::size_t cuantos;
+                const char* que;
+            } usos[3] = {{m.iPunto[k], m.puntos.size(), "position"},
+                         {m.iTextura[k], m.texturas.size(), "texture coordinate"},
+                         {m.iNormal[k], m.normales.size(), "normal"}};
+            for (const auto& u : usos)
+                if (u.indice < 1 || std::size_t(u.indice) > u.cuantos)
+                    throw ErrorModelo(enLinea(lineaDeCara[cara], std::string(u.que) + " index " +
+                                                                     std::to_string(u.indice) + " outside the " +
+                                                                     std::to_string(u.cuantos) + " read"));
+        }
+    }
 }
 
 }  // namespace
@@ -67,6 +82,7 @@ void leerModelo(std::istream& in, bool materiales, Modelo& m) {
     std::string linea;
     int numero = 0;
     int enGrupo = 0;
+    std::vector<int> lineaDeCara;
     try {
         while (std::getline(in, linea)) {
             ++numero;
@@ -95,6 +111,7 @@ void leerModelo(std::istream& in, bool materiales, Modelo& m) {
                 }
                 if (n < 3) throw ErrorModelo(enLinea(numero, "face with fewer than three corners"));
                 m.esquinas.push_back(n);
+                lineaDeCara.push_back(numero);
                 ++enGrupo;
             } else if (tipo == "usemtl" && materiales) {
                 if (enGrupo > 0) m.grupos.push_back(enGrupo);
@@ -102,9 +119,7 @@ void leerModelo(std::istream& in, bool materiales, Modelo& m) {
             }
         }
         if (materiales && enGrupo > 0) m.grupos.push_back(enGrupo);
-        comprobar(m.iPunto, m.puntos.size(), "position");
-        comprobar(m.iTextura, m.texturas.size(), "texture coordinate");
-        comprobar(m.iNormal, m.normales.size(), "normal");
+        comprobar(m, lineaDeCara);
     } catch (...) {
         m.limpiar();
         throw;
@@ -114,11 +129,18 @@ void leerModelo(std::istream& in, bool materiales, Modelo& m) {
 bool leerModelo(const std::string& ruta, bool materiales, Modelo& m) {
     m.limpiar();
     std::ifstream file(ruta, std::ios::binary);
-    if (!file) return false;
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot open the file; the model is not drawn\n", ruta.c_str());
+        return false;
+    }
     try {
         leerModelo(file, materiales, m);
     } catch (const ErrorModelo& e) {
-        std::fprintf(stderr, "%s: %s\n", ruta.c_str(), e.what());
+        std::fprintf(stderr, "%s: %s; the model is not drawn\n", ruta.c_str(), e.what());
+        return false;
+    }
+    if (m.vacio()) {
+        std::fprintf(stderr, "%s: no faces; the model is not drawn\n", ruta.c_str());
         return false;
     }
     return true;

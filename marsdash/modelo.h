@@ -57,9 +57,9 @@ private:
 // than three corners, or an index outside the lists read.
 void leerModelo(std::istream& in, bool materiales, Modelo& modelo);
 
-// Opens the file and reads it. A file that cannot be opened leaves the model
-// empty and returns false; a malformed one does too, after printing the
-// reader's message on standard error.
+// Opens the file and reads it. A file that cannot be opened, a malformed one
+// and one without faces leave the model empty and return false, after
+// naming the file and what is wrong with it on standard error.
 bool leerModelo(const std::string& ruta, bool materiales, Modelo& modelo);
 
 }  // namespace marsdash

@@ -76,14 +76,21 @@ Rafaga::Rafaga(Tipo tipo, float x, float y, float z) : tipo_(tipo) {
 }
 
 void Rafaga::update(float dt) {
-    if (dt <= 0) return;
+    if (!(dt > 0)) return;
     // Long frames are cut into steps so a stall cannot fling particles away.
-    float pasos = dt / kPaso;
-    while (pasos > 0) {
-        const float p = std::min(pasos, 1.0f);
-        paso(p);
-        pasos -= p;
+    // Whole steps are counted in integers (a float count stops changing past
+    // 2^24), and a burst whose particles have all faded needs no more.
+    const double pasos = double(dt) / double(kPaso);
+    const long long enteros = pasos < 1e15 ? (long long)pasos : (long long)1e15;
+    for (long long i = 0; i < enteros; ++i) {
+        if (!viva()) {
+            edad_ += float(double(enteros - i) * double(kPaso));
+            return;
+        }
+        paso(1.0f);
     }
+    const float resto = float(pasos - double(enteros));
+    if (resto > 0 && enteros < (long long)1e15) paso(resto);
 }
 
 void Rafaga::paso(float pasos) {

@@ -3,6 +3,7 @@
 #include <FreeImage.h>
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace marsdash {
@@ -16,7 +17,10 @@ bool Textura::cargar(const std::string& ruta) {
     FIBITMAP* imagen = formato == FIF_UNKNOWN ? nullptr : FreeImage_Load(formato, ruta.c_str(), 0);
     FIBITMAP* rgb = imagen ? FreeImage_ConvertTo24Bits(imagen) : nullptr;
     if (imagen) FreeImage_Unload(imagen);
-    if (!rgb) return false;
+    if (!rgb) {
+        std::fprintf(stderr, "%s: cannot read the image; drawn untextured\n", ruta.c_str());
+        return false;
+    }
     const int w = int(FreeImage_GetWidth(rgb)), h = int(FreeImage_GetHeight(rgb));
     bgr_.resize(std::size_t(w) * std::size_t(h) * 3);
     for (int fila = 0; fila < h; ++fila)  // FreeImage pads its scanlines

@@ -16,7 +16,8 @@ public:
     Textura(const Textura&) = delete;
     Textura& operator=(const Textura&) = delete;
 
-    // False (and the texture stays invalid) when the file cannot be read.
+    // False (and the texture stays invalid) when the file cannot be read,
+    // after naming it on standard error.
     bool cargar(const std::string& ruta);
     bool valida() const { return ancho > 0; }
     // The GL name, uploading on the first call; 0 when invalid.

@@ -7,8 +7,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
+#include <vector>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <string>
 
 #include "camara.h"
@@ -41,6 +45,20 @@ protected:
         TTF_Quit();
         IMG_Quit();
         GLTest::TearDown();
+    }
+    // Events reach the game through SDL's queue, as in play: its frame
+    // handles every pending one.
+    static void push(SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); }
+    // The brightest green of the score text in the top-left corner.
+    int brightestGreen() {
+        const hoptest::Image img = readFramebuffer();
+        int best = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 120; ++x) {
+                const Color c = img.pixel(x, y);
+                if (c.g > c.r + 50 && c.g > c.b + 50) best = std::max(best, int(c.g));
+            }
+        return best;
     }
     // Pixels of a colour family in a region.
     int countWhere(Rect r, bool (*pred)(Color)) {
@@ -91,8 +109,7 @@ TEST_F(BoardhopGL, EveryGeneratedFileReadsWithTheGameReaders) {
 
 TEST_F(BoardhopGL, BoardScoreAndScreens) {
     Juego game;
-    game.update(16);
-    game.draw(16);
+    game.frame(16);
     // Mode 0 shows the board in the middle, black margins beside it.
     EXPECT_GT(countWhere({0, 100, 200, 400}, isBlack), 200 * 400 * 95 / 100);
     EXPECT_GT(countWhere({250, 0, 300, 600}, isSand), 300 * 600 / 3);
@@ -106,40 +123,39 @@ TEST_F(BoardhopGL, BoardScoreAndScreens) {
     EXPECT_GT(countWhere({700, 570, 100, 30}, isGreen), 30) << "h: help";
 
     // Pause: the picture covers the whole window.
-    game.handleEvent(hoptest::keyEvent(SDLK_p));
-    game.draw(32);
+    push(hoptest::keyEvent(SDLK_p));
+    game.frame(32);
     EXPECT_EQ(countWhere({0, 100, 200, 400}, isBlack), 0);
     EXPECT_EQ(countWhere({0, 0, 120, 30}, isGreen), 0);
     // Help: white lines on the left.
-    game.handleEvent(hoptest::keyEvent(SDLK_h));
-    game.handleEvent(hoptest::keyEvent(SDLK_h));
-    game.draw(48);
+    push(hoptest::keyEvent(SDLK_h));
+    push(hoptest::keyEvent(SDLK_h));
+    game.frame(48);
     EXPECT_GT(countWhere({0, 280, 240, 220}, isWhite), 300);
     EXPECT_EQ(countWhere({0, 0, 120, 30}, isGreen), 0);
-    game.handleEvent(hoptest::keyEvent(SDLK_h));
+    push(hoptest::keyEvent(SDLK_h));
 
     // Death with a score above the record: the message sits 100 px higher,
     // in blue (the HUD's text is uploaded in its real channel order).
     game.player->score = 3;
-    game.draw(64);
+    game.frame(64);
     game.player->die();
-    game.draw(80);
+    game.frame(80);
     EXPECT_TRUE(game.hud->newRecordShown);
     EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "New highscore: 3";
     EXPECT_LT(countWhere({150, 270, 500, 60}, isBlue), 20);
     EXPECT_GT(countWhere({300, 570, 200, 30}, isBlue), 30) << "Press space";
-    game.draw(96);
+    game.frame(96);
     EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "kept for the whole screen";
 
     // A run that does not beat it ends in "Game Over", centred.
-    game.handleEvent(hoptest::keyEvent(SDLK_SPACE));
-    game.update(112);
-    game.draw(112);
+    push(hoptest::keyEvent(SDLK_SPACE));
+    game.frame(112);
     EXPECT_EQ(countWhere({150, 170, 500, 60}, isBlue), 0);
     game.player->score = 1;
-    game.draw(128);
+    game.frame(128);
     game.player->die();
-    game.draw(144);
+    game.frame(144);
     EXPECT_FALSE(game.hud->newRecordShown);
     EXPECT_GT(countWhere({150, 270, 500, 60}, isBlue), 200) << "Game Over";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
@@ -148,26 +164,24 @@ TEST_F(BoardhopGL, BoardScoreAndScreens) {
 TEST_F(BoardhopGL, ARecordScoredByTheFatalHopShowsTheRecordMessage) {
     Juego game;
     game.player->highScore = 3;
-    game.update(16);
-    game.draw(16);
+    game.frame(16);
     // Score 3 in row 3, equal to the record; the seal sits just ahead.
     game.player->column = 3;
     game.player->row = 3;
     game.player->score = 3;
     game.player->snapToCell();
     game.board->tileAt(3, 4)->danger = true;
-    game.draw(32);
+    game.frame(32);
     // The hop onto its tile scores a fourth point and ends the run.
-    game.handleEvent(hoptest::keyEvent(SDLK_UP));
-    game.update(48);
-    game.draw(48);
+    push(hoptest::keyEvent(SDLK_UP));
+    game.frame(48);
     game.board->tileAt(3, 4)->danger = false;
     ASSERT_TRUE(game.player->dead);
     ASSERT_EQ(game.player->highScore, 4);
     EXPECT_TRUE(game.hud->newRecordShown);
     EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "New highscore: 4";
     EXPECT_LT(countWhere({150, 270, 500, 60}, isBlue), 20) << "not Game Over";
-    game.draw(64);
+    game.frame(64);
     EXPECT_GT(countWhere({150, 170, 500, 60}, isBlue), 200) << "kept for the whole screen";
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -178,21 +192,19 @@ TEST_F(BoardhopGL, EveryViewAndSwitchDraws) {
     game.player->row = 7;
     game.player->column = 4;
     game.player->snapToCell();
-    game.update(16);
+    game.frame(16);
     for (int mode = 0; mode < Camara::kModes; ++mode) {
         for (SDL_Keycode k : {SDLK_t, SDLK_f, SDLK_k}) {
-            game.handleEvent(hoptest::keyEvent(k));
-            game.update(16 + mode);
-            game.draw(16 + mode);
+            push(hoptest::keyEvent(k));
+            game.frame(16 + mode);
             EXPECT_LT(countWhere({0, 40, 800, 520}, isBlack), 800 * 520) << "mode " << mode;
         }
-        game.handleEvent(hoptest::keyEvent(SDLK_v));
+        push(hoptest::keyEvent(SDLK_v));
     }
     // Wireframe off again: the board is filled in view 0.
+    game.frame(200);
     EXPECT_EQ(game.camera->mode, 0);
     EXPECT_FALSE(game.wireframe);
-    game.update(200);
-    game.draw(200);
     EXPECT_GT(countWhere({250, 0, 300, 600}, isSand), 300 * 600 / 3);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -237,7 +249,153 @@ TEST(BoardhopFiles, AMissingModelStopsWithItsMessage) {
         Jugador player(board);
         ADD_FAILURE() << "no error";
     } catch (const ObjError& e) {
-        EXPECT_STREQ(e.what(), "ERROR::OBJLOADER::Could not open file.");
+        EXPECT_STREQ(e.what(), "ERROR::OBJLOADER::Could not open file. Modelos3D/penguin/penguin.obj");
     }
     ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST_F(BoardhopGL, TextStaysReadableUnderEveryRenderSwitch) {
+    Juego game;
+    game.frame(16);
+    const int score = countWhere({0, 0, 120, 30}, isGreen), record = countWhere({600, 0, 200, 30}, isGreen);
+    const int green = brightestGreen();
+    ASSERT_GT(score, 50);
+    // Wireframe, flat shading, textures off, and the light moved and turned
+    // to a colour below black, in every view (view 5 leaves the light on).
+    for (SDL_Keycode k : {SDLK_t, SDLK_f, SDLK_k}) push(hoptest::keyEvent(k));
+    for (int i = 0; i < 15; ++i)
+        for (SDL_Keycode k : {SDLK_7, SDLK_8, SDLK_9, SDLK_4, SDLK_2, SDLK_3}) push(hoptest::keyEvent(k));
+    for (int mode = 0; mode < Camara::kModes; ++mode) {
+        game.frame(32 + mode);
+        EXPECT_GE(countWhere({0, 0, 120, 30}, isGreen), score * 9 / 10) << "score, view " << mode;
+        EXPECT_GE(brightestGreen(), green - 10) << "view " << mode;
+        EXPECT_GE(countWhere({600, 0, 200, 30}, isGreen), record * 9 / 10) << "high score, view " << mode;
+        push(hoptest::keyEvent(SDLK_h));
+        game.frame(32 + mode);
+        EXPECT_GT(countWhere({0, 280, 240, 220}, isWhite), 300) << "help, view " << mode;
+        push(hoptest::keyEvent(SDLK_h));
+        push(hoptest::keyEvent(SDLK_v));
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(BoardhopGL, EveryPendingEventIsHandledInTheFrame) {
+    Juego game;
+    game.frame(16);
+    // A flood of mouse motion ahead of a key: the key acts in this frame.
+    for (int i = 0; i < 3000; ++i) push(hoptest::motionEvent(1, 1));
+    push(hoptest::keyEvent(SDLK_p));
+    game.frame(32);
+    EXPECT_EQ(game.gameState, Juego::Paused);
+    SDL_Event left;
+    EXPECT_EQ(SDL_PeepEvents(&left, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0) << "the queue is empty";
+    push(hoptest::keyEvent(SDLK_p));
+    game.frame(48);
+    ASSERT_EQ(game.gameState, Juego::Playing);
+    // Three hops pressed within one frame are three hops, one a frame.
+    for (int i = 0; i < 3; ++i) {
+        push(hoptest::keyEvent(SDLK_RIGHT));
+        push(hoptest::keyEvent(SDLK_RIGHT, false));
+    }
+    push(hoptest::keyEvent(SDLK_k));
+    game.frame(64);
+    EXPECT_EQ(game.player->column, 1);
+    game.frame(80);
+    game.frame(96);
+    EXPECT_EQ(game.player->column, 3);
+    game.frame(112);
+    EXPECT_EQ(game.player->column, 3);
+    EXPECT_FALSE(game.player->texturesOn) << "the key behind the hops";
+}
+
+TEST_F(BoardhopGL, PaddedImageRowsUploadStraight) {
+    // RGB, 5 pixels wide: 15 bytes of pixels in each 16-byte row.
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, 5, 3, 24, SDL_PIXELFORMAT_RGB24);
+    ASSERT_NE(s, nullptr);
+    ASSERT_EQ(s->pitch, 16);
+    const Uint8 rows[3][3] = {{200, 0, 0}, {0, 200, 0}, {0, 0, 200}};
+    for (int y = 0; y < 3; ++y) {
+        auto* row = static_cast<Uint8*>(s->pixels) + y * s->pitch;
+        for (int x = 0; x < 5; ++x) std::copy(rows[y], rows[y] + 3, row + 3 * x);
+        row[15] = 99;  // padding
+    }
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    ASSERT_TRUE(uploadSurface(s));
+    std::vector<Uint8> back(5 * 3 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            for (int c = 0; c < 3; ++c) EXPECT_EQ(back[std::size_t((y * 5 + x) * 3 + c)], rows[y][c]) << x << "," << y;
+    glDeleteTextures(1, &id);
+    SDL_FreeSurface(s);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(BoardhopGL, EveryBrokenFileIsNamed) {
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    const std::filesystem::path here(cwd);
+    const auto dir = std::filesystem::temp_directory_path() / "boardhop-broken";
+    const char* const files[] = {"Modelos3D/penguin/penguin.obj",    "Modelos3D/penguin/penguin.png",
+                                 "Modelos3D/seal/Seal.obj",          "Modelos3D/seal/seal128.png",
+                                 "Modelos3D/woodbranch/woodbranch.obj", "Modelos3D/woodbranch/woodbranch.png",
+                                 "Modelos3D/palm/TREP.obj",          "Modelos3D/palm/palm.png",
+                                 "agua_linda.png",                   "tierra.png",
+                                 "tierra_pasto.png",                 "pausa2.PNG",
+                                 "Quicksand-Regular.otf",            "arial.ttf"};
+    enum Break { Deleted, Empty, Half, Garbage };
+    std::mt19937 random(8);
+    for (const char* file : files)
+        for (Break how : {Deleted, Empty, Half, Garbage}) {
+            std::filesystem::remove_all(dir);
+            std::filesystem::create_directories(dir);
+            for (const char* f : files) {
+                std::filesystem::create_directories((dir / f).parent_path());
+                std::filesystem::create_symlink(here / f, dir / f);  // the broken one is replaced below
+            }
+            const auto broken = dir / file;
+            const auto size = std::filesystem::file_size(broken);
+            std::string bytes;
+            if (how == Half) {
+                std::ifstream in(broken, std::ios::binary);
+                bytes.resize(size / 2);
+                in.read(&bytes[0], std::streamsize(bytes.size()));
+            } else if (how == Garbage) {
+                for (std::uintmax_t i = 0; i < size; ++i) bytes += char(random() & 0xff);
+            }
+            std::filesystem::remove(broken);
+            if (how != Deleted) std::ofstream(broken, std::ios::binary) << bytes;
+
+            ASSERT_EQ(chdir(dir.c_str()), 0);
+            releaseTileTextures();
+            closeFonts();
+            testing::internal::CaptureStderr();
+            std::string thrown;
+            try {
+                Juego game;
+                game.frame(16);
+                push(hoptest::keyEvent(SDLK_h));
+                game.frame(32);
+                push(hoptest::keyEvent(SDLK_p));
+                game.frame(48);
+                game.player->die();
+                game.frame(64);
+            } catch (const ObjError& e) {
+                thrown = e.what();
+            }
+            const std::string said = testing::internal::GetCapturedStderr() + thrown;
+            ASSERT_EQ(chdir(cwd), 0);
+            // A model cut at a line end is a smaller model: nothing to say.
+            const bool mayBeWhole = how == Half && std::string(file).find(".obj") != std::string::npos;
+            if (!mayBeWhole || !said.empty()) {
+                EXPECT_NE(said.find(file), std::string::npos) << file << " broken " << int(how) << ": " << said;
+            }
+            glGetError();
+        }
+    releaseTileTextures();
+    closeFonts();
+    std::filesystem::remove_all(dir);
 }

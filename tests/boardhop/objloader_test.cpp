@@ -105,9 +105,12 @@ TEST(ObjReader, RefusesMalformedFiles) {
     EXPECT_NE(bad.find("Malformed number"), std::string::npos);
     EXPECT_NE(bad.find("line 2"), std::string::npos);
     EXPECT_NE(errorOf("vn 0 0\n"), "");
-    // Empty input is an empty model, not an error
-    EXPECT_TRUE(read("").empty());
-    EXPECT_TRUE(read("\n\n# nothing\n").empty());
+    // Nothing to draw is refused: empty, comments only, vertices without a
+    // face, and bytes that are not an OBJ file at all.
+    for (const std::string& text : {std::string(""), std::string("\n\n# nothing\n"),
+                                    std::string("v 0 0 0\nvt 0 0\nvn 0 0 1\n"),
+                                    std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe garbage", 24)})
+        EXPECT_NE(errorOf(text).find("No faces"), std::string::npos) << text;
 }
 
 TEST(ObjReader, MissingFileAndPathInMessages) {
@@ -115,8 +118,17 @@ TEST(ObjReader, MissingFileAndPathInMessages) {
         loadObj(std::string("no/such/model.obj"));
         FAIL() << "no error";
     } catch (const ObjError& e) {
-        EXPECT_STREQ(e.what(), "ERROR::OBJLOADER::Could not open file.");
+        EXPECT_STREQ(e.what(), "ERROR::OBJLOADER::Could not open file. no/such/model.obj");
     }
+    const std::string empty = ::testing::TempDir() + "empty_model.obj";
+    std::ofstream(empty).close();
+    try {
+        loadObj(empty);
+        FAIL() << "an empty model was accepted";
+    } catch (const ObjError& e) {
+        EXPECT_NE(std::string(e.what()).find("No faces in " + empty), std::string::npos) << e.what();
+    }
+    std::remove(empty.c_str());
     const std::string path = ::testing::TempDir() + "broken_index.obj";
     {
         std::ofstream out(path);

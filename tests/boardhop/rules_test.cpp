@@ -470,3 +470,47 @@ TEST(Hud, RecordMessageChoice) {
     EXPECT_EQ(chooseDeathMessage(false, 3, 3, 4), DeathMessage::NewHighScore);
     EXPECT_EQ(chooseDeathMessage(false, 3, 3, 3), DeathMessage::GameOver);
 }
+
+TEST(LongFrames, NothingPassesThroughWaterOrTheSeal) {
+    for (std::uint32_t frameMs : {500u, 2000u}) {
+        // Free mode, walking up from row 10 across the water of row 11: one
+        // long frame must not step over it.
+        Juego game(false);
+        game.update(0);
+        game.handleEvent(hoptest::keyEvent(SDLK_c));
+        game.player->column = 0;
+        game.player->row = 10;
+        game.player->snapToCell();
+        game.handleEvent(hoptest::keyEvent(SDLK_UP));
+        game.update(frameMs);
+        EXPECT_TRUE(game.player->dead) << frameMs << " ms: walked over the water to row " << game.player->row;
+
+        // A penguin standing in the seal's row: the seal slides through its
+        // tile within the frame.
+        Juego still(false);
+        still.update(0);
+        still.player->column = 7;
+        still.player->row = 4;
+        still.player->snapToCell();
+        still.update(frameMs);
+        EXPECT_TRUE(still.player->dead) << frameMs << " ms: the seal slid through the penguin";
+    }
+
+    // Frames at the display's rate give the same outcome as the long ones.
+    Juego game(false);
+    game.update(0);
+    game.handleEvent(hoptest::keyEvent(SDLK_c));
+    game.player->column = 0;
+    game.player->row = 10;
+    game.player->snapToCell();
+    game.handleEvent(hoptest::keyEvent(SDLK_UP));
+    for (std::uint32_t t = 16; t <= 2000 && !game.player->dead; t += 16) game.update(t);
+    EXPECT_TRUE(game.player->dead);
+
+    // A stall of many minutes neither hangs nor skips the rules.
+    Juego stalled(false);
+    stalled.update(0);
+    stalled.update(40u * 60u * 1000u);
+    EXPECT_GT(stalled.seal->x, 0.0f);
+    EXPECT_LE(stalled.seal->x, Enemigo::kStartX);
+}

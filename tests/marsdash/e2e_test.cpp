@@ -119,3 +119,61 @@ TEST(MarsdashE2E, WithoutItsFilesItStillRuns) {
     ASSERT_TRUE(game.key("q"));
     EXPECT_EQ(game.waitExit(10s), 0);
 }
+
+#ifdef HOP_FRAME_COUNTER
+// The pacing checks: frames counted by a preloaded wrapper of the swap.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Frames shown so far, as the preloaded counter last wrote them; -1 before
+// its first write.
+long framesShown(const std::string& path) {
+    std::ifstream in(path);
+    long n = -1;
+    in >> n;
+    return in ? n : -1;
+}
+
+// The game with the frame counter preloaded.
+hoptest::Launch countingFrames(const std::string& program, const std::string& counter) {
+    std::remove(counter.c_str());
+    std::string asan = "verify_asan_link_order=0";  // the counter loads ahead of the sanitizer
+    if (const char* given = std::getenv("ASAN_OPTIONS")) asan = std::string(given) + ":" + asan;
+    return hoptest::Launch(program, {}, {},
+                           {std::string("LD_PRELOAD=") + HOP_FRAME_COUNTER, "HOP_FRAME_COUNT_FILE=" + counter,
+                            "ASAN_OPTIONS=" + asan});
+}
+
+// Frames a second over the next 240 frames the game shows. A loaded machine
+// shows them slowly, which only lowers the rate; 90 s is the outer limit.
+double frameRate(const std::string& counter) {
+    if (!hoptest::waitUntil([&] { return framesShown(counter) >= 0; }, 90s)) return -1;
+    const long f0 = framesShown(counter);
+    const auto t0 = std::chrono::steady_clock::now();
+    hoptest::waitUntil([&] { return framesShown(counter) >= f0 + 240; }, 90s);
+    const long f1 = framesShown(counter);
+    const std::chrono::duration<double> span = std::chrono::steady_clock::now() - t0;
+    return double(f1 - f0) / span.count();
+}
+
+}  // namespace
+
+TEST(MarsdashE2E, EveryScreenIsPaced) {
+    const std::string counter = ::testing::TempDir() + "marsdash_frames";
+    GameSession game(countingFrames(MARSDASH_BIN, counter));
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    // Title, playing, paused: about 60 frames a second.
+    for (const std::string keys : {"", "i", "p"}) {
+        for (char k : keys) ASSERT_TRUE(game.key(std::string(1, k)));
+        const double rate = frameRate(counter);
+        EXPECT_GT(rate, 0) << "no frames counted";
+        EXPECT_LT(rate, 80) << "after '" << keys << "'";
+    }
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(10s), 0);
+}
+#endif

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <random>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,13 +30,8 @@ protected:
         width = Juego::kAncho;
         height = Juego::kAlto;
     }
-    // One frame: rules, drawing, the hop request dropped, `ms` later.
-    void frame(Juego& g, std::uint32_t ms = 16) {
-        g.update();
-        g.draw();
-        g.saltoPedido = false;
-        g.endFrame(g.ultimo + ms);
-    }
+    // One frame of the game's own, its clock read `ms` after the previous one.
+    void frame(Juego& g, std::uint32_t ms = 16) { g.frame(g.ultimo + ms); }
     void shot(const std::string& name) {
         if (const char* dir = std::getenv("MARSDASH_SHOTS")) savePNG(std::string(dir) + "/" + name + ".png");
     }
@@ -280,5 +277,88 @@ TEST_F(MarsdashGL, MissingFilesDrawNothingButDoNotStopTheGame) {
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "ROMPIO\n");
     ASSERT_EQ(chdir(cwd), 0);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(MarsdashGL, EveryBrokenFileIsNamed) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    const std::filesystem::path here(cwd);
+    const auto dir = std::filesystem::temp_directory_path() / "marsdash-broken";
+    const char* const files[] = {"modelos/astronaut1.obj", "modelos/astronaut1.png", "modelos/ship1.obj",
+                                 "modelos/cristal1.obj",   "modelos/Diamante.obj",   "modelos/diamante.png",
+                                 "modelos/meteorito.obj",  "modelos/nave1.obj",      "modelos/nave1.png",
+                                 "modelos/nave2.obj",      "modelos/nave2.png",      "modelos/font.ttf"};
+    enum Break { Deleted, Empty, Half, Garbage };
+    std::mt19937 random(8);
+    for (const char* file : files)
+        for (Break how : {Deleted, Empty, Half, Garbage}) {
+            std::filesystem::remove_all(dir);
+            std::filesystem::create_directories(dir);
+            std::filesystem::create_directories(dir / "modelos");
+            for (const char* f : files) std::filesystem::create_symlink(here / f, dir / f);  // the broken one is replaced below
+            const auto broken = dir / file;
+            const auto size = std::filesystem::file_size(broken);
+            std::string bytes;
+            if (how == Half) {
+                std::ifstream in(broken, std::ios::binary);
+                bytes.resize(size / 2);
+                in.read(&bytes[0], std::streamsize(bytes.size()));
+            } else if (how == Garbage) {
+                for (std::uintmax_t i = 0; i < size; ++i) bytes += char(random() & 0xff);
+            }
+            std::filesystem::remove(broken);
+            if (how != Deleted) std::ofstream(broken, std::ios::binary) << bytes;
+
+            ASSERT_EQ(chdir(dir.c_str()), 0);
+            testing::internal::CaptureStderr();
+            testing::internal::CaptureStdout();
+            std::string thrown;
+            try {
+                Juego g;
+                g.handleEvent(hoptest::keyEvent(SDLK_i));
+                frame(g);
+                frame(g);
+            } catch (const ErrorFuente& e) {
+                thrown = e.what();
+            }
+            const std::string said = testing::internal::GetCapturedStderr() + thrown;
+            testing::internal::GetCapturedStdout();
+            ASSERT_EQ(chdir(cwd), 0);
+            // A model cut at a line end is a smaller model: nothing to say.
+            const bool mayBeWhole = how == Half && std::string(file).find(".obj") != std::string::npos;
+            if (!mayBeWhole || !said.empty()) {
+                EXPECT_NE(said.find(std::string(file) + ": "), std::string::npos)
+                    << file << " broken " << int(how) << ": " << said;
+            }
+            glGetError();
+        }
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(MarsdashGL, TextStaysReadableUnderEveryRenderSwitch) {
+    std::srand(12);
+    Juego g;
+    g.handleEvent(hoptest::keyEvent(SDLK_i));
+    frame(g);
+    g.handleEvent(hoptest::keyEvent(SDLK_p));
+    frame(g);
+    const Rect title = textBand(200, 420, 200), help = textBand(100, 120, 330);
+    hoptest::Image img = readFramebuffer();
+    const int titleBase = count(img, title, isWhite), helpBase = count(img, help, isWhite);
+    ASSERT_GT(titleBase, 250);
+    // Textures off, flat shading, every light colour and angle, wireframe,
+    // the follow view: each on top of the ones before.
+    const std::vector<SDL_Keycode> keys = {SDLK_t, SDLK_u, SDLK_s, SDLK_s, SDLK_s, SDLK_d, SDLK_d,
+                                           SDLK_d, SDLK_y, SDLK_v, SDLK_a, SDLK_s};
+    for (SDL_Keycode k : keys) {
+        g.handleEvent(hoptest::keyEvent(k));
+        frame(g);
+        img = readFramebuffer();
+        EXPECT_GE(count(img, title, isWhite), titleBase * 9 / 10) << "JUEGO PAUSADO after " << SDL_GetKeyName(k);
+        EXPECT_GE(count(img, help, isWhite), helpBase * 9 / 10) << "U FACETADO after " << SDL_GetKeyName(k);
+        EXPECT_GT(count(img, {4, 50, 39, 31}, isPink), 250) << "the icon after " << SDL_GetKeyName(k);
+    }
+    shot("switches_text");
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

@@ -106,8 +106,10 @@ TEST(Reader, BadInputIsNamed) {
     EXPECT_NE(errorOf(head + "f -1/1/1 2/1/1 3/1/1\n").find("p/t/n"), std::string::npos);
     EXPECT_NE(errorOf(head + "f 1/1/1/1 2/1/1 3/1/1\n").find("p/t/n"), std::string::npos);
     EXPECT_NE(errorOf(head + "f 1/1/1 2/1/1 99999999999999/1/1\n").find("p/t/n"), std::string::npos);
-    EXPECT_NE(errorOf(head + "f 1/1/1 2/1/1 4/1/1\n").find("position index 4 outside the 3 read"), std::string::npos);
-    EXPECT_NE(errorOf(head + "f 1/2/1 2/1/1 3/1/1\n").find("texture coordinate index 2"), std::string::npos);
+    EXPECT_NE(errorOf(head + "f 1/1/1 2/1/1 4/1/1\n").find("line 6: position index 4 outside the 3 read"), std::string::npos);
+    EXPECT_NE(errorOf(head + "f 1/2/1 2/1/1 3/1/1\n").find("line 6: texture coordinate index 2"), std::string::npos);
+    EXPECT_NE(errorOf(head + "f 1/1/1 2/1/1 3/1/1\n# two\nf 1/1/1 2/1/1 3/1/2\n").find("line 8: normal index 2"),
+              std::string::npos);
     EXPECT_NE(errorOf(head + "f 1/1/0 2/1/1 3/1/1\n").find("normal index 0"), std::string::npos);
     // Unknown lines, blank lines and comments are skipped.
     const Modelo m = read("\n\n# c\no thing\ns off\ng x\nmtllib a.mtl\n" + head + "f 1/1/1 2/1/1 3/1/1\n", false);
@@ -133,7 +135,19 @@ TEST(Reader, FilesThatCannotBeOpenedOrRead) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(leerModelo((dir / "bad.obj").string(), true, m));
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("bad.obj: texture coordinate index 1 outside the 0 read"), std::string::npos) << err;
+    EXPECT_NE(err.find("bad.obj: line 2: texture coordinate index 1 outside the 0 read"), std::string::npos) << err;
     EXPECT_TRUE(m.vacio());
+    // A missing, an empty and a garbage model are named, and not drawn.
+    {
+        std::ofstream(dir / "empty.obj").close();
+        std::ofstream(dir / "garbage.obj") << std::string("\x89PNG\r\n\x1a\n\x01\xff garbage\n\x7f", 20);
+    }
+    for (const char* name : {"missing.obj", "empty.obj", "garbage.obj"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(leerModelo((dir / name).string(), false, m)) << name;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find((dir / name).string() + ": "), std::string::npos) << said;
+        EXPECT_TRUE(m.vacio());
+    }
     std::filesystem::remove_all(dir);
 }

@@ -70,11 +70,10 @@ struct Loop : ::testing::Test {
         g.ultimo = now;
         frame();
     }
+    // The game's own frame, its clock read `ms` after the previous one.
     void frame(std::uint32_t ms = 16) {
-        g.update();
-        g.saltoPedido = false;
         now += ms;
-        g.endFrame(now);
+        g.frame(now);
     }
     void press(SDL_Keycode k) {
         g.handleEvent(hoptest::keyEvent(k));
@@ -746,4 +745,140 @@ TEST(Hud, TextsOfEveryState) {
     EXPECT_EQ(paused[7], "Z VELOCIDAD@100,70");
     EXPECT_EQ(paused[8], "1 2 3 4 LARGO MAPA@100,20");
     EXPECT_EQ(texts({false, true, true, false, 9, 10, 0}).size(), 5u) << "won and paused: no pause texts";
+}
+
+TEST_F(Loop, LongFramesLetNoShipJumpTheAstronaut) {
+    for (std::uint32_t ms : {500u, 2000u}) {
+        press(SDLK_1);
+        frame();
+        if (g.titulo) start();
+        ASSERT_FALSE(g.pausa);
+        // Row 2 a street whose ship, 50 units a second towards +x, is just
+        // short of the astronaut's probe window (x 82..102 at x = 84).
+        for (int f = 1; f < g.mapa->filas(); ++f) g.mapa->segmentos[std::size_t(f)] = std::make_unique<Libre>(f);
+        auto c = std::make_unique<Calle>(2);
+        c->nave.velocidad = 50;
+        c->nave.x = 79;
+        c->nave.haciaMasX = true;
+        g.mapa->segmentos[2] = std::move(c);
+        g.astronauta->z = 30;  // row 2
+        g.astronauta->fila = 2;
+        frame(ms);  // this frame lasts `ms`: the next update advances that much
+        frame();
+        EXPECT_TRUE(g.muerto) << ms << " ms: the ship jumped over the astronaut";
+        EXPECT_TRUE(g.astronauta->aplastado);
+    }
+
+    // One hop request in a long frame is one hop, landing one cell away.
+    press(SDLK_1);
+    frame();
+    for (int f = 1; f < g.mapa->filas(); ++f) g.mapa->segmentos[std::size_t(f)] = std::make_unique<Libre>(f);
+    press(SDLK_UP);
+    frame(2000);
+    frame(16);
+    frame(16);
+    EXPECT_FALSE(g.astronauta->saltando);
+    EXPECT_FLOAT_EQ(g.astronauta->z, 30);
+    EXPECT_EQ(g.astronauta->mejorFila, 2);
+
+    // A frame of days neither hangs nor runs the world for days.
+    g.meteorito->caer(84, 4);
+    frame(2000000000u);
+    frame();
+    EXPECT_TRUE(g.meteorito->estallo());
+    EXPECT_LE(g.meteorito->fuego()->edad(), Juego::kFrameMaximo);
+}
+
+TEST(Particles, AHugeStepReturnsAndCountsEveryStep) {
+    std::srand(5);
+    // 2^24 steps and more: a float step count would stop changing.
+    Rafaga fire(Rafaga::Fuego, 0, 10, 0);
+    fire.update(1e7f);
+    EXPECT_FALSE(fire.viva());
+    EXPECT_NEAR(fire.edad(), 1e7f, 1e3f);
+    // Whole steps and a part of one add up like single steps.
+    std::srand(6);
+    Rafaga a(Rafaga::Diamante, 0, 10, 0);
+    std::srand(6);
+    Rafaga b(Rafaga::Diamante, 0, 10, 0);
+    a.update(2.5f * Rafaga::kPaso);
+    b.update(Rafaga::kPaso);
+    b.update(Rafaga::kPaso);
+    b.update(0.5f * Rafaga::kPaso);
+    EXPECT_NEAR(a.particulas()[7].life, b.particulas()[7].life, 1e-5);
+    EXPECT_NEAR(a.particulas()[7].x, b.particulas()[7].x, 1e-3);
+}
+
+TEST(Follow, ASwitchOfViewDoesNotChangeAHopUnderWay) {
+    auto mapa = clearMap(10);
+    Meteorito met;
+    // Follow view, 30 degrees: the view goes back to the default one mid-hop
+    // (whose requested heading is 0, straight along +z).
+    Astronauta a(*mapa, met);
+    Astronauta::Orden o;
+    o.seguir = true;
+    o.salto = true;
+    o.rumbo = 30;
+    a.update(o, 0.01f);
+    o.salto = false;
+    for (int i = 0; i < 10; ++i) a.update(o, 0.01f);
+    o.seguir = false;
+    o.rumbo = 0;
+    for (int i = 0; i < 100 && a.saltando; ++i) a.update(o, 0.01f);
+    EXPECT_NEAR(a.worldX(), 84 + 8 * 0.5f, 1e-3);
+    EXPECT_NEAR(a.worldZ(), 4 + 8 * std::cos(30 * 3.14159265f / 180), 1e-3);
+
+    // A default-view hop to the right, with the follow view turned on
+    // mid-hop and dragged to 0: it still lands one column over.
+    Astronauta b(*mapa, met);
+    o = {};
+    o.salto = true;
+    o.rumbo = -90;
+    b.update(o, 0.01f);
+    o.salto = false;
+    for (int i = 0; i < 10; ++i) b.update(o, 0.01f);
+    o.seguir = true;
+    o.rumbo = 0;
+    for (int i = 0; i < 100 && b.saltando; ++i) b.update(o, 0.01f);
+    EXPECT_FLOAT_EQ(b.worldX(), 76);
+    EXPECT_FLOAT_EQ(b.worldZ(), 4);
+}
+
+TEST_F(Loop, VDuringAFollowViewHopKeepsItsCourse) {
+    start();
+    for (int f = 1; f < g.mapa->filas(); ++f) g.mapa->segmentos[std::size_t(f)] = std::make_unique<Libre>(f);
+    press(SDLK_v);
+    g.arrastre = 30;
+    press(SDLK_UP);
+    frame();
+    frame();
+    frame();
+    ASSERT_TRUE(g.astronauta->saltando);
+    press(SDLK_v);
+    for (int i = 0; i < 60 && g.astronauta->saltando; ++i) frame();
+    EXPECT_NEAR(g.astronauta->worldX(), 88, 1e-3);
+    EXPECT_NEAR(g.astronauta->worldZ(), 4 + 8 * std::cos(30 * 3.14159265f / 180), 1e-3);
+}
+
+TEST(Follow, HopsStayInsideTheField) {
+    auto mapa = clearMap(10);
+    Meteorito met;
+    // From the first and the last column, every heading: a hop lands inside
+    // x 0..168 (column 21, x = 168 on, is outside) or does not start.
+    for (float startX : {4.0f, 164.0f})
+        for (int heading = 0; heading < 360; ++heading) {
+            Astronauta a(*mapa, met);
+            a.x = startX / kModeloAMundo;
+            a.z = 90;  // row 5
+            Astronauta::Orden o;
+            o.seguir = true;
+            o.salto = true;
+            o.rumbo = float(heading);
+            a.update(o, 0.01f);
+            o.salto = false;
+            for (int i = 0; i < 100 && a.saltando; ++i) a.update(o, 0.01f);
+            EXPECT_GE(a.worldX(), 0) << "from " << startX << " at " << heading;
+            EXPECT_LT(a.worldX(), kAncho) << "from " << startX << " at " << heading;
+            EXPECT_LE(columnaDe(a.worldX()), 20) << "from " << startX << " at " << heading;
+        }
 }

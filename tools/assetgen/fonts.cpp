@@ -33,6 +33,11 @@ const std::vector<FontSource>& fontSources() {
       {"lanehop", "cartoon", quicksandBold.c_str(), "fonts-quicksand", "resources/fonts/cartoon.ttf"},
       {"lanehop", "ocraext", "/usr/share/fonts/truetype/ocr-a/OCRA.ttf", "fonts-ocr-a", "resources/fonts/ocraext.ttf"},
       {"marsdash", "hud", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", "modelos/font.ttf"},
+      {"henrun", "hud", quicksandBold.c_str(), "fonts-quicksand", "Fuentes/fuente.ttf"},
+      {"pigeonrun", "title", quicksandBold.c_str(), "fonts-quicksand", ""},
+      {"pigeonrun", "hud", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", ""},
+      {"orbitdash", "atlas", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf", "fonts-dejavu-core", ""},
+      {"orbitdash", "title", quicksandBold.c_str(), "fonts-quicksand", ""},
       {"roosterway", "retro", "/usr/share/fonts/truetype/ocr-a/OCRABold.ttf", "fonts-ocr-a", "fonts/font_retro.ttf"},
   };
   return table;

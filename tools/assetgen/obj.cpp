@@ -164,6 +164,7 @@ std::string objText(const Mesh& mesh, Palette& palette, const ObjOptions& option
   for (const MeshPart& part : mesh) {
     if (options.objectPerPart) faces += "o " + part.name + '\n';
     if (options.groupPerPart) faces += "g " + part.name + '\n';
+    if (options.usemtlPerPart) faces += "usemtl " + part.name + '\n';
     // With materials the faces are grouped by colour, so each usemtl appears once per part.
     std::map<int, std::string> byColour;
     for (const Quad& q : part.quads) {

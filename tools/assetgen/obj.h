@@ -58,6 +58,7 @@ struct ObjOptions {
   std::string comment;         // "# ..." first line when not empty
   bool objectPerPart = false;  // "o <part name>"
   bool groupPerPart = false;   // "g <part name>"
+  bool usemtlPerPart = false;  // "usemtl <part name>": parts named after the materials a game colours by
   std::string mtlLib;          // "mtllib <name>" and one "usemtl c<i>" per palette colour when set
   bool quads = false;          // four corners per face instead of two triangles
   Corners corners = Corners::PosTexNormal;

@@ -1,0 +1,168 @@
+#include "app.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+
+namespace henrun {
+
+Tecla teclaDe(SDL_Keycode key) {
+  switch (key) {
+    case SDLK_p: return Tecla::P;
+    case SDLK_w: return Tecla::W;
+    case SDLK_t: return Tecla::T;
+    case SDLK_s: return Tecla::S;
+    case SDLK_v: return Tecla::V;
+    case SDLK_c: return Tecla::C;
+    case SDLK_l: return Tecla::L;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return Tecla::Enter;
+    case SDLK_q: return Tecla::Q;
+    case SDLK_ESCAPE: return Tecla::Escape;
+    default: return Tecla::Other;
+  }
+}
+
+Teclas keyboardState() {
+  const Uint8* k = SDL_GetKeyboardState(nullptr);
+  return {k[SDL_SCANCODE_UP] != 0, k[SDL_SCANCODE_LEFT] != 0, k[SDL_SCANCODE_RIGHT] != 0};
+}
+
+Programa::Programa(SDL_Window* window, int width, int height, std::uint32_t now) : window_(window) {
+  res_ = std::make_unique<Recursos>();
+  sound_ = std::make_unique<Sonido>("../Sonidos/sonidoJuego.mp3", "../Sonidos/sonidoMuerte.mp3");
+  juego_ = std::make_unique<Juego>(float(width), float(height), now, sound_.get());
+  glEnable(GL_DEPTH_TEST);
+}
+
+Programa::~Programa() = default;
+
+void Programa::showLoading() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  drawLoading(*res_->text, juego_->game());
+  if (window_) SDL_GL_SwapWindow(window_);
+  juego_->buildWorld();
+  attachModels(juego_->game(), *res_);
+}
+
+void Programa::frame(std::uint32_t now, const Teclas& keys) {
+  Juego& j = *juego_;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  j.clock().tick(j.game().paused);
+  const int dt = j.clock().elapsed(now);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  if (j.needsWorld()) showLoading();
+  setProjectionAndView(j.camera(), j.game());
+  if (orbiting_ && j.camera().cameraMode == Camara::Follow) {
+    int mx = 0, my = 0;
+    SDL_GetMouseState(&mx, &my);
+    j.camera().orbit(j.game().hen, mx - mouseX_, my - mouseY_);
+    mouseX_ = mx;
+    mouseY_ = my;
+    setProjectionAndView(j.camera(), j.game());
+  }
+  drawWorld(j.game(), j.camera(), *res_);
+  const Game& g = j.game();
+  if (!g.paused)
+    drawPlaying(*res_->text, g, j.clock().seconds);
+  else if (g.hen.state == Gallina::Viva)
+    drawMenu(*res_->text, g);
+  else
+    drawLost(*res_->text, g, j.clock().seconds);
+  res_->text->endFrame();
+
+  const std::size_t rowsBefore = g.world.size();
+  j.update(dt, keys);
+  if (j.game().world.size() != rowsBefore) attachModels(j.game(), *res_);
+
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) handleEvent(e, now);
+}
+
+void Programa::handleEvent(const SDL_Event& e, std::uint32_t now) {
+  switch (e.type) {
+    case SDL_QUIT: juego_->requestQuit(); break;
+    case SDL_KEYDOWN:
+      if (!e.key.repeat) juego_->keyDown(teclaDe(e.key.keysym.sym), now);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button == SDL_BUTTON_RIGHT) {
+        orbiting_ = true;
+        mouseX_ = e.button.x;
+        mouseY_ = e.button.y;
+      }
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button == SDL_BUTTON_RIGHT) orbiting_ = false;
+      break;
+    case SDL_WINDOWEVENT:
+      // The screens are laid out on the drawable's size, whatever it becomes.
+      if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && window_) {
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window_, &w, &h);
+        if (w > 0 && h > 0) {
+          glViewport(0, 0, w, h);
+          juego_->game().width = float(w);
+          juego_->game().height = float(h);
+        }
+      }
+      break;
+    default: break;
+  }
+}
+
+int runGame() {
+  setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::cerr << "No se pudo iniciar SDL: " << SDL_GetError() << std::endl;
+    return 1;
+  }
+  SDL_DisplayMode desktop{};
+  if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
+    desktop.w = 1280;
+    desktop.h = 720;
+  }
+  // Full screen at the desktop's own size: the monitor's mode never changes.
+  SDL_Window* window = SDL_CreateWindow("Plonkito", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, desktop.w,
+                                        desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
+  SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+  if (!context) {
+    std::cerr << "No se pudo crear la ventana: " << SDL_GetError() << std::endl;
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 1;
+  }
+  SDL_GL_SetSwapInterval(1);
+  int w = desktop.w, h = desktop.h;
+  SDL_GL_GetDrawableSize(window, &w, &h);
+  glViewport(0, 0, w, h);
+  // HENRUN_SEED replays one world (tests use it); otherwise every run differs.
+  const char* seed = std::getenv("HENRUN_SEED");
+  std::srand(seed ? unsigned(std::strtoul(seed, nullptr, 10)) : unsigned(std::time(nullptr)));
+
+  int status = 0;
+  try {
+    Programa programa(window, w, h, SDL_GetTicks());
+    while (!programa.quit()) {
+      programa.frame(SDL_GetTicks(), keyboardState());
+      SDL_GL_SwapWindow(window);
+      const int delay = programa.sleepFor(SDL_GetTicks());
+      if (delay > 0) SDL_Delay(Uint32(delay));
+    }
+  } catch (const ErrorArchivo& e) {
+    std::cerr << e.what() << std::endl;
+    status = 1;
+  }
+  SDL_GL_DeleteContext(context);
+  SDL_DestroyWindow(window);
+  if (TTF_WasInit()) TTF_Quit();
+  SDL_Quit();
+  return status;
+}
+
+}  // namespace henrun

@@ -1,0 +1,53 @@
+// The program: start-up, one frame of the loop, shut-down. The loop's state
+// lives in Programa so tests and benchmarks can run its real frame.
+#pragma once
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "dibujo.h"
+#include "juego.h"
+#include "sonido.h"
+
+namespace henrun {
+
+Tecla teclaDe(SDL_Keycode key);
+
+class Programa {
+ public:
+  // Over a window whose GL context is current; loads every file and shows
+  // the loading screen. Throws ErrorArchivo naming a file that fails.
+  Programa(SDL_Window* window, int width, int height, std::uint32_t now);
+  ~Programa();
+
+  // One pass of the loop at tick `now`: draw, advance, then every pending
+  // event. Swapping and sleeping are the caller's.
+  void frame(std::uint32_t now, const Teclas& keys);
+  void handleEvent(const SDL_Event& e, std::uint32_t now);
+  bool quit() const { return juego_->quitRequested(); }
+  int sleepFor(std::uint32_t now) { return juego_->clock().sleepFor(now); }
+
+  Juego& juego() { return *juego_; }
+  Recursos& recursos() { return *res_; }
+  Sonido& sonido() { return *sound_; }
+
+ private:
+  void showLoading();
+
+  SDL_Window* window_;
+  std::unique_ptr<Recursos> res_;
+  std::unique_ptr<Sonido> sound_;
+  std::unique_ptr<Juego> juego_;
+  bool orbiting_ = false;
+  int mouseX_ = 0, mouseY_ = 0;
+};
+
+// The keyboard as the hen reads it.
+Teclas keyboardState();
+
+// The whole program; returns its exit status.
+int runGame();
+
+}  // namespace henrun

@@ -1,0 +1,257 @@
+#include "dibujo.h"
+
+#include <GL/glu.h>
+
+#include <string>
+
+namespace henrun {
+
+namespace {
+
+// Read by each object's draw(): the switches of the game being drawn.
+const Game* drawing = nullptr;
+
+void drawModel(const ObjetoJuego& o, float extraTilt = 0.f, float squash = 1.f) {
+  if (!o.modelo) return;
+  glPushMatrix();
+  glTranslatef(o.x, o.y, o.z);
+  glRotatef(float(o.heading), 0, 1, 0);
+  if (extraTilt != 0.f) glRotatef(extraTilt, 1, 0, 0);
+  glScalef(o.scaleX, o.scaleY * squash, o.scaleZ);
+  glPolygonMode(GL_FRONT_AND_BACK, drawing->filled ? GL_FILL : GL_LINE);
+  glEnable(GL_RESCALE_NORMAL);
+  glColor3f(1, 1, 1);
+  o.modelo->drawTriangles(drawing->texturesOn);
+  glPopMatrix();
+}
+
+void setMaterial(float r, float g, float b) {
+  const GLfloat colour[] = {r, g, b, 1.f}, white[] = {0.4f, 0.4f, 0.4f, 1.f};
+  glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, colour);
+  glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
+  glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 100.f);
+}
+
+void drawGround(const Fila& row, float r, float g, float b) {
+  glDisable(GL_TEXTURE_2D);
+  glPolygonMode(GL_FRONT_AND_BACK, drawing->filled ? GL_FILL : GL_LINE);
+  glColor3f(r, g, b);
+  glNormal3f(0, 1, 0);
+  glBegin(GL_QUADS);
+  glVertex3f(row.x, row.y, row.z);
+  glVertex3f(row.x + Fila::kRowWidth, row.y, row.z);
+  glVertex3f(row.x + Fila::kRowWidth, row.y, row.z - Fila::kRowDepth);
+  glVertex3f(row.x, row.y, row.z - Fila::kRowDepth);
+  glEnd();
+}
+
+// The dark veil under the menu, lost and loading screens.
+void veil(const Game& game) {
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_TEXTURE_2D);
+  glColor4f(0, 0, 0, 0.65f);
+  glBegin(GL_QUADS);
+  glVertex2f(0, 0);
+  glVertex2f(game.width, 0);
+  glVertex2f(game.width, game.height);
+  glVertex2f(0, game.height);
+  glEnd();
+  glEnable(GL_DEPTH_TEST);
+}
+
+// A 2D projection over the screen for the HUD: no lights, filled polygons,
+// whatever the scene's switches are.
+void begin2D(const Game& game) {
+  glDisable(GL_LIGHTING);
+  glDisable(GL_COLOR_MATERIAL);
+  glDisable(GL_CULL_FACE);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0, game.width, 0, game.height, -1, 1);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void text(Texto& t, const std::string& s, int size, Colour c, float x, float y) {
+  Rect r{int(x), int(y), 0, 0};
+  t.drawText(s, size, c, r);
+}
+
+const Colour kWhite{255, 255, 255}, kRed{255, 0, 0}, kBlack{0, 0, 0};
+
+}  // namespace
+
+Recursos::Recursos() {
+  hen = std::make_unique<Modelo>("../Modelos/gallina_plonkito.obj", "../Texturas/texture_voxmold.png");
+  truck = std::make_unique<Modelo>("../Modelos/camion_plonkito.obj", "../Texturas/texture_voxmold.png");
+  tree = std::make_unique<Modelo>("../Modelos/tree.obj", "../Texturas/tree.png");
+  skyDay = loadTexture("../Texturas/skybox_dia.jpg");
+  skyNight = loadTexture("../Texturas/skybox_noche.png");
+  text = std::make_unique<Texto>("../Fuentes/fuente.ttf");
+}
+
+Recursos::~Recursos() {
+  glDeleteTextures(1, &skyDay);
+  glDeleteTextures(1, &skyNight);
+}
+
+void attachModels(Game& game, const Recursos& res) {
+  game.hen.modelo = res.hen.get();
+  for (std::size_t i = 0; i < game.world.size(); ++i) {
+    Fila& row = game.world[i];
+    if (row.esCalle()) {
+      for (auto& t : static_cast<Calle&>(row).trucks) t->modelo = res.truck.get();
+    } else {
+      for (auto& t : static_cast<Pasto&>(row).trees) t->modelo = res.tree.get();
+    }
+  }
+}
+
+void Gallina::draw() const {
+  // A hen knocked over lies on its side; one run over lies flat.
+  if (state == Golpeada)
+    drawModel(*this, 90.f);
+  else if (state == Atropellada)
+    drawModel(*this, 0.f, 0.15f);
+  else
+    drawModel(*this);
+}
+
+void Arbol::draw() const {
+  setMaterial(0.5f, 0.8f, 0.4f);
+  drawModel(*this);
+}
+
+void Camion::draw() const {
+  setMaterial(0.9f, 0.9f, 0.9f);
+  drawModel(*this);
+}
+
+void Pasto::draw() const {
+  if (shade == 1.f)
+    drawGround(*this, 0.55f, 1.f, 0.55f);
+  else
+    drawGround(*this, 0.6f, 1.f, 0.6f);
+  for (const auto& t : trees) t->draw();
+}
+
+void Calle::draw() const {
+  drawGround(*this, 0.2f, 0.2f, 0.2f);
+  for (const auto& t : trucks) t->draw();
+}
+
+void setProjectionAndView(const Camara& camera, const Game& game) {
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  if (camera.cameraMode == Camara::Overview)
+    glOrtho(-20, 20, -20, 20, -100, 100);
+  else
+    gluPerspective(camera.fovy, double(game.width) / double(game.height), camera.near, camera.far);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  gluLookAt(camera.eye.x, camera.eye.y, camera.eye.z, camera.centre.x, camera.centre.y, camera.centre.z,
+            camera.up.x, camera.up.y, camera.up.z);
+}
+
+void setLights(const Game& game) {
+  glEnable(GL_LIGHTING);
+  glEnable(GL_LIGHT0);
+  glEnable(GL_LIGHT1);
+  glEnable(GL_COLOR_MATERIAL);
+  glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+  const GLfloat ambient[] = {0, 0, 0, 1};
+  const GLfloat dayDiffuse[] = {1, 1, 1, 1}, daySpecular[] = {1, 1, 1, 1};
+  const GLfloat nightDiffuse[] = {0.3f, 0.3f, 0.5f, 0.3f}, nightSpecular[] = {0.5f, 0.5f, 0.5f, 0.5f};
+  const bool night = game.lightMode == 1;
+  const GLfloat p0[] = {game.hen.x + 4, 8, game.hen.z + 4, 1};
+  const GLfloat p1[] = {game.hen.x - 4, 8, game.hen.z - 4, 1};
+  for (GLenum light : {GL_LIGHT0, GL_LIGHT1}) {
+    glLightfv(light, GL_AMBIENT, ambient);
+    glLightfv(light, GL_DIFFUSE, night ? nightDiffuse : dayDiffuse);
+    glLightfv(light, GL_SPECULAR, night ? nightSpecular : daySpecular);
+  }
+  glLightfv(GL_LIGHT0, GL_POSITION, p0);
+  glLightfv(GL_LIGHT1, GL_POSITION, p1);
+}
+
+void drawSkybox(const Game& game, const Recursos& res) {
+  const float z = game.hen.z;
+  glDisable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, game.lightMode == 1 ? res.skyNight : res.skyDay);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glColor3f(0.2f, 0.8f, 1.0f);
+  auto wall = [](float x0, float y0, float z0, float x1, float y1, float z1) {
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex3f(x0, y0, z0);
+    glTexCoord2f(1, 0);
+    glVertex3f(x1, y0, z1);
+    glTexCoord2f(1, 1);
+    glVertex3f(x1, y1, z1);
+    glTexCoord2f(0, 1);
+    glVertex3f(x0, y1, z0);
+    glEnd();
+  };
+  // Back, sides and front around the hen; the camera is always inside.
+  wall(-50, 0, z - 50, 50, 50, z - 50);
+  wall(40, 0, z - 50, 40, 40, z + 50);
+  wall(-40, 0, z + 50, -40, 40, z - 50);
+  wall(50, 0, z + 50, -50, 50, z + 50);
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_LIGHTING);
+}
+
+void drawWorld(const Game& game, const Camara& camera, const Recursos& res) {
+  drawing = &game;
+  glShadeModel(game.flatShading ? GL_FLAT : GL_SMOOTH);
+  setLights(game);
+  if (camera.cameraMode == Camara::Follow) drawSkybox(game, res);
+  game.hen.draw();
+  const auto [first, last] = game.world.visible(game.hen.z);
+  for (std::size_t i = first; i < last; ++i) game.world[i].draw();
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+  glDisable(GL_LIGHTING);
+  glDisable(GL_COLOR_MATERIAL);
+}
+
+void drawPlaying(Texto& t, const Game& g, int seconds) {
+  begin2D(g);
+  text(t, "Puntaje: " + std::to_string(g.score), 15, kWhite, 10, g.height - 50);
+  text(t, "Tiempo: " + std::to_string(seconds), 15, kWhite, g.width - 180, g.height - 50);
+}
+
+void drawMenu(Texto& t, const Game& g) {
+  begin2D(g);
+  veil(g);
+  const float cx = g.width / 2, cy = g.height / 2;
+  text(t, "PLONKITO", 100, kBlack, cx - 440, cy + 110);
+  text(t, "PLONKITO", 100, kWhite, cx - 450, cy + 120);
+  const struct {
+    const char* label;
+    float dy;
+  } items[] = {{"Jugar/Pausar (P)", 80}, {"Wireframe (W)", 30}, {"Texturas (T)", 0},    {"Shading (S)", -30},
+               {"Velocidad (V)", -80},   {"Camara (C)", -110},  {"Luz (L)", -140},       {"Salir (Q)", -190}};
+  for (const auto& item : items) text(t, item.label, 15, kWhite, cx - 100, cy + item.dy);
+}
+
+void drawLost(Texto& t, const Game& g, int seconds) {
+  begin2D(g);
+  veil(g);
+  const float x = g.width / 2 - 200, cy = g.height / 2;
+  text(t, "PERDISTE", 15, kRed, x, cy + 100);
+  text(t, "PUNTAJE: " + std::to_string(g.score), 15, kWhite, x, cy + 60);
+  text(t, "TIEMPO: " + std::to_string(seconds), 15, kWhite, x, cy + 20);
+  text(t, "VOLVER AL MENU: ENTER", 15, kWhite, x, cy - 20);
+}
+
+void drawLoading(Texto& t, const Game& g) {
+  begin2D(g);
+  veil(g);
+  text(t, "Cargando...", 15, kRed, g.width / 2 - 150, g.height / 2 + 60);
+}
+
+}  // namespace henrun

@@ -1,0 +1,125 @@
+#include "app.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+
+#include "screens.h"
+
+namespace orbitdash {
+
+App::App(Random& random, std::ostream& log) {
+    renderer_.setUp();
+    ready_ = renderer_.load(log);
+    game_ = std::make_unique<Game>(random, log);
+}
+
+void App::resize(int width, int height) {
+    if (width > 0 && height > 0) {
+        width_ = width;
+        height_ = height;
+    }
+}
+
+void App::handleEvent(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_QUIT: game_->quit = true; break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: game_->key(e.key.keysym.sym, e.type == SDL_KEYDOWN, e.key.repeat != 0); break;
+        case SDL_MOUSEMOTION: game_->mouse(e.motion.xrel, e.motion.yrel); break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) resize(e.window.data1, e.window.data2);
+            break;
+        default: break;
+    }
+}
+
+void App::frame(std::uint32_t nowMs) {
+    if (!started_) {
+        started_ = true;
+        last_ = nowMs;
+        game_->startMs = nowMs;
+    }
+    game_->setClock(nowMs);
+    pending_ += double(nowMs - last_);
+    last_ = nowMs;
+    ticksLastFrame = 0;
+    while (pending_ >= kTickMs && ticksLastFrame < kMaxTicks) {
+        game_->tick();
+        pending_ -= kTickMs;
+        ++ticksLastFrame;
+    }
+    if (pending_ >= kTickMs) pending_ = 0;  // a stall: the world waited
+    draw();
+}
+
+void App::draw() {
+    const Game& g = *game_;
+    // The title picture covers the whole window: no scene under it.
+    const bool title = g.state() == kTitle || (g.state() == kMenu && g.menuOpenedFrom() == kTitle);
+    if (title) {
+        glViewport(0, 0, width_, height_);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    } else {
+        renderer_.drawWorld(g, width_, height_);
+    }
+    drawOverlay(g, renderer_.texture(kTexFont), renderer_.texture(kTexTitle), width_, height_);
+}
+
+int runGame() {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::srand(unsigned(std::time(nullptr)));
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "[Video Error]: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    SDL_Window* window = SDL_CreateWindow("Taller-3D", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth,
+                                          kScreenHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (!window) {
+        std::fprintf(stderr, "[Video Error]: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (!context) {
+        std::fprintf(stderr, "[Video Error]: %s\n", SDL_GetError());
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 1;
+    }
+    SDL_SetRelativeMouseMode(SDL_TRUE);
+
+    int status = 0;
+    {
+        Random random;
+        App app(random, std::cerr);
+        if (!app.ready()) {
+            status = 1;
+        } else {
+            constexpr std::uint32_t kFrameMs = 1000 / 60;
+            while (!app.game().quit) {
+                const std::uint32_t begin = SDL_GetTicks();
+                int w = 0, h = 0;
+                SDL_GL_GetDrawableSize(window, &w, &h);
+                app.resize(w, h);
+                app.frame(begin);
+                SDL_Event e;
+                while (SDL_PollEvent(&e)) app.handleEvent(e);
+                SDL_GL_SwapWindow(window);
+                const std::uint32_t used = SDL_GetTicks() - begin;
+                if (used < kFrameMs) SDL_Delay(16 - used);
+            }
+        }
+    }
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace orbitdash

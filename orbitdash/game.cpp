@@ -1,0 +1,217 @@
+#include "game.h"
+
+#include <cmath>
+
+#include "level.h"
+
+namespace orbitdash {
+
+namespace {
+// A jump lasts while t < 2; sums of 0.08 land a hair either side of 2.
+constexpr float kJumpEnd = 2.0f - 1e-4f;
+}  // namespace
+
+Game::Game(Random& random, std::ostream& log, std::string levelPrefix)
+    : random_(&random), log_(&log), prefix_(std::move(levelPrefix)) {
+    load();
+}
+
+void Game::load() {
+    course = loadLevel(levelPath(settings.level, prefix_), *random_, *log_);
+    goal.goal = true;
+    goal.pos = {0, 0, course.end() + Platform::kHalf};
+    levelStartPoints = points;
+    backToStart();
+    loadRequested_ = false;
+}
+
+void Game::backToStart() {
+    astronaut = Astronaut{};
+}
+
+void Game::setClock(std::uint32_t nowMs) {
+    now_ = nowMs;
+    if (settings.state == kPlaying || settings.state == kTitle) elapsedMs = nowMs - startMs;
+}
+
+void Game::loseLife() {
+    ++lifeLosses;
+    backToStart();
+    lives -= 1;
+    points = levelStartPoints;
+    if (lives <= 0) {
+        // Game over: the next R plays level 1 afresh.
+        settings.state = kGameOver;
+        settings.level = 1;
+        points = 0;
+        requestLoad();
+    }
+}
+
+void Game::tick() {
+    if (loadRequested_) load();
+    Astronaut& a = astronaut;
+    a.standing = false;
+    const bool playing = settings.state == kPlaying;
+
+    if (playing && !a.jumping) {
+        a.pos.y -= settings.speed * kSink;
+        if (a.pos.y < kFallLimit) loseLife();
+    }
+
+    // The items move in every state but the menu (and the title, where the
+    // course is not shown); while playing they also carry, feed or hit.
+    bool hit = false;
+    if (settings.state != kTitle)
+        for (std::size_t i = 0; i < course.items.size(); ++i) {
+            LevelItem& item = *course.items[i];
+            item.advance(settings);
+            if (settings.state != kPlaying) continue;
+            const Touch t = item.touch(a, int(i));
+            points += t.points;
+            hit = hit || t.hit;
+        }
+    if (!playing) return;
+    if (hit) {
+        loseLife();
+        return;
+    }
+    for (const Platform* p : {&start, &goal})
+        if (p->under(a.pos)) carry(a, 1e9f, -1e9f, 1e9f);
+
+    if (a.jumping) jumpStep();
+}
+
+void Game::jumpStep() {
+    Astronaut& a = astronaut;
+    a.t += settings.speed * kJumpStep;
+    if (a.t >= kJumpEnd) a.t = 2.0f;
+    const float rise = kJumpPeak - kJumpPeak * (a.t - 1) * (a.t - 1);
+    a.pos = {a.from.x + a.t * a.dirX, a.from.y + rise, a.from.z + a.t * a.dirZ};
+    if (a.t < 2.0f) return;
+    a.jumping = false;
+    a.t = 0;
+    a.stopRiding();
+    if (goal.under(a.pos)) settings.state = settings.level >= kLevels ? kAllDone : kLevelDone;
+}
+
+bool Game::jump(int quarters) {
+    Astronaut& a = astronaut;
+    if (settings.state != kPlaying || !a.standing || a.jumping) return false;
+    camera.direction(quarters, a.dirX, a.dirZ);
+    a.heading = std::atan2(a.dirX, a.dirZ) * 180.0f / Camera::kPi;
+    a.from = a.pos;
+    a.t = 0;
+    a.jumping = true;
+    a.standing = false;
+    // The asteroid it leaves stays remembered, so the way down does not land
+    // on it again; riding ends with the take-off.
+    return true;
+}
+
+void Game::play() {
+    points = levelStartPoints;
+    startMs = now_;
+    elapsedMs = 0;
+    settings.state = kPlaying;
+}
+
+void Game::menuKey(SDL_Keycode sym) {
+    const bool left = sym == SDLK_a || sym == SDLK_LEFT;
+    switch (sym) {
+        case SDLK_w:
+        case SDLK_UP: menuCursor = (menuCursor + 3) % 4; return;
+        case SDLK_s:
+        case SDLK_DOWN: menuCursor = (menuCursor + 1) % 4; return;
+        case SDLK_a:
+        case SDLK_LEFT:
+        case SDLK_d:
+        case SDLK_RIGHT: break;
+        default: return;
+    }
+    switch (menuCursor) {
+        case 0:
+            if (left) settings.speed = settings.speed > kNormal ? kNormal : kSlow;
+            else settings.speed = settings.speed < kNormal ? kNormal : kFast;
+            break;
+        case 1: settings.textures = !settings.textures; break;
+        case 2: settings.wireframe = !settings.wireframe; break;
+        default: settings.flat = !settings.flat; break;
+    }
+}
+
+void Game::key(SDL_Keycode sym, bool down, bool repeat) {
+    if (sym == SDLK_q) {
+        if (down) quit = true;
+        return;
+    }
+    if (!down) {
+        // Space and R act on release.
+        if (sym == SDLK_SPACE && settings.state != kMenu) jump(2);
+        if (sym != SDLK_r) return;
+        switch (settings.state) {
+            case kLevelDone:
+                settings.level += 1;
+                load();
+                break;
+            case kAllDone:
+                settings.level = 1;
+                points = 0;
+                load();
+                break;
+            default:
+                // Title, playing, the menu, game over: the astronaut back at
+                // the start, so no jump or ride carries over.
+                backToStart();
+                break;
+        }
+        // A new game from level 1 (after GAME OVER or FIN DEL JUEGO) has
+        // its three lives again.
+        if (settings.state == kGameOver || settings.state == kAllDone) lives = kLives;
+        play();
+        return;
+    }
+    if (repeat) return;
+
+    switch (sym) {
+        case SDLK_t: settings.textures = !settings.textures; return;
+        case SDLK_y: settings.wireframe = !settings.wireframe; return;
+        case SDLK_u: settings.flat = !settings.flat; return;
+        case SDLK_v: camera.switchView(); return;
+        case SDLK_n: camera.closer(); return;
+        case SDLK_m: camera.farther(); return;
+        case SDLK_z: camera.cycleHeight(); return;
+        case SDLK_x: camera.cycleQuarter(); return;
+        case SDLK_p:
+            // The menu goes back to where it was opened: play resumes
+            // without the time spent in it; the title and the end screens
+            // stay what they were.
+            if (settings.state == kMenu) {
+                settings.state = menuFrom_;
+                if (menuFrom_ == kPlaying) startMs += now_ - menuSince_;
+            } else {
+                menuFrom_ = settings.state;
+                settings.state = kMenu;
+                menuSince_ = now_;
+            }
+            return;
+        default: break;
+    }
+    if (settings.state == kMenu) {
+        menuKey(sym);
+        return;
+    }
+    switch (sym) {
+        case SDLK_w:
+        case SDLK_UP: jump(2); break;
+        case SDLK_s:
+        case SDLK_DOWN: jump(0); break;
+        case SDLK_d:
+        case SDLK_RIGHT: jump(1); break;
+        case SDLK_a:
+        case SDLK_LEFT: jump(3); break;
+        default: break;
+    }
+}
+
+}  // namespace orbitdash

@@ -1,0 +1,91 @@
+// Everything the game draws in 3D, and the files it draws with: textures
+// and models are loaded once at start-up in a fixed order, and every
+// course item draws itself through this object under the display settings
+// (textures, wireframe, flat shading).
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "objloader/objloader.h"
+#include "settings.h"
+
+namespace orbitdash {
+
+class Game;
+class Suelo;
+class AsteroidBelt;
+class GroupSpaceShip;
+class Oxigeno;
+struct Astronaut;
+struct Platform;
+
+struct Model {
+    std::vector<objloader::Point> positions;
+    std::vector<objloader::TexCoord> uvs;
+    std::vector<objloader::Point> normals;
+    unsigned texture = 0;
+    // Triangles in a display list, compiled on first use (textures are bound
+    // outside it, so the display settings still apply).
+    void draw() const;
+    void release();
+
+private:
+    mutable unsigned list_ = 0;
+};
+
+enum TextureId {
+    kTexAsteroid, kTexFont, kTexSpace, kTexTitle, kTexFlying, kTexPlatform, kTexMetal,
+    kTexAstronaut, kTexShip, kTexPanel, kTexCube, kTexOxygen, kTexSun, kTextureCount
+};
+enum ModelId { kModelAstronaut, kModelShip, kModelPanel, kModelOxygen, kModelCount };
+
+// The files, in loading order.
+extern const char* const kTexturePaths[kTextureCount];
+extern const char* const kModelPaths[kModelCount];
+
+class Renderer {
+public:
+    Renderer() = default;
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // Textures in table order, then models; each file that cannot be used is
+    // named on `log` (the loader adds its own line for a model). False when
+    // the font atlas is unusable: no screen could be read without it.
+    bool load(std::ostream& log);
+    // The fixed GL state: projection, clear colour, depth test, light.
+    void setUp() const;
+
+    // Background, camera, course, platforms, astronaut.
+    void drawWorld(const Game& game, int width, int height);
+
+    void draw(const Suelo& floor);
+    void draw(const AsteroidBelt& belt);
+    void draw(const GroupSpaceShip& group);
+    void draw(const Oxigeno& bottle);
+
+    unsigned texture(TextureId id) const { return textures_[id]; }
+    const Model& model(ModelId id) const { return models_[id]; }
+    // Draws counted in the last drawWorld (for the benchmark).
+    int itemsDrawn = 0;
+
+private:
+    void begin(unsigned texture) const;  // applies the display settings for one item
+    void drawBackground(const Game& game, int width, int height) const;
+    void drawPlatform(const Platform& p) const;
+    void drawAstronaut(const Astronaut& a) const;
+    void drawMarker(const Game& game) const;
+    void drawSphere() const;
+    void drawCube(float half) const;
+
+    unsigned textures_[kTextureCount] = {};
+    Model models_[kModelCount];
+    const Settings* settings_ = nullptr;
+    mutable unsigned sphereList_ = 0;
+    float viewX_ = 0;  // the astronaut's x: asteroids far to its sides are not drawn
+};
+
+}  // namespace orbitdash

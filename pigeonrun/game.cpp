@@ -1,0 +1,225 @@
+#include "game.h"
+
+#include <SDL2/SDL.h>
+
+#include <cmath>
+#include <iostream>
+
+#include "assets.h"
+
+namespace pigeonrun {
+
+namespace {
+// Passes start up to this early, so a loop paced a little faster than
+// 60 Hz (a 16 ms sleep) still runs one pass a frame.
+constexpr double kPassSlackMs = 2;
+}  // namespace
+
+Game::Game(bool withAssets, std::function<int()> random, std::ostream* console)
+    : world(std::move(random)), console_(console ? console : &std::cout) {
+    camera.reset();
+    if (withAssets) assets_ = std::make_unique<Assets>(world);
+}
+
+Game::~Game() = default;
+
+void Game::say(const char* line) { *console_ << line << std::endl; }
+void Game::sayArrow(const char* line) { *console_ << line << std::flush; }
+
+double Game::passMs() const {
+    return world.status.state == StatePlaying ? kPassMs * world.speedFactor : kPassMs;
+}
+
+void Game::applyReset() {
+    world.reset();
+    camera.reset();
+    world.fixedView = true;
+    lightAngle = 65;
+    textures = smooth = true;
+    wireframe = false;
+    projectionDirty = true;
+    dragging = false;
+    resetPending = false;
+}
+
+void Game::pass() {
+    if (resetPending) applyReset();
+    const double dt = passMs();
+    lastPassMs = dt;
+    if (!camera.fixedView && dragging) camera.drag(cursorX, cursorY, dt);
+    world.fixedView = camera.fixedView;
+    world.step(dt);
+}
+
+void Game::advance(double elapsedMs) {
+    passesLastFrame = 0;
+    const int state = world.status.state;
+    if (state != StatePlaying && state != StatePaused) {
+        backlogMs_ = 0;
+        return;
+    }
+    if (elapsedMs < 0) elapsedMs = 0;
+    backlogMs_ += elapsedMs;
+    while (backlogMs_ + kPassSlackMs >= kPassMs) {
+        if (passesLastFrame == kMaxPassesPerFrame) {
+            backlogMs_ = 0;  // a long stall: drop the rest rather than race to catch up
+            break;
+        }
+        pass();
+        backlogMs_ -= kPassMs;
+        ++passesLastFrame;
+    }
+}
+
+void Game::frame(double nowMs) {
+    if (resetPending) applyReset();
+    advance(previousMs_ < 0 ? 0 : nowMs - previousMs_);
+    previousMs_ = nowMs;
+    if (assets_) draw();
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) handleEvent(e);
+}
+
+void Game::handleEvent(const SDL_Event& e) {
+    handleGeneral(e);
+    if (world.status.state == StatePlaying) handleMovement(e);
+    handleView(e);
+    handleLight(e);
+}
+
+void Game::handleGeneral(const SDL_Event& e) {
+    if (e.type == SDL_QUIT) {
+        quit = true;
+        return;
+    }
+    if (e.type != SDL_KEYUP) return;
+    GameStatus& s = world.status;
+    switch (e.key.keysym.sym) {
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            if (s.state == StateTitle || s.state == StateGameOver) {
+                s.state = StatePlaying;
+                resetPending = true;
+            }
+            break;
+        case SDLK_p:
+            if (s.state == StatePlaying)
+                s.state = StatePaused;
+            else if (s.state == StatePaused)
+                s.state = StatePlaying;
+            break;
+        case SDLK_q:
+            say("SALIR");
+            quit = true;
+            break;
+        case SDLK_r:
+            world.speedFactor = world.speedFactor == 1.0f ? 0.25f : 1.0f;
+            say("CAMBIO DE VELOCIDAD");
+            break;
+        case SDLK_s:
+            smooth = !smooth;
+            say("FACETADO/INTERPOLADO");
+            break;
+        case SDLK_t:
+            textures = !textures;
+            say("TEXTURA ON/OFF");
+            break;
+        case SDLK_w:
+            wireframe = !wireframe;
+            say("WIREFRAME ON/OFF");
+            break;
+        default: break;
+    }
+}
+
+void Game::handleMovement(const SDL_Event& e) {
+    const SDL_Keycode key = e.type == SDL_KEYUP || e.type == SDL_KEYDOWN ? e.key.keysym.sym : 0;
+    if (camera.fixedView) {
+        if (e.type != SDL_KEYUP) return;
+        struct Arrow {
+            SDL_Keycode key;
+            int facing;
+            const char* line;
+        };
+        static const Arrow kArrows[] = {{SDLK_UP, FacingForward, "FLECHITA ARRIBA\n"},
+                                        {SDLK_LEFT, FacingLeft, "FLECHITA IZQUIERDA\n"},
+                                        {SDLK_DOWN, FacingBack, "FLECHITA ABAJO\n"},
+                                        {SDLK_RIGHT, FacingRight, "FLECHITA DERECHA\n"}};
+        for (const Arrow& a : kArrows)
+            if (key == a.key) {
+                sayArrow(a.line);
+                world.hopFixed(a.facing);
+            }
+        return;
+    }
+    if (e.type == SDL_KEYDOWN) {
+        // Held keys repeat; the turn is set once, and said once.
+        if (e.key.repeat) return;
+        if (key == SDLK_RIGHT) {
+            world.turning = 1;
+            sayArrow("ROTAR HORARIO\n");
+        } else if (key == SDLK_LEFT) {
+            world.turning = -1;
+            sayArrow("ROTAR ANTIHORARIO\n");
+        }
+    } else if (e.type == SDL_KEYUP && (key == SDLK_UP || key == SDLK_LEFT || key == SDLK_RIGHT)) {
+        world.hopFree();
+        say("SALTA");
+    }
+}
+
+void Game::handleView(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_KEYUP:
+            if (e.key.keysym.sym == SDLK_v) {
+                camera.fixedView = !camera.fixedView;
+                world.fixedView = camera.fixedView;
+                world.turning = 0;  // a turn key held in the other view does not keep turning
+                dragging = false;
+                projectionDirty = true;
+                say("CAMBIO MODO DE VISTA");
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            cursorX = e.motion.x;
+            cursorY = e.motion.y;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            cursorX = e.button.x;
+            cursorY = e.button.y;
+            if (!camera.fixedView) {
+                dragging = true;
+                say("PUEDO MOVER LA CAMARA MANTENIENDO EL CLICK");
+            }
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (dragging) {
+                dragging = false;
+                say("DEJO DE MOVER CAMARA");
+            }
+            break;
+        case SDL_MOUSEWHEEL:
+            if (!camera.fixedView) {
+                const int y = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+                camera.zoom(y, lastPassMs);
+                projectionDirty = true;
+                say("ZOOM CAMARA");
+            }
+            break;
+        default: break;
+    }
+}
+
+void Game::handleLight(const SDL_Event& e) {
+    if (e.type != SDL_KEYDOWN) return;
+    const double step = lastPassMs * 360 / 5000;
+    if (e.key.keysym.sym == SDLK_KP_PLUS) {
+        lightAngle += step;
+        say("GIRANDO LUCES SENTIDO HORARIO");
+    } else if (e.key.keysym.sym == SDLK_KP_MINUS) {
+        lightAngle -= step;
+        say("GIRANDO LUCES SENTIDO ANTIHORARIO");
+    }
+}
+
+}  // namespace pigeonrun

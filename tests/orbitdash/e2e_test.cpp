@@ -1,0 +1,162 @@
+// The real program under Xvfb: title, start, menu, a fall on the HUD, quit;
+// and started beside broken or missing files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include <X11/Xlib.h>
+
+#include "hoptest/e2e.h"
+
+using hoptest::Color;
+using hoptest::GameSession;
+using hoptest::Image;
+using hoptest::Rect;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kTitle = "Taller-3D";
+
+int white(const Image& img, Rect r) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h && y < img.height(); ++y)
+        for (int x = r.x; x < r.x + r.w && x < img.width(); ++x) {
+            const Color c = img.pixel(x, y);
+            n += c.r > 200 && c.g > 200 && c.b > 200;
+        }
+    return n;
+}
+
+// Screen bands of the 640 x 480 overlay (origin bottom-left) in image rows.
+const Rect kPressR{200, 480 - 330 - 15, 240, 15};      // "Press R to start" on the title
+const Rect kHudLabels{0, 480 - 455 - 15, 640, 15};     // PUNTOS VIDAS TIEMPO NIVEL
+const Rect kLives{160, 480 - 440 - 15, 40, 15};        // the value under VIDAS
+const Rect kMenuTitle{110, 480 - 360 - 30, 420, 30};   // MENU PRINCIPAL
+
+bool bright(const Image& img, Rect r, int atLeast) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h && y < img.height(); ++y)
+        for (int x = r.x; x < r.x + r.w && x < img.width(); ++x) {
+            const Color c = img.pixel(x, y);
+            n += c.g > 180 && c.b > 200;  // white or the labels' light blue
+        }
+    return n >= atLeast;
+}
+
+// What a window manager sends when the window's close button is clicked.
+bool askToClose(const GameSession& s) {
+    Display* d = XOpenDisplay((":" + std::to_string(s.display())).c_str());
+    if (!d) return false;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = Window(s.window().id);
+    e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    e.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(d, Window(s.window().id), False, NoEventMask, &e) != 0;
+    XCloseDisplay(d);
+    return sent;
+}
+
+bool until(GameSession& s, const std::function<bool(const Image&)>& pred) {
+    return hoptest::waitUntil([&] { return pred(s.screenshot()); }, 60s, 100ms);
+}
+
+// The stage folder copied, to break one file of the copy.
+struct StageCopy {
+    fs::path dir;
+    StageCopy() {
+        dir = fs::temp_directory_path() / ("orbitdash_e2e_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::copy(fs::path(ORBITDASH_BIN).parent_path(), dir, fs::copy_options::recursive);
+    }
+    ~StageCopy() { fs::remove_all(dir); }
+};
+
+}  // namespace
+
+TEST(OrbitdashE2E, TitleStartMenuFallAndQuit) {
+    GameSession game({ORBITDASH_BIN});
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    EXPECT_EQ(w.width, 640);
+    EXPECT_EQ(w.height, 480);
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kPressR) > 150; })) << "Press R to start";
+
+    // R (on release) starts level 1: the HUD bar, the title text gone.
+    ASSERT_TRUE(game.key("r"));
+    EXPECT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150) && white(i, kPressR) < 60; }));
+
+    // P opens the menu, P closes it.
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) > 300; })) << "MENU PRINCIPAL";
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) < 100; }));
+
+    // Three jumps to the left leave the start platform: the fall costs a
+    // life, and the value under VIDAS changes from 3 to 2.
+    const Image before = game.screenshot();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(game.key("a"));
+        std::this_thread::sleep_for(700ms);
+    }
+    EXPECT_TRUE(until(game, [&](const Image& i) { return i.countDiff(before, kLives, 80) > 15; })) << "VIDAS 2";
+
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(60s), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+TEST(OrbitdashE2E, ClosingTheWindowEndsCleanly) {
+    GameSession game({ORBITDASH_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+    ASSERT_TRUE(askToClose(game));
+    EXPECT_EQ(game.waitExit(60s), 0);
+}
+
+TEST(OrbitdashE2E, AMissingLevelFileStillStarts) {
+    StageCopy stage;
+    fs::remove(stage.dir / "niveles" / "nivel1.txt");
+    GameSession game({ORBITDASH_BIN, {}, stage.dir.string()});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    EXPECT_TRUE(game.waitForOutput("./niveles/nivel1.txt", 60s));
+    ASSERT_TRUE(game.key("r"));
+    EXPECT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150); }));
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(60s), 0);
+}
+
+TEST(OrbitdashE2E, AMissingModelPrintsTheLoadersMessage) {
+    StageCopy stage;
+    fs::remove(stage.dir / "Obj" / "nave.obj");
+    GameSession game({ORBITDASH_BIN, {}, stage.dir.string()});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    EXPECT_TRUE(game.waitForOutput(
+        "Impossible to open the file ! Are you in the right path ? See Tutorial 1 for details", 60s));
+    EXPECT_TRUE(game.waitForOutput("./Obj/nave.obj", 60s)) << "the file named";
+    ASSERT_TRUE(game.key("r"));
+    EXPECT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150); }));
+    EXPECT_TRUE(game.running());
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(60s), 0);
+}
+
+TEST(OrbitdashE2E, ABrokenFontAtlasEndsWithStatus1) {
+    StageCopy stage;
+    {
+        // Cut in half.
+        const fs::path atlas = stage.dir / "assets" / "miarf.png";
+        fs::resize_file(atlas, fs::file_size(atlas) / 2);
+    }
+    GameSession game({ORBITDASH_BIN, {}, stage.dir.string()});
+    EXPECT_EQ(game.waitExit(60s), 1);
+    EXPECT_NE(game.stderrText().find("./assets/miarf.png"), std::string::npos) << game.stderrText();
+}

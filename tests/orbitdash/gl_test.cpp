@@ -1,0 +1,282 @@
+// The game's files and drawing in an offscreen context, run from the stage
+// folder with the generated files. Set ORBITDASH_SHOTS to a folder to keep
+// the frames the tests look at.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app.h"
+#include "hoptest/events.h"
+#include "hoptest/gl.h"
+#include "level.h"
+#include "objloader/objloader.h"
+#include "render.h"
+#include "support.h"
+#include "textures.h"
+
+using namespace orbitdash;
+using hoptest::Color;
+using hoptest::Rect;
+using orbitdash_test::FixedRandom;
+
+namespace {
+
+class OrbitdashGL : public hoptest::GLTest {
+protected:
+    OrbitdashGL() {
+        width = 640;
+        height = 480;
+    }
+    void key(App& app, SDL_Keycode k) {
+        app.handleEvent(hoptest::keyEvent(k, true));
+        app.handleEvent(hoptest::keyEvent(k, false));
+    }
+    // `n` frames of 1/60 s each.
+    void frames(App& app, int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            now += 17;
+            app.frame(now);
+        }
+    }
+    void shot(const std::string& name) {
+        if (const char* dir = std::getenv("ORBITDASH_SHOTS")) savePNG(std::string(dir) + "/" + name + ".png");
+    }
+    std::uint32_t now = 1000;
+};
+
+bool isWhite(Color c) { return c.r > 200 && c.g > 200 && c.b > 200; }
+bool isRed(Color c) { return c.r > 120 && c.g < 40 && c.b < 40; }
+
+int count(const hoptest::Image& img, Rect r, bool (*pred)(Color)) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) n += pred(img.pixel(x, y));
+    return n;
+}
+
+// A text line drawn with its lower edge `y` pixels above the bottom, `size` tall.
+Rect textBand(int x, int y, int w, int size) { return {x, 480 - y - size, w, size}; }
+
+std::string slurp(const char* path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+TEST_F(OrbitdashGL, EveryGeneratedFileReads) {
+    for (const char* path : kModelPaths) {
+        std::vector<objloader::Point> p, n;
+        std::vector<objloader::TexCoord> t;
+        std::ostringstream messages;
+        ASSERT_TRUE(objloader::readObjModel(path, p, t, n, objloader::kLineDialect, messages)) << path;
+        EXPECT_EQ(messages.str(), "") << path;
+        EXPECT_GT(p.size(), 60u) << path;
+        EXPECT_LT(p.size(), 3u * 6000u) << path << ": immediate mode on a software renderer";
+        EXPECT_EQ(p.size(), t.size());
+        EXPECT_EQ(p.size(), n.size());
+    }
+    for (const char* path : kTexturePaths) {
+        Pixels px;
+        EXPECT_TRUE(readImage(path, px)) << path;
+        EXPECT_NE(uploadTexture(px), 0u) << path;
+    }
+    Pixels atlas;
+    ASSERT_TRUE(readImage("./assets/miarf.png", atlas));
+    EXPECT_EQ(atlas.width, atlas.height);
+    EXPECT_EQ(atlas.width % 16, 0) << "a 16 x 16 grid of cells";
+    for (int level = 1; level <= 3; ++level) {
+        std::ifstream f(levelPath(level), std::ios::binary);
+        ASSERT_TRUE(f) << levelPath(level);
+        FixedRandom random;
+        EXPECT_EQ(readLevel(f, random).badLine, 0) << levelPath(level);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(OrbitdashGL, BadImagesAreRefused) {
+    const std::string png = slurp("./assets/title.png"), jpg = slurp("./assets/aste2.jpg");
+    ASSERT_GT(png.size(), 1000u);
+    std::string noise(png.size(), '\0');
+    unsigned x = 99;
+    for (char& c : noise) c = char((x = x * 1103515245u + 12345u) >> 16);
+    const struct {
+        std::string bytes, name;
+    } bad[] = {
+        {"", "a.png"},
+        {png.substr(0, png.size() / 2), "half.png"},
+        {jpg.substr(0, jpg.size() / 2), "half.jpg"},
+        {noise, "noise.png"},
+        {noise, "noise.jpg"},
+        {png, "wrong.jpg"},  // a PNG under a JPEG name
+        {jpg, "title"},      // no type in the name
+    };
+    for (const auto& b : bad) {
+        std::istringstream in(b.bytes);
+        Pixels px;
+        EXPECT_FALSE(readImage(in, b.name, px)) << b.name;
+    }
+    std::istringstream good(jpg);
+    Pixels px;
+    EXPECT_TRUE(readImage(good, "rock.jpg", px));
+    EXPECT_EQ(px.bgra.size(), std::size_t(px.width) * std::size_t(px.height) * 4);
+    EXPECT_EQ(uploadTexture(Pixels{}), 0u) << "an empty picture gives no texture";
+}
+
+TEST_F(OrbitdashGL, TitleHudMenuAndEndScreens) {
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    ASSERT_TRUE(app.ready()) << log.str();
+    EXPECT_EQ(log.str(), "");
+    frames(app);
+    shot("title");
+    hoptest::Image img = readFramebuffer();
+    // "Press R to start": 16 cells of 15 pixels from x = 200, 150 below the top.
+    EXPECT_GT(count(img, textBand(200, 330, 240, 15), isWhite), 150);
+    EXPECT_LT(count(img, textBand(0, 330, 195, 15), isWhite), 30) << "nothing left of x = 200 on that line";
+
+    key(app, SDLK_r);
+    frames(app, 3);
+    shot("playing");
+    img = readFramebuffer();
+    EXPECT_EQ(app.game().state(), kPlaying);
+    EXPECT_GT(count(img, textBand(0, 440, 160, 30), isWhite), 25) << "PUNTOS and 0";
+    EXPECT_GT(count(img, textBand(160, 440, 160, 30), isWhite), 25) << "VIDAS and 3";
+    EXPECT_LT(count(img, textBand(200, 330, 240, 15), isWhite), 40) << "the title has gone";
+    const int hudText = count(img, {0, 0, 640, 50}, isWhite);
+    auto sameHud = [&](const hoptest::Image& now) {
+        const int n = count(now, {0, 0, 640, 50}, isWhite);
+        return n > hudText * 8 / 10 && n < hudText * 12 / 10;
+    };
+
+    // Textures off: the course in plain red; wireframe: red lines. The HUD
+    // reads the same under both.
+    key(app, SDLK_t);
+    frames(app);
+    shot("textures_off");
+    img = readFramebuffer();
+    EXPECT_GT(count(img, {0, 60, 640, 420}, isRed), 20000);
+    EXPECT_TRUE(sameHud(img)) << "HUD under textures off";
+    key(app, SDLK_t);
+    key(app, SDLK_y);
+    key(app, SDLK_u);
+    frames(app);
+    shot("wireframe");
+    img = readFramebuffer();
+    const int wire = count(img, {0, 60, 640, 420}, isRed);
+    EXPECT_GT(wire, 2000);
+    EXPECT_LT(wire, 200000);
+    EXPECT_TRUE(sameHud(img)) << "HUD under wireframe";
+    key(app, SDLK_y);
+    key(app, SDLK_u);
+
+    // The menu.
+    key(app, SDLK_p);
+    key(app, SDLK_DOWN);
+    frames(app);
+    shot("menu");
+    img = readFramebuffer();
+    EXPECT_GT(count(img, textBand(110, 360, 420, 30), isWhite), 400) << "MENU PRINCIPAL";
+    EXPECT_GT(count(img, textBand(230, 280, 180, 20), isWhite), 150) << "VELOCIDAD";
+    EXPECT_GT(count(img, textBand(430, 280, 120, 20), isWhite), 80) << "Normal";
+    EXPECT_LT(count(img, textBand(240, 230, 160, 20), isWhite), 40) << "TEXTURAS under the cursor, in its own colour";
+    key(app, SDLK_p);
+
+    // GAME OVER after three falls, with the HUD bar and the time.
+    for (int fall = 0; fall < 3; ++fall) {
+        app.game().astronaut.pos = {0, 0, -30};
+        frames(app, 30);
+    }
+    ASSERT_EQ(app.game().state(), kGameOver);
+    frames(app);
+    shot("game_over");
+    img = readFramebuffer();
+    EXPECT_GT(count(img, textBand(95, 175, 450, 50), [](Color c) { return c.r > 200 && c.g > 150 && c.b < 120; }),
+              2000)
+        << "GAME OVER in large letters";
+    EXPECT_GT(count(img, textBand(200, 225, 240, 15), isWhite), 150) << "Press R to start above it";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(OrbitdashGL, ModelsOnTheCourseAndALongFrame) {
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    key(app, SDLK_r);
+    frames(app, 2);
+    // A ship right in front, the view from above.
+    Game& g = app.game();
+    for (auto& item : g.course.items)
+        if (auto* ships = dynamic_cast<GroupSpaceShip*>(item.get())) {
+            ships->ships[0].x = 0;
+            g.astronaut.pos = {0, 0, ships->laneCentre(0) - 1.5f};
+        }
+    app.draw();
+    shot("ship");
+    const hoptest::Image withShip = readFramebuffer();
+    for (auto& item : g.course.items)
+        if (auto* ships = dynamic_cast<GroupSpaceShip*>(item.get())) ships->ships[0].x = 200;
+    app.draw();
+    EXPECT_GT(readFramebuffer().countDiff(withShip, {0, 60, 640, 420}, 30), 500) << "the ship shows";
+
+    // A belt with its bottles.
+    for (auto& item : g.course.items)
+        if (auto* belt = dynamic_cast<AsteroidBelt*>(item.get())) {
+            g.astronaut.pos = {0, 0, belt->z};
+            break;
+        }
+    app.draw();
+    shot("belt");
+
+    // Two seconds without a frame: at most kMaxTicks world steps, so
+    // nothing jumps ahead through anything.
+    key(app, SDLK_r);
+    frames(app, 2);
+    g.jump(2);
+    now += 2000;
+    app.frame(now);
+    EXPECT_EQ(app.ticksLastFrame, App::kMaxTicks);
+    EXPECT_TRUE(g.astronaut.jumping) << "four steps of a 25-step jump";
+    frames(app);
+    EXPECT_LE(app.ticksLastFrame, 1) << "the backlog was dropped";
+}
+
+TEST_F(OrbitdashGL, EachLevelAndTheWinScreens) {
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    for (int level = 1; level <= 3; ++level) {
+        ASSERT_EQ(g.settings.level, level);
+        frames(app, 2);
+        key(app, SDLK_v);  // the view from above
+        frames(app);
+        shot("level" + std::to_string(level));
+        key(app, SDLK_v);
+        // Onto the goal from just before it.
+        g.astronaut.pos = {0, 0, g.goal.pos.z - 2};
+        frames(app, 2);
+        ASSERT_TRUE(g.jump(2));
+        frames(app, 30);
+        const int expected = level < 3 ? kLevelDone : kAllDone;
+        ASSERT_EQ(g.state(), expected);
+        shot(level < 3 ? "level_done" : "all_done");
+        const hoptest::Image img = readFramebuffer();
+        // "NIVEL COMPLETADO" (16 x 30) or "FIN DEL JUEGO" (13 x 30), centred at y = 175.
+        const int width = level < 3 ? 480 : 390;
+        EXPECT_GT(count(img, textBand(320 - width / 2, 175, width, 30),
+                        [](Color c) { return c.r > 200 && c.g > 150 && c.b < 120; }),
+                  1000)
+            << "level " << level;
+        key(app, SDLK_r);
+    }
+    EXPECT_EQ(g.settings.level, 1);
+    EXPECT_EQ(g.lives, 3);
+}
