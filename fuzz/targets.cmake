@@ -24,3 +24,12 @@ hop_fuzz_target(lanehop_settings SOURCE lanehop_settings_fuzz.cpp LIBS lanehop_l
   READER src/level.cpp core/utf8.cpp)
 hop_fuzz_target(lanehop_directive SOURCE lanehop_directive_fuzz.cpp LIBS lanehop_lib SEEDS directives
   READER core/directed.cpp)
+hop_fuzz_target(orbitdash_level SOURCE orbitdash_level_fuzz.cpp LIBS orbitdash_lib SEEDS orbitdash_level
+  ASSETS "orbitdash/niveles/*.txt"
+  READER orbitdash/level.cpp)
+hop_fuzz_target(pigeonrun_obj SOURCE pigeonrun_obj_fuzz.cpp LIBS pigeonrun_lib SEEDS obj
+  ASSETS "stage:pigeonrun/*/*.obj"
+  READER pigeonrun/model.cpp)
+hop_fuzz_target(duckrun_obj SOURCE duckrun_obj_fuzz.cpp LIBS duckrun_lib SEEDS obj
+  ASSETS "stage:duckrun/*.obj" "stage:duckrun/*/*.obj"
+  READER duckrun/assets.cpp)
