@@ -38,6 +38,8 @@ const std::vector<FontSource>& fontSources() {
       {"pigeonrun", "hud", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", ""},
       {"orbitdash", "atlas", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf", "fonts-dejavu-core", ""},
       {"orbitdash", "title", quicksandBold.c_str(), "fonts-quicksand", ""},
+      {"birdhop", "glyphs", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf", "fonts-dejavu-core", ""},
+      {"birdhop", "labels", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", ""},
       {"roosterway", "retro", "/usr/share/fonts/truetype/ocr-a/OCRABold.ttf", "fonts-ocr-a", "fonts/font_retro.ttf"},
   };
   return table;

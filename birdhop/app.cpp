@@ -1,0 +1,59 @@
+#include "app.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <iostream>
+
+#include "loop.h"
+
+namespace birdhop {
+
+namespace {
+constexpr double kFrameMs = 16.66;  // about 60 frames a second
+constexpr double kMaxWaitMs = 17;
+}  // namespace
+
+int runGame() {
+    // Console lines reach a pipe or a file promptly.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::cerr << "No se pudo iniciar SDL: " << SDL_GetError() << std::endl;
+        return 1;
+    }
+    SDL_Window* window = SDL_CreateWindow("Taller-3D", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth,
+                                          kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (!context) {
+        std::cerr << "No se pudo crear la ventana: " << SDL_GetError() << std::endl;
+        if (window) SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 1;
+    }
+    setupGL();
+
+    int status = 0;
+    try {
+        BirdLoop loop(window, std::uint32_t(std::time(nullptr)), std::cout);
+        std::uint64_t tick = SDL_GetTicks64();
+        while (!loop.quit) {
+            loop.frame();
+            SDL_GL_SwapWindow(window);
+            const double wait = kFrameMs - double(SDL_GetTicks64() - tick);
+            if (wait >= 0 && wait <= kMaxWaitMs) SDL_Delay(Uint32(wait));
+            tick = SDL_GetTicks64();
+        }
+    } catch (const std::exception& e) {
+        // A missing or damaged file: its name and what is wrong.
+        std::cerr << e.what() << std::endl;
+        status = 1;
+    }
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace birdhop

@@ -1,0 +1,30 @@
+// Drawing the world: bodies, particle cubes, the ground and the lights.
+#pragma once
+
+#include "body.h"
+#include "game.h"
+#include "particles.h"
+
+namespace birdhop {
+
+// Untextured surfaces keep their colour when the textures switch is off.
+struct SurfaceColour {
+    float r, g, b;
+};
+constexpr SurfaceColour kGrassColour{0.35f, 0.7f, 0.3f};
+constexpr SurfaceColour kRoadColour{0.32f, 0.33f, 0.36f};
+
+void drawBody(const Body& body, bool textures);
+void drawCube(const Cube& cube);
+void drawBurst(const ParticleBurst& burst);
+// Before the rows: a strip of grass under the bird's path and a wide grey
+// plane below it, reaching 100 units past the bird.
+void drawGround(double birdZ, unsigned grassTexture, bool textures);
+// Lights 0 and 1 along the direction (coloured by the switches), light 2
+// white; lighting itself is switched on per body.
+void setLights(const RenderFlags& flags, const Vec3d& direction);
+// Binds `texture` when textures are on, else sets the fallback colour.
+void surface(unsigned texture, bool textures, SurfaceColour fallback);
+void endSurface(bool textures);
+
+}  // namespace birdhop

@@ -1,0 +1,90 @@
+// The running program: the assets, the game, the camera, the panel and the
+// HUD, and the steps of one frame. app.cpp owns one and calls frame() until
+// quit; tests call the steps with synthetic events and fixed frame times.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <vector>
+
+#include "camera.h"
+#include "game.h"
+#include "model.h"
+#include "panel.h"
+#include "text.h"
+
+union SDL_Event;
+struct SDL_Window;
+
+namespace birdhop {
+
+constexpr int kWidth = 640, kHeight = 480;
+
+// The files the game reads, relative to its working folder.
+namespace paths {
+constexpr const char* kGrass = "../resources/textura_pasto.jpg";
+constexpr const char* kRoadDir = "../resources";
+constexpr const char* kBirdObj = "../resources/12248_Bird_v1_L2.obj";
+constexpr const char* kBirdTexture = "../resources/12248_Bird_v1_diff.jpg";
+constexpr const char* kCarObj = "../resources/10603_slot_car_blue_SG_v1_iterations-2.obj";
+constexpr const char* kCarTexture = "../resources/10603_slot_car_blue_SG_v1_diffuse.jpg";
+constexpr const char* kTreeObj = "../resources/lowpolytree.obj";
+constexpr const char* kTreeTexture = "../resources/10446_Palm_Tree_v1_Diffuse.jpg";
+constexpr const char* kSkybox = "../resources/skybox_texture.jpg";
+constexpr const char* kGui = "../resources/GUI_texture.png";
+}  // namespace paths
+
+// The perspective projection, clear colour and depth test of start-up.
+void setupGL();
+
+class BirdLoop {
+public:
+    // Loads every file in start-up order (throws AssetError naming the file),
+    // then builds the world. `window` may be null (no mouse warping).
+    BirdLoop(SDL_Window* window, std::uint32_t seed, std::ostream& out);
+    ~BirdLoop();
+    BirdLoop(const BirdLoop&) = delete;
+    BirdLoop& operator=(const BirdLoop&) = delete;
+
+    // One whole frame with SDL's clock, mouse and events; the caller swaps
+    // and paces.
+    void frame();
+
+    // The steps of a frame. begin(): dance words, mouse look, the 3D view,
+    // `ms` of world (0 while paused, 500 for a frame over 2 s) and its
+    // drawing. Then every pending event through handleEvent(), then drawHud().
+    void begin(double ms, int mouseX, int mouseY);
+    void handleEvent(const SDL_Event& event);
+    void drawHud();
+
+    BirdGame& game() { return *game_; }
+    const BirdGame& game() const { return *game_; }
+
+    // Rows drawn in the last frame: those of p-20 .. p+19 in view.
+    int rowsDrawn() const { return rowsDrawn_; }
+
+    BirdCamera camera;
+    std::vector<PanelCell> panel;
+    bool quit = false;
+    bool click = false;  // a mouse button went down this frame
+    int mouseX = kWidth / 2, mouseY = kHeight / 2;
+
+private:
+    void draw3D(double dx, double dy);
+    void drawWorld();
+    void togglePause();
+
+    SDL_Window* window_;
+    std::uint64_t counter_ = 0;  // performance counter at the previous frame
+    double clip_[16] = {};       // projection x model-view of this frame's camera
+    int rowsDrawn_ = 0;
+    int quietFrames_ = 2;        // frames whose mouse offset is ignored (start, resume)
+    bool redSky_ = false;        // the frame after a squash clears red
+    unsigned grass_ = 0, road_ = 0, gui_ = 0;
+    BirdModel birdModel_, carModel_, treeModel_;
+    std::unique_ptr<TextRenderer> text_;
+    std::unique_ptr<BirdGame> game_;
+};
+
+}  // namespace birdhop
