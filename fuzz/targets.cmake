@@ -33,3 +33,6 @@ hop_fuzz_target(pigeonrun_obj SOURCE pigeonrun_obj_fuzz.cpp LIBS pigeonrun_lib S
 hop_fuzz_target(duckrun_obj SOURCE duckrun_obj_fuzz.cpp LIBS duckrun_lib SEEDS obj
   ASSETS "stage:duckrun/*.obj" "stage:duckrun/*/*.obj"
   READER duckrun/assets.cpp)
+hop_fuzz_target(birdhop_obj SOURCE birdhop_obj_fuzz.cpp LIBS birdhop_lib SEEDS obj
+  ASSETS "stage:birdhop/*/*.obj" "stage:birdhop/*/*/*.obj"
+  READER birdhop/model.cpp)
