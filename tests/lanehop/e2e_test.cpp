@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "hoptest/e2e.h"
 
@@ -41,7 +40,7 @@ int countOrange(const Image& img, Rect r) {
 
 TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
     GameSession game({LANEHOP_BIN});
-    const auto w = game.waitForWindow(kTitle, 30s);
+    const auto w = game.waitForWindow(kTitle);
     ASSERT_NE(w.id, 0u) << game.stderrText();
     EXPECT_TRUE(game.waitForOutput("HELLO WORLD"));
     EXPECT_TRUE(game.waitForOutput("Nivel 1"));
@@ -50,7 +49,7 @@ TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
     const Rect hint = region(w, 0.59f, 0.83f, 0.15f, 0.06f);
 
     // Paused from the start: "Pausa" in the bottom bar and the panel's lines.
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countNear({255, 255, 255}, 40, pausa) > 200; }, 20s))
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countNear({255, 255, 255}, 40, pausa) > 200; }))
         << "no Pausa";
     Image page0 = game.screenshot();
     keep(page0, "page0");
@@ -60,7 +59,7 @@ TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
     // A click while paused turns the page.
     // Not the window centre: the pointer of a fresh display already rests there.
     ASSERT_TRUE(game.click(w.width / 3, w.height / 3));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(page0, panelText, 40) > 1000; }, 10s))
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(page0, panelText, 40) > 1000; }))
         << "the panel did not change page";
     const Image page1 = game.screenshot();
     keep(page1, "page1");
@@ -68,11 +67,10 @@ TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
 
     // p: play. The panel and "Pausa" go, the scene fades in (sky blue on top).
     ASSERT_TRUE(game.key("p"));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countNear({255, 255, 255}, 40, pausa) < 50; }, 10s))
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countNear({255, 255, 255}, 40, pausa) < 50; }))
         << "still paused";
-    EXPECT_TRUE(hoptest::waitUntil(
-        [&] {
-            const Image img = game.screenshot();
+    EXPECT_TRUE(game.waitForScreen(
+        [&](const Image& img) {
             int blue = 0;
             const Rect sky = region(w, 0.3f, 0.1f, 0.4f, 0.15f);
             for (int y = sky.y; y < sky.y + sky.h; y += 4)
@@ -81,22 +79,32 @@ TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
                     blue += c.b > 150 && c.b > c.r + 30;
                 }
             return blue > 200;
-        },
-        10s))
+        }))
         << "no sky";
 
     // The chicken walks: hold Up, the view follows and the picture changes.
     const Image before = game.screenshot();
     keep(before, "playing");
     ASSERT_TRUE(game.hold("Up", 400ms));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(before, region(w, 0, 0.3f, 1, 0.5f), 30) > 2000; }, 10s));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(before, region(w, 0, 0.3f, 1, 0.5f), 30) > 2000; }))
+        << "the chicken did not walk";
 
     // Page Up: the next level.
     ASSERT_TRUE(game.key("Prior"));
-    EXPECT_TRUE(game.waitForOutput("Nivel 2", 10s));
+    EXPECT_TRUE(game.waitForOutput("Nivel 2"));
 
     ASSERT_TRUE(game.key("q"));
-    EXPECT_EQ(game.waitExit(20s), 0);
+    EXPECT_EQ(game.waitExit(), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+TEST(LanehopE2E, WindowCloseQuitsCleanly) {
+    GameSession game({LANEHOP_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    ASSERT_TRUE(game.waitForOutput("Nivel 1"));
+    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(game.closeWindow());
+    EXPECT_EQ(game.waitExit(), 0);
     EXPECT_EQ(game.stderrText(), "");
 }
 
@@ -107,7 +115,7 @@ TEST(LanehopE2E, MissingLevelIsReportedWithStatusOne) {
                       "')/resources\" '" + dir + "/'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     GameSession game(hoptest::Launch(LANEHOP_BIN, {}, dir));
-    const auto status = game.waitExit(30s);
+    const auto status = game.waitExit();
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(*status, 1);
     EXPECT_NE(game.stderrText().find("./level/level1.txt"), std::string::npos) << game.stderrText();
@@ -122,14 +130,14 @@ namespace {
 TEST(LanehopE2E, NoWindowNoGame) {
     {
         GameSession game(hoptest::Launch(LANEHOP_BIN, {}, {}, {"SDL_VIDEODRIVER=dummy"}));
-        const auto status = game.waitExit(30s);
+        const auto status = game.waitExit();
         ASSERT_TRUE(status.has_value());
         EXPECT_EQ(*status, 1);
         EXPECT_NE(game.stderrText().find("No se pudo crear la ventana"), std::string::npos) << game.stderrText();
     }
     {
         GameSession game(hoptest::Launch(LANEHOP_BIN, {}, {}, {"SDL_VIDEODRIVER=nosuchdriver"}));
-        const auto status = game.waitExit(30s);
+        const auto status = game.waitExit();
         ASSERT_TRUE(status.has_value());
         EXPECT_EQ(*status, 1);
         EXPECT_NE(game.stderrText().find("No se pudo iniciar SDL: "), std::string::npos) << game.stderrText();

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 #include "hoptest/e2e.h"
 
@@ -24,7 +23,13 @@ const Rect kTitleLine{540, 30, 300, 40};  // OPCIONES / CONTROLES atop their scr
 int countWhite(const Image& img, Rect r) { return img.countNear({255, 255, 255}, 40, r); }
 int countBlack(const Image& img, Rect r) { return img.countNear({0, 0, 0}, 8, r); }
 
-void settle() { std::this_thread::sleep_for(400ms); }
+// A hop lasts a third of a second of game time: one that changed nothing is
+// over after this many frames (a loaded machine) and this long (a fast one).
+constexpr int kHopFrames = 40;
+constexpr std::chrono::milliseconds kHopTime = 1s;
+
+bool showsJugar(const Image& img) { return countWhite(img, kJugar) > 1500; }
+bool showsField(const Image& img) { return countBlack(img, kBottomLeft) < 1000; }
 
 }  // namespace
 
@@ -37,53 +42,57 @@ TEST(RoosterwayE2E, MenuPlayHopPauseViewsAndQuit) {
     EXPECT_TRUE(game.waitForOutput("Generando mundo..."));
 
     // The menu shows JUGAR.
-    ASSERT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 10s))
-        << "no JUGAR";
+    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "no JUGAR";
 
     // Clicking it starts play: the field replaces the black menu.
     ASSERT_TRUE(game.click(600, 330));
     EXPECT_TRUE(game.waitForOutput("{600, 330},"));
-    ASSERT_TRUE(hoptest::waitUntil([&] { return countBlack(game.screenshot(), kBottomLeft) < 1000; }, 10s))
-        << "no field";
-    settle();
+    ASSERT_TRUE(game.waitForScreen(showsField)) << "no field";
+    ASSERT_TRUE(game.waitFrames());
+
+    // The menu, the views and a first hop come while the chicken stands on
+    // the start row, where no car drives: however slow the frames, nothing
+    // runs it over before the checks are done.
+
+    // p: back to the menu; p again: play on.
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(game.waitForScreen(showsJugar)) << "no menu";
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(game.waitForScreen(showsField)) << "no field";
+
+    // v: view 1 looks along the field from the right, past its left edge.
+    ASSERT_TRUE(game.key("v"));
+    EXPECT_TRUE(game.waitForScreen([](const Image& img) { return countBlack(img, kBottomLeft) > 15000; })) << "view 1";
+    // View 2 orbits the chicken at the mouse heading, which any stray pointer
+    // motion turns: check only that the picture leaves view 1's.
+    const Image view1 = game.lastScreenshot();
+    ASSERT_TRUE(game.key("v"));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(view1, {}, 40) > 50000; })) << "view 2";
+    // v: view 0 again, where arrows hop.
+    ASSERT_TRUE(game.key("v"));
+    ASSERT_TRUE(game.waitFrames());
 
     // An arrow turns or moves the chicken: press crouches, release hops.
     const Image before = game.screenshot();
     ASSERT_TRUE(game.hold("Left", 200ms));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(before, kChicken, 40) > 2000; }, 5s))
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(before, kChicken, 40) > 2000; }))
         << "the chicken did not change";
-    // Up until the score moves (a tree may block a square; try a few).
+    // Up until the score moves (a tree may block a square; try a few), then
+    // quit at once.
     const Image hud0 = game.screenshot();
     bool scored = false;
     for (const char* k : {"Up", "Right", "Up", "Right", "Up", "Left", "Left", "Left", "Up"}) {
         ASSERT_TRUE(game.hold(k, 80ms));
-        std::this_thread::sleep_for(450ms);
-        if (game.screenshot().countDiff(hud0, kHud, 60) > 30) {
+        if (game.waitForScreenWithin(kHopFrames, kHopTime,
+                                     [&](const Image& img) { return img.countDiff(hud0, kHud, 60) > 30; })) {
             scored = true;
             break;
         }
     }
     EXPECT_TRUE(scored) << "the HUD never changed";
 
-    // p: back to the menu; p again: play on.
-    ASSERT_TRUE(game.key("p"));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 5s));
-    ASSERT_TRUE(game.key("p"));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return countBlack(game.screenshot(), kBottomLeft) < 1000; }, 5s));
-
-    // v: view 1 looks along the field from the right, past its left edge.
-    ASSERT_TRUE(game.key("v"));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return countBlack(game.screenshot(), kBottomLeft) > 15000; }, 15s))
-        << "view 1";
-    // View 2 orbits the chicken at the mouse heading, which any stray pointer
-    // motion turns: check only that the picture leaves view 1's.
-    const Image view1 = game.screenshot();
-    ASSERT_TRUE(game.key("v"));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(view1, {}, 40) > 50000; }, 15s))
-        << "view 2";
-
     ASSERT_TRUE(game.key("Escape"));
-    EXPECT_EQ(game.waitExit(10s), 0);
+    EXPECT_EQ(game.waitExit(), 0);
     EXPECT_EQ(game.stderrText(), "");
 }
 
@@ -91,33 +100,42 @@ TEST(RoosterwayE2E, OptionsScreenByMouseAndSalir) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
     ASSERT_TRUE(game.waitForOutput("Generando mundo..."));
-    ASSERT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 10s));
-    settle();
+    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "no JUGAR";
     ASSERT_TRUE(game.click(600, 400));  // OPCIONES
     EXPECT_TRUE(game.waitForOutput("{600, 400},"));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kTitleLine) > 300; }, 5s))
+    EXPECT_TRUE(game.waitForScreen([](const Image& img) { return countWhite(img, kTitleLine) > 300; }))
         << "no OPCIONES title";
     ASSERT_TRUE(game.click(20, 20));  // nowhere: still printed
     EXPECT_TRUE(game.waitForOutput("{20, 20},"));
     ASSERT_TRUE(game.click(600, 640));  // VOLVER
-    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kTitleLine) == 0; }, 5s));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kJugar) > 1500; }, 5s));
+    EXPECT_TRUE(game.waitForScreen([](const Image& img) { return countWhite(img, kTitleLine) == 0; }))
+        << "OPCIONES stays";
+    EXPECT_TRUE(game.waitForScreen(showsJugar)) << "no JUGAR";
     ASSERT_TRUE(game.click(600, 550));  // SALIR
-    EXPECT_EQ(game.waitExit(10s), 0);
+    EXPECT_EQ(game.waitExit(), 0);
 }
 
 TEST(RoosterwayE2E, WindowCloseQuitsCleanly) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    settle();
+    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(game.closeWindow());
+    EXPECT_EQ(game.waitExit(), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+TEST(RoosterwayE2E, TerminationQuitsCleanly) {
+    GameSession game({ROOSTERWAY_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+    ASSERT_TRUE(game.waitFrames());
     game.terminate();
-    EXPECT_EQ(game.waitExit(10s), 0);
+    EXPECT_EQ(game.waitExit(), 0);
 }
 
 TEST(RoosterwayE2E, AMissingModelEndsWithItsMessageAndStatusOne) {
     // Started outside its folder, the game finds none of its files.
     GameSession game({ROOSTERWAY_BIN, {}, "/"});
-    EXPECT_EQ(game.waitExit(20s), 1);
+    EXPECT_EQ(game.waitExit(), 1);
     EXPECT_NE(game.stdoutText().find("chicken.obj\n"), std::string::npos) << game.stdoutText();
     EXPECT_NE(game.stderrText().find("El modelo no existe."), std::string::npos) << game.stderrText();
 }

@@ -9,10 +9,17 @@
 # picks one game. Every case gets:
 #   LABELS       the KIND (unit by default): ctest -L gl, ctest -LE e2e
 #   WORKING_DIRECTORY  WORKDIR (default: the current binary folder)
-#   TIMEOUT      TIMEOUT (default 60 s unit, 120 s gl, 180 s e2e)
+#   TIMEOUT      TIMEOUT (default 300 s unit, 600 s gl, 1200 s e2e), times
+#                HOPTEST_TIMEOUT_SCALE from the environment of ctest when
+#                that holds a positive number (the same variable scales
+#                each wait of an e2e test, see hoptest/e2e.h). These are
+#                the limits of a whole case on a loaded machine; the waits
+#                inside follow the program's progress.
 #   ENVIRONMENT  gl and e2e: ASAN_OPTIONS=detect_leaks=0 (Mesa and the X
 #                libraries keep allocations until exit); gl also
 #                SDL_VIDEODRIVER=offscreen.
+#   RESOURCE_LOCK  e2e: hoptest_display, so that two programs under test
+#                never run at once and compete for the cores.
 # DEPENDS adds build-order dependencies, e.g. the game an e2e test starts.
 # An e2e test learns where its game is from a compile definition, set by the
 # caller after this call (the target is named <name>):
@@ -34,7 +41,7 @@ function(hop_add_test)
     set(T_WORKDIR ${CMAKE_CURRENT_BINARY_DIR})
   endif()
   if(NOT T_TIMEOUT)
-    set(timeouts unit 60 gl 120 e2e 180)
+    set(timeouts unit 300 gl 600 e2e 1200)
     list(FIND timeouts ${T_KIND} i)
     math(EXPR i "${i} + 1")
     list(GET timeouts ${i} T_TIMEOUT)
@@ -53,26 +60,34 @@ function(hop_add_test)
   endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 30
+    DISCOVERY_TIMEOUT 120
     WORKING_DIRECTORY ${T_WORKDIR}
     TEST_LIST ${T_NAME}_TESTS
     TEST_PREFIX "${T_NAME}."
-    PROPERTIES LABELS ${T_KIND} TIMEOUT ${T_TIMEOUT})
+    PROPERTIES LABELS ${T_KIND})
 
-  # Two variables cannot go through PROPERTIES above: its list is flattened
-  # on the way, whatever the escaping. This file runs in CTest after the
+  # The environment cannot go through PROPERTIES above: its list is
+  # flattened on the way, whatever the escaping. The timeout is scaled when
+  # CTest runs, not when CMake does. This file runs in CTest after the
   # discovery script (include files run in the order they were added) and
   # sets them on the cases it found.
+  set(props "TIMEOUT \${timeout}")
   if(NOT T_KIND STREQUAL "unit")
     set(env "ASAN_OPTIONS=detect_leaks=0")
     if(T_KIND STREQUAL "gl")
       string(APPEND env ";SDL_VIDEODRIVER=offscreen")
     endif()
-    set(script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_environment.cmake)
-    file(WRITE ${script}
-      "if(${T_NAME}_TESTS)\n"
-      "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\n"
-      "endif()\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+    string(APPEND props " ENVIRONMENT \"${env}\"")
   endif()
+  if(T_KIND STREQUAL "e2e")
+    string(APPEND props " RESOURCE_LOCK hoptest_display")
+  endif()
+  set(script ${CMAKE_CURRENT_BINARY_DIR}/${T_NAME}_environment.cmake)
+  file(WRITE ${script}
+    "if(${T_NAME}_TESTS)\n"
+    "  include(${HOP_TEST_SUPPORT_DIR}/ScaledTimeout.cmake)\n"
+    "  hop_scaled_timeout(timeout ${T_TIMEOUT})\n"
+    "  set_tests_properties(\${${T_NAME}_TESTS} PROPERTIES ${props})\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
 endfunction()

@@ -3,12 +3,14 @@
 // every key press. Console lines (flushed at once):
 //   ready                    first frame shown
 //   colour R G B             clear colour now in use
-//   key NAME                 key pressed (SDL key name, repeats left out)
+//   key NAME                 key pressed (SDL key name)
+//   repeat NAME              a held key's repeated press
 //   held NAME                key seen down in the keyboard state at a frame
 //   click BUTTON X Y         mouse button pressed, window coordinates
 //   release BUTTON X Y       mouse button released
 //   wheel DY                 wheel turned
 //   text UTF8                text input
+//   window closed            the window's close message arrived
 // Escape or closing the window (SIGTERM too) exits with 0, 'x' with 3.
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -48,8 +50,14 @@ int main(int, char**) {
         case SDL_QUIT:
           status = 0;
           break;
+        case SDL_WINDOWEVENT:
+          if (e.window.event == SDL_WINDOWEVENT_CLOSE) std::puts("window closed");
+          break;
         case SDL_KEYDOWN:
-          if (e.key.repeat) break;
+          if (e.key.repeat) {
+            std::printf("repeat %s\n", SDL_GetKeyName(e.key.keysym.sym));
+            break;
+          }
           std::printf("key %s\n", SDL_GetKeyName(e.key.keysym.sym));
           if (e.key.keysym.sym == SDLK_ESCAPE) {
             status = 0;

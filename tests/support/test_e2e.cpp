@@ -68,11 +68,9 @@ TEST(ProbeSession, WindowTitleSizeAndScreenshotColour) {
 
   const Color first = announcedColour(s.stdoutText());
   ASSERT_NE(first, Color{});
-  hoptest::Image shot;
-  EXPECT_TRUE(hoptest::waitUntil([&] {
-    shot = s.screenshot();
-    return shot.countNear(first, 3) == 320 * 240;
-  }, 10s)) << "colour " << first << ", top-left " << (shot.empty() ? Color{} : shot.pixel(0, 0));
+  EXPECT_TRUE(s.waitForScreen([&](const hoptest::Image& img) { return img.countNear(first, 3) == 320 * 240; }))
+      << "colour " << first << ", top-left " << (s.lastScreenshot().empty() ? Color{} : s.lastScreenshot().pixel(0, 0));
+  const hoptest::Image& shot = s.lastScreenshot();
   EXPECT_EQ(shot.width(), 320);
   EXPECT_EQ(shot.height(), 240);
 }
@@ -82,10 +80,13 @@ TEST(ProbeSession, HeldTappedAndTypedKeysArrive) {
   open(s);
   hoptest::Image before = s.screenshot();
 
-  // Held long enough for a frame to see it down in the keyboard state.
-  ASSERT_TRUE(s.hold("space", 200ms));
+  // Held long enough for a frame to see it down in the keyboard state, and
+  // past the server's usual repeat delay: a held key is one press.
+  ASSERT_TRUE(s.hold("space", 1000ms));
   EXPECT_TRUE(s.waitForOutput("key Space"));
   EXPECT_TRUE(s.waitForOutput("held Space"));
+  ASSERT_TRUE(s.waitFrames());
+  EXPECT_EQ(s.stdoutText().find("repeat"), std::string::npos) << s.stdoutText();
 
   // Focus moved to the root window and the pointer outside the probe: only
   // the focusing that every input call does brings the key there.
@@ -101,12 +102,12 @@ TEST(ProbeSession, HeldTappedAndTypedKeysArrive) {
   EXPECT_TRUE(s.waitForOutput("text h"));
   EXPECT_TRUE(s.waitForOutput("text i"));
   ASSERT_TRUE(s.hold("space", 100ms));
-  EXPECT_TRUE(s.waitForOutput("key Space", 10s, 2));  // a second press is counted again
+  EXPECT_TRUE(s.waitForOutput("key Space", hoptest::patience(), 2));  // a second press is counted again
 
   // Six presses: the colour moved on, the whole window shows it.
-  ASSERT_TRUE(s.waitForOutput("colour", 10s, 7));
+  ASSERT_TRUE(s.waitForOutput("colour", hoptest::patience(), 7));
   const Color now = announcedColour(s.stdoutText());
-  EXPECT_TRUE(hoptest::waitUntil([&] { return s.screenshot().countNear(now, 3) == 320 * 240; }, 10s)) << now;
+  EXPECT_TRUE(s.waitForScreen([&](const hoptest::Image& img) { return img.countNear(now, 3) == 320 * 240; })) << now;
   EXPECT_EQ(s.screenshot().countDiff(before, {}, 3), 320 * 240);
   EXPECT_TRUE(s.running());
 }
@@ -123,7 +124,7 @@ TEST(ProbeSession, ClicksAndWheelReportWindowCoordinates) {
   EXPECT_TRUE(s.waitForOutput("release 3 300 200"));
   ASSERT_TRUE(s.mouseMove(10, 10));
   ASSERT_TRUE(s.scroll(hoptest::Scroll::Up, 2));
-  EXPECT_TRUE(s.waitForOutput("wheel 1", 10s, 2));
+  EXPECT_TRUE(s.waitForOutput("wheel 1", hoptest::patience(), 2));
   ASSERT_TRUE(s.scroll(hoptest::Scroll::Down));
   EXPECT_TRUE(s.waitForOutput("wheel -1"));
 }
@@ -142,13 +143,20 @@ TEST(ProbeSession, ExitStatuses) {
     EXPECT_EQ(s.waitExit(200ms), std::nullopt);  // still running
     ASSERT_TRUE(s.key("x"));
     EXPECT_EQ(s.waitExit(), 3);
-    EXPECT_FALSE(s.waitForOutput("never printed", 10s)) << "returns once the program is gone";
+    EXPECT_FALSE(s.waitForOutput("never printed")) << "returns once the program is gone";
   }
   {
     GameSession s({HOPTEST_PROBE});
     open(s);
     s.terminate();
     EXPECT_EQ(s.waitExit(), 0);  // SIGTERM became SDL_QUIT
+  }
+  {
+    GameSession s({HOPTEST_PROBE});
+    open(s);
+    ASSERT_TRUE(s.closeWindow());
+    EXPECT_EQ(s.waitExit(), 0);  // the close message became SDL_QUIT
+    EXPECT_TRUE(s.waitForOutput("window closed"));
   }
   {
     GameSession s({"/nonexistent/game"});
@@ -163,10 +171,41 @@ TEST(ProbeSession, WorkdirEnvironmentAndArguments) {
                  {"HOP_X=42", "SDL_AUDIODRIVER=disk"}});
   EXPECT_EQ(s.waitExit(), 0);
   EXPECT_EQ(s.stdoutText(), "/tmp\n42 :" + std::to_string(s.display()) + " disk arg 1\n");
+  EXPECT_EQ(s.stderrText(), "") << "the frame counter goes quietly into programs without SDL";
+  EXPECT_EQ(s.frames(), 0);
   GameSession t({"/bin/pwd"});  // default workdir: the program's folder
   EXPECT_EQ(t.waitExit(), 0);
   EXPECT_EQ(t.stdoutText(), std::filesystem::canonical("/bin").string() + "\n");
   EXPECT_NE(s.display(), t.display());
+}
+
+TEST(ProbeSession, WaitsFollowTheFramesShown) {
+  GameSession s({HOPTEST_PROBE});
+  open(s);
+  const long first = s.frames();
+  EXPECT_GE(first, 1) << "waitForWindow returns once a frame is shown";
+  ASSERT_TRUE(s.waitFrames(5));
+  const long later = s.frames();
+  EXPECT_GE(later, first + 5);
+  // A condition that never comes ends after the frames and the minimum.
+  int checks = 0;
+  EXPECT_FALSE(s.waitWithin(4, 0ms, [&] { return ++checks < 0; }));
+  EXPECT_GE(s.frames(), later + 4);
+  EXPECT_GE(checks, 2) << "checked on the frames as they came";
+  EXPECT_LE(checks, s.frames() - later + 1) << "at most once a frame";
+  // One that comes returns at once, the picture with it.
+  EXPECT_TRUE(s.waitForScreenWithin(1000, 0ms, [](const hoptest::Image& img) { return img.width() == 320; }));
+  EXPECT_EQ(s.lastScreenshot().height(), 240);
+  // A key read: three frames later the probe has printed it.
+  ASSERT_TRUE(s.key("a"));
+  ASSERT_TRUE(s.waitFrames(3));
+  EXPECT_NE(s.stdoutText().find("key A"), std::string::npos);
+  // Frames stop with the program, and so do the waits.
+  ASSERT_TRUE(s.key("Escape"));
+  EXPECT_EQ(s.waitExit(), 0);
+  EXPECT_FALSE(s.waitFrames(1));
+  EXPECT_FALSE(s.waitForScreen([](const hoptest::Image&) { return true; }));
+  EXPECT_FALSE(s.waitWithin(1000000, 1h, [] { return false; }));
 }
 
 TEST(ProbeSession, ScreenshotWithoutWindowIsTheScreen) {

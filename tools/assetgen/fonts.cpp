@@ -40,6 +40,9 @@ const std::vector<FontSource>& fontSources() {
       {"orbitdash", "title", quicksandBold.c_str(), "fonts-quicksand", ""},
       {"birdhop", "glyphs", "/usr/share/fonts/truetype/dejavu/DejaVuSansMono-Bold.ttf", "fonts-dejavu-core", ""},
       {"birdhop", "labels", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "fonts-dejavu-core", ""},
+      // A blocky pixel face for the name the game opens.
+      {"coopdash", "blocks", "/usr/share/fonts/truetype/dotgothic16/DotGothic16-Regular.ttf", "fonts-dotgothic16",
+       "fuentes/Brickley Blocks.ttf"},
       {"roosterway", "retro", "/usr/share/fonts/truetype/ocr-a/OCRABold.ttf", "fonts-ocr-a", "fonts/font_retro.ttf"},
   };
   return table;

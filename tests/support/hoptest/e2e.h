@@ -1,33 +1,76 @@
 // End-to-end driving of a real game: a private Xvfb, the program started on
 // it, keyboard and mouse through xdotool (XTEST events, which SDL accepts),
-// window screenshots through xwd, and the program's console output.
+// window screenshots through xwd, the program's console output, and a count
+// of the frames it has shown.
 //
 //   hoptest::GameSession s({BOARDHOP_BIN});          // workdir: the binary's folder
-//   auto w = s.waitForWindow("Board Hop");
-//   ASSERT_NE(w.id, 0u);
-//   s.hold("space", std::chrono::milliseconds(150));
+//   ASSERT_NE(s.waitForWindow("Board Hop").id, 0u);  // shown, first frame drawn
+//   const hoptest::Image start = s.screenshot();
+//   s.hold("space");
 //   EXPECT_TRUE(s.waitForOutput("score 1"));
-//   EXPECT_GT(s.screenshot().countNear({255, 0, 0}, 10, {0, 0, 100, 100}), 50);
-//   s.key("Escape");
+//   EXPECT_TRUE(s.waitForScreen([&](const hoptest::Image& img) {
+//     return img.countDiff(start, {0, 0, 160, 32}, 30) > 20;      // the score line changed
+//   }));
+//   s.closeWindow();                                 // as the window's close button does
 //   EXPECT_EQ(s.waitExit(), 0);
 //
 // Game paths reach the test as compile definitions set by its CMake file:
 //   hop_add_test(NAME boardhop_e2e KIND e2e SOURCES e2e.cpp DEPENDS boardhop)
 //   target_compile_definitions(boardhop_e2e PRIVATE BOARDHOP_BIN="$<TARGET_FILE:boardhop>")
 //
+// Waiting: every wait follows the program's progress, never the clock.
+// The suite runs on loaded two-core machines where a sanitizer build under
+// llvmpipe may draw one frame a second, so a test never sleeps a fixed time
+// and then asserts. It waits for what it means to see:
+//   waitForWindow(title)      the window is viewable and a frame has been shown
+//   waitForOutput(text)       a console line (the program must flush it)
+//   waitForScreen(pred)       a pixel condition, checked on each new frame
+//   waitFrames(n)             n more frames shown: events sent before the call
+//                             have been read (games read every pending event
+//                             once a frame), e.g. after a key with no visible
+//                             effect
+//   waitWithin(frames, min, pred)  for a condition that may rightly never
+//                             come (a hop a tree blocks): false only once
+//                             `frames` frames AND `min` have passed
+//   waitExit()                the exit status
+// Each of these gives up only after patience(): 120 s, multiplied by the
+// environment variable HOPTEST_TIMEOUT_SCALE (e.g. 2.5) when set. Leave the
+// timeout arguments out; they exist for waits that are meant to fail fast
+// (a title that must not match). CTest's per-case TIMEOUT (hop_add_test) is
+// scaled by the same variable and is the limit for a whole case.
+// Input: key() taps (down and up at once), which suits games that act on key
+// events. hold() keeps a key down for its time and at least three frames, so
+// a game that polls the keyboard state each frame sees it down. The server's
+// key repeat is off: a held key gives one press, however slow the frames.
+// Where a test needs to know a key was handled, it waits for the key's
+// visible or printed effect, or for waitFrames() when there is none.
+// A game world keeps moving while a slow check looks at it: on a loaded
+// machine a car has many seconds to run the hero over. Check menus and views
+// where nothing can hit the hero (a start row), and quit soon after a risky
+// step.
+// Frames are counted by a small library preloaded into the program, which
+// stands in front of SDL_GL_SwapWindow (the session sets LD_PRELOAD,
+// HOPTEST_FRAMES and verify_asan_link_order=0 in ASAN_OPTIONS for it):
+// frames() is -1 when it is missing.
+//
+// CTest runs the e2e cases one at a time (RESOURCE_LOCK hoptest_display), so
+// two programs under test never compete for the cores.
+//
 // The program's stdout and stderr go to files, so stdio buffers them fully:
 // a game whose lines a test waits for must flush them (std::endl, fflush, or
 // setvbuf(stdout, nullptr, _IOLBF, 0) at start-up).
 //
-// Every call has a timeout; nothing outlives the session, also when a test
-// fails halfway (the destructor ends the game's process group, then Xvfb).
-// On a failed test the destructor prints the end of the game's output and
-// saves a screenshot as <Suite>.<Test>.png in the working folder.
+// Nothing outlives the session, also when a test fails halfway (the
+// destructor ends the game's process group, then Xvfb). On a failed test the
+// destructor prints the end of the game's output and saves a screenshot as
+// <Suite>.<Test>.png in the working folder (<Suite>.<Test>.last.png, the last
+// picture taken, when the program had already ended).
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -40,9 +83,13 @@ namespace hoptest {
 
 using std::chrono::milliseconds;
 
+// The limit of any one wait: 120 s, times HOPTEST_TIMEOUT_SCALE when that
+// holds a positive number. Read once.
+milliseconds patience();
+
 // Calls `pred` every `interval` until it returns true (-> true) or `timeout`
 // has passed (-> false).
-bool waitUntil(const std::function<bool()>& pred, milliseconds timeout,
+bool waitUntil(const std::function<bool()>& pred, milliseconds timeout = patience(),
                milliseconds interval = milliseconds(20));
 
 struct Launch {
@@ -86,7 +133,8 @@ class GameSession {
 
   // Polls for a viewable window whose title is exactly `title`; remembers it
   // as the target of input and screenshots.
-  WindowInfo waitForWindow(const std::string& title, milliseconds timeout = std::chrono::seconds(20));
+  // Where frames are counted, it also waits for the first frame shown.
+  WindowInfo waitForWindow(const std::string& title, milliseconds timeout = patience());
   const WindowInfo& window() const { return win_; }
 
   // Input. Each call focuses the window first (XSetInputFocus; there is no
@@ -97,7 +145,8 @@ class GameSession {
   bool key(const std::string& name);  // tap: down and up within a few ms
   bool keyDown(const std::string& name);
   bool keyUp(const std::string& name);
-  // Down, `ms`, up: games that poll the keyboard state each frame miss a tap.
+  // Down, `ms` and at least three frames shown, up: games that poll the
+  // keyboard state each frame miss a tap.
   bool hold(const std::string& name, milliseconds ms = milliseconds(150));
   bool type(const std::string& text);
   bool mouseMove(int x, int y);
@@ -109,19 +158,47 @@ class GameSession {
   // The window (the whole screen before waitForWindow) as RGB; an empty
   // image, plus a test failure, when xwd fails.
   Image screenshot();
+  // The last picture screenshot() took (also inside waitForScreen).
+  const Image& lastScreenshot() const { return shot_; }
+
+  // Closes the window as its close button would: a WM_DELETE_WINDOW message
+  // (SDL makes it SDL_WINDOWEVENT_CLOSE, then SDL_QUIT). False, plus a test
+  // failure, when there is no window or X refuses.
+  bool closeWindow();
+
+  // Frames the program has shown (SDL_GL_SwapWindow calls returned); -1
+  // when they cannot be counted.
+  long frames() const;
+  // True once `n` more frames than now have been shown; false when the
+  // program exits first or `timeout` passes. Without a frame count: true
+  // while the program still runs after a short pause.
+  bool waitFrames(int n = 3, milliseconds timeout = patience());
+  // Frames a second over the next `n` frames shown (a loaded machine shows
+  // them slowly, which only lowers the rate); -1 when frames cannot be
+  // counted or the program stops first.
+  double frameRate(int n = 240);
+  // True once `pred` holds for a screenshot; it is checked once for each
+  // batch of newly shown frames. False when the program exits or `timeout`
+  // passes; lastScreenshot() is the last picture checked.
+  bool waitForScreen(const std::function<bool(const Image&)>& pred, milliseconds timeout = patience());
+  // For a condition that may rightly not come: true once `pred` holds;
+  // false once the program has shown `frames` more frames and `minimum` has
+  // passed (the minimum covers a fast machine, the frames a slow one), or it
+  // exits, or patience() runs out. `pred` is checked on each new frame.
+  bool waitWithin(int frames, milliseconds minimum, const std::function<bool()>& pred);
+  bool waitForScreenWithin(int frames, milliseconds minimum, const std::function<bool(const Image&)>& pred);
 
   // True once `text` occurs `count` times in stdout and stderr together;
   // false on timeout or when the program has exited without it.
-  bool waitForOutput(const std::string& text, milliseconds timeout = std::chrono::seconds(10),
-                     int count = 1);
+  bool waitForOutput(const std::string& text, milliseconds timeout = patience(), int count = 1);
   std::string stdoutText() const;
   std::string stderrText() const;
 
   bool running();
-  void terminate();  // SIGTERM to the program; SDL turns it into SDL_QUIT
+  void terminate();  // SIGTERM to the program; SDL turns it into SDL_QUIT (not a window close)
   // Exit code, or -signal number when a signal ended it; nullopt while it is
   // still running after `timeout`.
-  std::optional<int> waitExit(milliseconds timeout = std::chrono::seconds(10));
+  std::optional<int> waitExit(milliseconds timeout = patience());
 
   // Runs an X client (xdotool, xwininfo, ...) against this display, stdout
   // and stderr together; status -1 when it ran past `timeout`.
@@ -129,8 +206,7 @@ class GameSession {
     int status = -1;
     std::string out;
   };
-  ToolResult tool(const std::vector<std::string>& argv,
-                  milliseconds timeout = std::chrono::seconds(10)) const;
+  ToolResult tool(const std::vector<std::string>& argv, milliseconds timeout = patience()) const;
 
  private:
   void startXvfb();
@@ -139,6 +215,9 @@ class GameSession {
   void stopGame();
   void stopXvfb();
   void reportFailure();
+  // Polls `done` every few ms; `check` (may be empty) runs once for each
+  // batch of new frames, and first at once. True when `check` succeeded.
+  bool pollFrames(const std::function<bool()>& check, const std::function<bool(long shown)>& done);
 
   std::string dir_;  // temporary folder: logs, screenshots
   int display_ = -1;
@@ -147,6 +226,8 @@ class GameSession {
   std::vector<std::string> env_;  // inherited environment + DISPLAY
   WindowInfo win_;
   int mouseX_ = -1, mouseY_ = -1;
+  std::uint64_t* frames_ = nullptr;  // shared with the preloaded counter
+  Image shot_;
 };
 
 }  // namespace hoptest

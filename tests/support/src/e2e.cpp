@@ -1,8 +1,10 @@
 #include "hoptest/e2e.h"
+#include "x11.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -106,7 +110,39 @@ bool readUntil(int fd, std::string& out, Clock::time_point deadline, bool line =
 
 int openFile(const std::string& path) { return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); }
 
+// The frame counter a program shares with the preloaded hoptest_frames
+// library: a file of one page, mapped; nullptr when that fails.
+std::uint64_t* mapCounter(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return nullptr;
+  void* p = ftruncate(fd, 4096) == 0 ? mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0) : MAP_FAILED;
+  close(fd);
+  return p == MAP_FAILED ? nullptr : static_cast<std::uint64_t*>(p);
+}
+
+// The preloaded frame counter, when it was built and is there.
+std::string framesLibrary() {
+#ifdef HOPTEST_FRAMES_LIB
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(HOPTEST_FRAMES_LIB, ec)) return HOPTEST_FRAMES_LIB;
+#endif
+  return {};
+}
+
 }  // namespace
+
+milliseconds patience() {
+  static const milliseconds limit = [] {
+    double scale = 1;
+    if (const char* s = std::getenv("HOPTEST_TIMEOUT_SCALE")) {
+      char* end = nullptr;
+      const double v = std::strtod(s, &end);
+      if (end != s && std::isfinite(v) && v > 0) scale = v;
+    }
+    return milliseconds(static_cast<long long>(120000 * scale));
+  }();
+  return limit;
+}
 
 bool waitUntil(const std::function<bool()>& pred, milliseconds timeout, milliseconds interval) {
   const auto deadline = Clock::now() + timeout;
@@ -141,6 +177,7 @@ GameSession::~GameSession() {
   }
   stopGame();
   stopXvfb();
+  if (frames_) munmap(frames_, 4096);
   std::error_code ec;
   std::filesystem::remove_all(dir_, ec);
 }
@@ -160,15 +197,17 @@ void GameSession::startXvfb() {
   close(fds[1]);
   close(logfd);
   std::string number;
-  if (xvfb_ > 0) readUntil(fds[0], number, Clock::now() + seconds(20), true);
+  if (xvfb_ > 0) readUntil(fds[0], number, Clock::now() + patience(), true);
   close(fds[0]);
   if (number.find('\n') == std::string::npos)
     throw std::runtime_error("hoptest: Xvfb did not start:\n" + readFile(log));
   display_ = std::stoi(number);
   env_.push_back("DISPLAY=:" + std::to_string(display_));
-  if (!waitUntil([&] { return tool({"xdotool", "getdisplaygeometry"}, seconds(5)).status == 0; },
-                 seconds(15), milliseconds(50)))
+  if (!waitUntil([&] { return tool({"xdotool", "getdisplaygeometry"}).status == 0; }, patience(),
+                 milliseconds(50)))
     throw std::runtime_error("hoptest: Xvfb on :" + std::to_string(display_) + " does not answer");
+  std::string error;
+  if (!autoRepeatOff(display_, error)) throw std::runtime_error("hoptest: Xvfb on :" + std::to_string(display_) + ": " + error);
 }
 
 void GameSession::start(const Launch& launch) {
@@ -178,6 +217,19 @@ void GameSession::start(const Launch& launch) {
   std::vector<std::string> env = env_;
   setEnv(env, "SDL_VIDEODRIVER=x11");
   setEnv(env, "SDL_AUDIODRIVER=dummy");
+  // The frame counter: preloaded in front of SDL. A sanitizer runtime
+  // insists on coming first among the libraries; here it need not.
+  const std::string library = framesLibrary();
+  if (!library.empty() && (frames_ = mapCounter(dir_ + "/frames"))) {
+    std::string preload = library, asan = "verify_asan_link_order=0";
+    for (const auto& e : env) {
+      if (e.rfind("LD_PRELOAD=", 0) == 0 && e.size() > 11) preload += ":" + e.substr(11);
+      if (e.rfind("ASAN_OPTIONS=", 0) == 0 && e.size() > 13) asan = e.substr(13) + ":" + asan;
+    }
+    setEnv(env, "LD_PRELOAD=" + preload);
+    setEnv(env, "ASAN_OPTIONS=" + asan);
+    setEnv(env, "HOPTEST_FRAMES=" + dir_ + "/frames");
+  }
   for (const auto& e : launch.env) setEnv(env, e);
   std::vector<std::string> argv = {launch.program};
   argv.insert(argv.end(), launch.args.begin(), launch.args.end());
@@ -214,6 +266,7 @@ WindowInfo GameSession::waitForWindow(const std::string& title, milliseconds tim
     re += c;
   }
   re += '$';
+  const auto begin = Clock::now();
   WindowInfo found;
   waitUntil(
       [&] {
@@ -244,7 +297,12 @@ WindowInfo GameSession::waitForWindow(const std::string& title, milliseconds tim
         return !running();  // a program that is gone opens no window
       },
       timeout, milliseconds(100));
-  if (found.id) win_ = found;
+  if (found.id) {
+    win_ = found;
+    // Shown is not drawn: wait for the first frame too, in what is left.
+    const auto left = std::chrono::duration_cast<milliseconds>(timeout - (Clock::now() - begin));
+    if (frames() == 0 && left.count() > 0) waitUntil([&] { return frames() > 0 || !running(); }, left, milliseconds(10));
+  }
   return found;
 }
 
@@ -274,7 +332,11 @@ bool GameSession::keyUp(const std::string& name) { return xdo({"keyup", name}); 
 
 bool GameSession::hold(const std::string& name, milliseconds ms) {
   if (!keyDown(name)) return false;
+  const long shown = frames();
   std::this_thread::sleep_for(ms);
+  // However slow the frames: the key is down while the game reads its
+  // events and polls the keyboard state at least once.
+  if (shown >= 0) waitUntil([&] { return frames() >= shown + 3 || !running(); }, patience(), milliseconds(5));
   return keyUp(name);
 }
 
@@ -311,17 +373,90 @@ Image GameSession::screenshot() {
   } else {
     argv.push_back("-root");
   }
-  auto r = tool(argv, seconds(20));
+  auto r = tool(argv);
   if (r.status != 0) {
     ADD_FAILURE() << "hoptest: " << join(argv) << " failed (" << r.status << "): " << r.out;
     return {};
   }
   try {
-    return readXWD(file);
+    shot_ = readXWD(file);
+    return shot_;
   } catch (const std::exception& e) {
     ADD_FAILURE() << "hoptest: " << e.what();
     return {};
   }
+}
+
+bool GameSession::closeWindow() {
+  if (!win_.id) {
+    ADD_FAILURE() << "hoptest: closeWindow before waitForWindow found a window";
+    return false;
+  }
+  std::string error;
+  if (!sendDeleteWindow(display_, win_.id, error)) {
+    ADD_FAILURE() << "hoptest: closing window " << win_.id << ": " << error;
+    return false;
+  }
+  return true;
+}
+
+long GameSession::frames() const { return frames_ ? long(__atomic_load_n(frames_, __ATOMIC_ACQUIRE)) : -1; }
+
+bool GameSession::pollFrames(const std::function<bool()>& check, const std::function<bool(long)>& done) {
+  long checked = -2;
+  auto last = Clock::now();
+  for (;;) {
+    const long shown = frames();
+    // Without a frame count, a check every 100 ms.
+    const bool fresh = shown >= 0 ? shown != checked : checked == -2 || Clock::now() - last >= milliseconds(100);
+    if (check && fresh) {
+      checked = shown >= 0 ? shown : -1;
+      last = Clock::now();
+      if (check()) return true;
+    }
+    if (done(shown)) return false;
+    std::this_thread::sleep_for(milliseconds(10));
+  }
+}
+
+bool GameSession::waitFrames(int n, milliseconds timeout) {
+  const long from = frames();
+  if (from < 0) {
+    std::this_thread::sleep_for(milliseconds(200));
+    return running();
+  }
+  const auto deadline = Clock::now() + timeout;
+  pollFrames({}, [&](long shown) { return shown >= from + n || !running() || Clock::now() >= deadline; });
+  return frames() >= from + n;
+}
+
+double GameSession::frameRate(int n) {
+  const long from = frames();
+  if (from < 0) return -1;
+  const auto begin = Clock::now();
+  if (!waitFrames(n)) return -1;
+  const std::chrono::duration<double> span = Clock::now() - begin;
+  return double(frames() - from) / span.count();
+}
+
+bool GameSession::waitForScreen(const std::function<bool(const Image&)>& pred, milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  return pollFrames([&] { return running() && pred(screenshot()); },
+                    [&](long) { return !running() || Clock::now() >= deadline; });
+}
+
+bool GameSession::waitWithin(int frames, milliseconds minimum, const std::function<bool()>& pred) {
+  const auto begin = Clock::now();
+  const long from = this->frames();
+  return pollFrames(pred, [&](long shown) {
+    const auto spent = Clock::now() - begin;
+    return !running() || spent >= patience() || (spent >= minimum && (shown < 0 || shown >= from + frames));
+  });
+}
+
+bool GameSession::waitForScreenWithin(int frames, milliseconds minimum,
+                                      const std::function<bool(const Image&)>& pred) {
+  return waitWithin(frames, minimum, [&] { return running() && pred(screenshot()); });
 }
 
 std::string GameSession::stdoutText() const { return readFile(dir_ + "/stdout.txt"); }
@@ -384,12 +519,20 @@ void GameSession::reportFailure() {
     std::cerr << "hoptest: stdout of " << pid_ << ":\n" << tail(stdoutText()) << "\nhoptest: stderr of " << pid_
               << ":\n" << tail(stderrText()) << '\n';
   }
-  if (!info || !win_.id || !running()) return;
+  if (!info) return;
   std::string path = std::string(info->test_suite_name()) + "." + info->name() + ".png";
   for (char& c : path)
     if (c == '/') c = '_';
-  Image shot = screenshot();
-  if (!shot.empty() && shot.savePNG(path)) std::cerr << "hoptest: screenshot saved to " << path << '\n';
+  if (win_.id && running()) {
+    Image shot = screenshot();
+    if (!shot.empty() && shot.savePNG(path)) std::cerr << "hoptest: screenshot saved to " << path << '\n';
+    return;
+  }
+  // Gone already (a test may fail halfway and still quit the game): the
+  // last picture a wait looked at.
+  if (exit_) std::cerr << "hoptest: the program ended with " << *exit_ << '\n';
+  path.insert(path.size() - 4, ".last");
+  if (!shot_.empty() && shot_.savePNG(path)) std::cerr << "hoptest: last screenshot saved to " << path << '\n';
 }
 
 }  // namespace hoptest

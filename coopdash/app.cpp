@@ -1,0 +1,122 @@
+#include "app.h"
+
+#include <GL/gl.h>
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_ttf.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <memory>
+
+#include "escena.h"
+#include "juego.h"
+#include "modelos.h"
+#include "sonido.h"
+#include "texto.h"
+
+namespace coopdash {
+
+namespace {
+
+constexpr double kFrameMs = 1000.0 / 60.0;
+
+double nowMs() { return double(SDL_GetPerformanceCounter()) * 1000.0 / double(SDL_GetPerformanceFrequency()); }
+
+struct TextureName {
+    unsigned id = 0;
+    ~TextureName() {
+        if (id) glDeleteTextures(1, &id);
+    }
+};
+
+}  // namespace
+
+int runGame() {
+    // Console lines reach a pipe or a file promptly.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::srand(unsigned(std::time(nullptr)));
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "No se pudo iniciar SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    // Full screen on the desktop as it is: the monitor's mode never changes,
+    // and the 1200 x 720 layout is drawn stretched into it.
+    SDL_Window* window = SDL_CreateWindow("Taller-3D", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kLayoutWidth,
+                                          kLayoutHeight, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (!context) {
+        std::fprintf(stderr, "No se pudo crear la ventana: %s\n", SDL_GetError());
+        if (window) SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 1;
+    }
+    SDL_GL_SetSwapInterval(1);
+    bool windowed = false;
+    // Without a window manager the desktop full screen is never granted, yet
+    // SDL reports the desktop's size; the context's first viewport is the
+    // window's real size. Play in the window then.
+    {
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        int w = 0, h = 0;
+        SDL_GL_GetDrawableSize(window, &w, &h);
+        if (viewport[2] > 0 && viewport[3] > 0 && (viewport[2] != w || viewport[3] != h)) {
+            SDL_SetWindowFullscreen(window, 0);
+            SDL_SetWindowSize(window, kLayoutWidth, kLayoutHeight);
+            std::printf("Pantalla completa no disponible: el juego sigue en una ventana\n");
+            windowed = true;
+        }
+    }
+    if (TTF_Init() != 0) {
+        std::fprintf(stderr, "No se pudo iniciar SDL_ttf: %s\n", TTF_GetError());
+        SDL_GL_DeleteContext(context);
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return 1;
+    }
+
+    int status = 0;
+    try {
+        Texto text;
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window, &w, &h);
+        setupGL();
+        TextureName atlas;
+        atlas.id = loadTexture(kAtlasPath, true);
+        Playfield& field = Playfield::getInstance();
+        ModelLibrary models;
+        field.displayLists = models.lists;
+        field.roadTexture = models.roadTexture;
+        field.generate();
+        setProjection(ViewTop, w, h);
+        Audio audio;
+        Juego game(field, Recursos{&text, &audio, atlas.id}, window);
+        if (windowed) game.fullscreen = game.fullscreenAvailable = false;
+        game.start();
+        double last = nowMs();
+        while (!game.quit) {
+            const double frameStart = nowMs();
+            game.frame(frameStart - last);
+            last = frameStart;
+            SDL_GL_SwapWindow(window);
+            // Paced on every screen: vsync where there is one, else a sleep.
+            const double spent = nowMs() - frameStart;
+            if (spent < kFrameMs) SDL_Delay(Uint32(kFrameMs - spent));
+        }
+        field.objects.clear();
+        field.rows.clear();
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", e.what());
+        status = 1;
+    }
+    TTF_Quit();
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return status;
+}
+
+}  // namespace coopdash

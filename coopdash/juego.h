@@ -1,0 +1,74 @@
+// The running game: the loop's state and its steps. app.cpp owns one Juego
+// and calls frame() until `quit`; tests call handleEvent, update and draw
+// with synthetic events and fixed time steps. Every resource may be absent
+// (rules checks run without a window, GL, fonts or sound).
+#pragma once
+
+#include <SDL2/SDL_events.h>
+#include <SDL2/SDL_video.h>
+
+#include "playfield.h"
+#include "toolkit.h"
+
+namespace coopdash {
+
+class Texto;
+class ModelLibrary;
+class Audio;
+
+struct Recursos {
+    Texto* text = nullptr;
+    Audio* audio = nullptr;
+    unsigned atlas = 0;
+};
+
+class Juego : public PlayfieldListener {
+public:
+    // World steps are never longer than this many game milliseconds.
+    static constexpr double kMaxStep = 1000.0 / 60.0;
+    // A frame longer than this (a stall) is cut to it, still in short steps.
+    static constexpr double kMaxFrame = 5000.0;
+
+    Juego(Playfield& field, Recursos resources = {}, SDL_Window* window = nullptr);
+    ~Juego() override;
+
+    // Paused on the start screen with the menu cue, as the program starts.
+    void start();
+    // One whole frame of `realMs` real milliseconds: every pending event,
+    // the world, the menu's action, the drawing (with a window). The caller
+    // swaps.
+    void frame(double realMs);
+    void handleEvent(const SDL_Event& event);
+    // World steps and the chicken's walk (not paused), then the current
+    // screen's action (paused).
+    void update(double realMs);
+    void draw();
+
+    void setPaused(bool paused);
+    void toggleFullscreen();
+
+    // PlayfieldListener
+    void chickenDied() override;
+    void musicDue() override;
+
+    Playfield& field;
+    ScreenSet screens;
+    Opciones options;
+    Arrows arrows;
+    int view = ViewTop;
+    bool quit = false;
+    bool fullscreen = true;
+    // False where the desktop refused full screen at start-up (no window
+    // manager): F11 then keeps the window as it is.
+    bool fullscreenAvailable = true;
+
+private:
+    Click toLayout(int x, int y) const;
+    void syncMouse();
+
+    Recursos res_;
+    SDL_Window* window_;
+    int mouseState_ = -1;  // what syncMouse last set
+};
+
+}  // namespace coopdash

@@ -1,0 +1,120 @@
+#include "modelos.h"
+
+#include <FreeImage.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <stdexcept>
+
+namespace coopdash {
+
+const std::array<const char*, KindCount> kModelFiles = {
+    "calle.obj", "pollo.obj", "sedan.obj", "tree_blocks.obj", "via.obj",
+    "train.obj", "grass.obj", "moneda.obj", "fantasma.obj",
+};
+
+unsigned loadTexture(const std::string& path, bool withAlpha) {
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(path.c_str());
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+        throw std::runtime_error(path + ": no es una imagen que se pueda leer");
+    FIBITMAP* raw = FreeImage_Load(format, path.c_str(), 0);
+    if (!raw) throw std::runtime_error(path + ": no se pudo cargar la imagen");
+    FIBITMAP* img = FreeImage_ConvertTo32Bits(raw);
+    FreeImage_Unload(raw);
+    if (!img) throw std::runtime_error(path + ": no se pudo convertir la imagen");
+    const int w = int(FreeImage_GetWidth(img)), h = int(FreeImage_GetHeight(img));
+    if (w <= 0 || h <= 0 || w > 8192 || h > 8192) {
+        FreeImage_Unload(img);
+        throw std::runtime_error(path + ": tamaño de imagen no válido");
+    }
+    // FreeImage keeps BGRA rows bottom-up: the first row GL gets is v = 0.
+    std::vector<unsigned char> rgba(std::size_t(w) * std::size_t(h) * 4);
+    for (int y = 0; y < h; ++y) {
+        const BYTE* line = FreeImage_GetScanLine(img, y);
+        for (int x = 0; x < w; ++x) {
+            unsigned char* p = &rgba[(std::size_t(y) * std::size_t(w) + std::size_t(x)) * 4];
+            p[0] = line[x * 4 + FI_RGBA_RED];
+            p[1] = line[x * 4 + FI_RGBA_GREEN];
+            p[2] = line[x * 4 + FI_RGBA_BLUE];
+            p[3] = withAlpha ? line[x * 4 + FI_RGBA_ALPHA] : 255;
+        }
+    }
+    FreeImage_Unload(img);
+    GLuint tex = 0;
+    glGenTextures(1, &tex);
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return tex;
+}
+
+std::vector<Mesh> readModel(const std::string& path, std::ostream* console) {
+    Loader loader(console);
+    if (!loader.loadFile(path)) {
+        throw std::runtime_error(path + ": no se pudo leer el modelo" +
+                                 (loader.error.empty() ? std::string(" (no existe)") : " (" + loader.error + ")"));
+    }
+    for (const Loader::Library& lib : loader.libraries)
+        if (!lib.read) throw std::runtime_error(lib.path + ": no se pudieron leer los materiales");
+    if (!loader.missingMaterials.empty()) {
+        const std::string where = loader.libraries.empty() ? path : loader.libraries.back().path;
+        throw std::runtime_error(where + ": falta el material '" + loader.missingMaterials.front() + "'");
+    }
+    return loader.loadedMeshes;
+}
+
+unsigned compileModel(const std::vector<Mesh>& meshes) {
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    for (const Mesh& m : meshes) {
+        const Material& mat = m.material;
+        const GLfloat ka[4] = {mat.Ka[0], mat.Ka[1], mat.Ka[2], 1};
+        const GLfloat kd[4] = {mat.Kd[0], mat.Kd[1], mat.Kd[2], 1};
+        const GLfloat ks[4] = {mat.Ks[0], mat.Ks[1], mat.Ks[2], 1};
+        glMaterialfv(GL_FRONT, GL_AMBIENT, ka);
+        glMaterialfv(GL_FRONT, GL_DIFFUSE, kd);
+        glMaterialfv(GL_FRONT, GL_SPECULAR, ks);
+        glMaterialf(GL_FRONT, GL_SHININESS, mat.Ns < 0 ? 0.f : mat.Ns > 128 ? 128.f : mat.Ns);
+        glBegin(GL_TRIANGLES);
+        for (unsigned i : m.indices) {
+            if (i >= m.vertices.size()) continue;
+            const Vertex& v = m.vertices[i];
+            glTexCoord2fv(v.textureCoordinate);
+            glNormal3fv(v.normal);
+            glVertex3fv(v.position);
+        }
+        glEnd();
+    }
+    glEndList();
+    return list;
+}
+
+ModelLibrary::ModelLibrary(std::ostream* console) {
+    try {
+        for (int k = 0; k < KindCount; ++k) {
+            const std::vector<Mesh> meshes = readModel(std::string(kModelDir) + kModelFiles[std::size_t(k)], console);
+            for (const Mesh& m : meshes) triangles[std::size_t(k)] += m.indices.size() / 3;
+            lists[std::size_t(k)] = compileModel(meshes);
+            // The road's texture is read right after the road model.
+            if (k == KindCalle) roadTexture = loadTexture(kRoadTexture);
+        }
+    } catch (...) {
+        for (unsigned l : lists)
+            if (l) glDeleteLists(l, 1);
+        if (roadTexture) glDeleteTextures(1, &roadTexture);
+        throw;
+    }
+}
+
+ModelLibrary::~ModelLibrary() {
+    for (unsigned l : lists)
+        if (l) glDeleteLists(l, 1);
+    if (roadTexture) glDeleteTextures(1, &roadTexture);
+}
+
+}  // namespace coopdash

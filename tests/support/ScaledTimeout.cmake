@@ -1,0 +1,21 @@
+# hop_scaled_timeout(<var> <seconds>): <seconds> times HOPTEST_TIMEOUT_SCALE
+# from the environment (a positive decimal number such as 2 or 2.5; anything
+# else counts as 1), whole seconds, at least 1. Runs inside CTest.
+function(hop_scaled_timeout var seconds)
+  set(scale "$ENV{HOPTEST_TIMEOUT_SCALE}")
+  set(result ${seconds})
+  if(scale MATCHES "^([0-9]*)(\\.([0-9]*))?$" AND NOT scale STREQUAL "" AND NOT scale STREQUAL ".")
+    set(whole "${CMAKE_MATCH_1}")
+    set(frac "${CMAKE_MATCH_3}000")
+    string(SUBSTRING "${frac}" 0 3 frac)
+    if(whole STREQUAL "")
+      set(whole 0)
+    endif()
+    string(REGEX REPLACE "^0+([0-9])" "\\1" frac "${frac}")
+    math(EXPR milli "${whole} * 1000 + ${frac}")
+    if(milli GREATER 0)
+      math(EXPR result "(${seconds} * ${milli} + 999) / 1000")
+    endif()
+  endif()
+  set(${var} ${result} PARENT_SCOPE)
+endfunction()
