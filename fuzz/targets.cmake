@@ -36,3 +36,9 @@ hop_fuzz_target(duckrun_obj SOURCE duckrun_obj_fuzz.cpp LIBS duckrun_lib SEEDS o
 hop_fuzz_target(birdhop_obj SOURCE birdhop_obj_fuzz.cpp LIBS birdhop_lib SEEDS obj
   ASSETS "stage:birdhop/*/*.obj" "stage:birdhop/*/*/*.obj"
   READER birdhop/model.cpp)
+hop_fuzz_target(coopdash_obj SOURCE coopdash_obj_fuzz.cpp LIBS coopdash_lib SEEDS obj
+  ASSETS "stage:coopdash/*/*.obj"
+  READER coopdash/lector_obj.cpp)
+hop_fuzz_target(coopdash_mtl SOURCE coopdash_mtl_fuzz.cpp LIBS coopdash_lib SEEDS mtl
+  ASSETS "stage:coopdash/*/*.mtl"
+  READER coopdash/lector_obj.cpp)
