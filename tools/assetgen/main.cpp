@@ -1,6 +1,7 @@
 // assetgen <game> <outdir>: writes every model, texture, image and font file
 // the game reads under outdir. Exit status 0 on success, 2 for bad usage,
-// 1 when something could not be produced.
+// 1 when something could not be produced. `assetgen --list` prints the
+// games it knows, one a line.
 // assetgen --icons <hero> <dir> <icon>: the hero's desktop icons in a hicolor
 // layout under dir (48, 128 and 256 pixels), named <icon>.png.
 #include <cstdio>
@@ -16,7 +17,7 @@ namespace {
 int usage() {
   std::string names;
   for (const assetgen::Game& g : assetgen::games()) names += std::string(names.empty() ? "" : "|") + g.name;
-  std::fprintf(stderr, "usage: assetgen <%s> <outdir>\n       assetgen --fonts\n"
+  std::fprintf(stderr, "usage: assetgen <%s> <outdir>\n       assetgen --fonts\n       assetgen --list\n"
                "       assetgen --icons <hero> <dir> <icon>\n", names.c_str());
   return 2;
 }
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "assetgen --icons %s: %s\n", argv[2], e.what());
       return 1;
     }
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--list") {
+    for (const assetgen::Game& g : assetgen::games()) std::printf("%s\n", g.name);
     return 0;
   }
   if (argc != 3) return usage();

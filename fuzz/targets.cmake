@@ -1,0 +1,44 @@
+# The fuzz targets: one per reader of a file a game reads, each with the step
+# that consumes what it read. Included by fuzz/ (libFuzzer builds) and by
+# tests/fuzz/ (the same targets replayed over the seeds and every crash
+# found, in the normal test suite).
+#
+#   hop_fuzz_target(<name> SOURCE <file> LIBS <libs> SEEDS <folder under fuzz/seeds>
+#                   [ASSETS <glob>...] READER <files for the coverage report>)
+# ASSETS: generated or committed files that join the seed corpus (globs from
+# the source tree, or from the generated stage with the prefix "stage:").
+hop_fuzz_target(objloader SOURCE objloader_fuzz.cpp LIBS objloader SEEDS obj
+  ASSETS "stage:*/*.obj" "stage:*/*/*.obj"
+  READER common/objloader/objloader.cpp)
+hop_fuzz_target(boardhop_obj SOURCE boardhop_obj_fuzz.cpp LIBS boardhop_lib SEEDS obj
+  ASSETS "stage:boardhop/*.obj" "stage:boardhop/*/*.obj"
+  READER boardhop/objloader.cpp)
+hop_fuzz_target(marsdash_obj SOURCE marsdash_obj_fuzz.cpp LIBS marsdash_lib SEEDS obj
+  ASSETS "stage:marsdash/*/*.obj"
+  READER marsdash/modelo.cpp)
+hop_fuzz_target(lanehop_level SOURCE lanehop_level_fuzz.cpp LIBS lanehop_lib SEEDS level
+  ASSETS "src/level/*.txt"
+  READER src/level.cpp)
+hop_fuzz_target(lanehop_settings SOURCE lanehop_settings_fuzz.cpp LIBS lanehop_lib PkgConfig::FTGL PkgConfig::SDL2 OpenGL::GL SEEDS settings
+  ASSETS "src/resources/*.txt"
+  READER src/level.cpp core/utf8.cpp)
+hop_fuzz_target(lanehop_directive SOURCE lanehop_directive_fuzz.cpp LIBS lanehop_lib SEEDS directives
+  READER core/directed.cpp)
+hop_fuzz_target(orbitdash_level SOURCE orbitdash_level_fuzz.cpp LIBS orbitdash_lib SEEDS orbitdash_level
+  ASSETS "orbitdash/niveles/*.txt"
+  READER orbitdash/level.cpp)
+hop_fuzz_target(pigeonrun_obj SOURCE pigeonrun_obj_fuzz.cpp LIBS pigeonrun_lib SEEDS obj
+  ASSETS "stage:pigeonrun/*/*.obj"
+  READER pigeonrun/model.cpp)
+hop_fuzz_target(duckrun_obj SOURCE duckrun_obj_fuzz.cpp LIBS duckrun_lib SEEDS obj
+  ASSETS "stage:duckrun/*.obj" "stage:duckrun/*/*.obj"
+  READER duckrun/assets.cpp)
+hop_fuzz_target(birdhop_obj SOURCE birdhop_obj_fuzz.cpp LIBS birdhop_lib SEEDS obj
+  ASSETS "stage:birdhop/*/*.obj" "stage:birdhop/*/*/*.obj"
+  READER birdhop/model.cpp)
+hop_fuzz_target(coopdash_obj SOURCE coopdash_obj_fuzz.cpp LIBS coopdash_lib SEEDS obj
+  ASSETS "stage:coopdash/*/*.obj"
+  READER coopdash/lector_obj.cpp)
+hop_fuzz_target(coopdash_mtl SOURCE coopdash_mtl_fuzz.cpp LIBS coopdash_lib SEEDS mtl
+  ASSETS "stage:coopdash/*/*.mtl"
+  READER coopdash/lector_obj.cpp)
