@@ -5,10 +5,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream in = hopfuzz::stream(data, size);
-  const lanehop::Grid grid = lanehop::parseLevel(in);
-  int tiles = 0;
-  for (const auto& row : grid)
-    for (char c : row) tiles += c;
-  hopfuzz::keep(tiles);
+  try {
+    const lanehop::Grid grid = lanehop::parseLevel(in);
+    int tiles = 0;
+    for (const auto& row : grid)
+      for (char c : row) tiles += c;
+    hopfuzz::keep(tiles);
+  } catch (const lanehop::LevelFormatError&) {
+  }
   return 0;
 }
