@@ -156,8 +156,8 @@ void MainLoop::run(Scene* s) {
         if (!p.produce) continue;
         sinceDraw += p.elapsedNs;
         // Paused, nothing moves: the picture changes only with input, so the
-        // loop reads events every period but draws only after one came, or a
-        // few times a second.
+        // loop reads events every period but draws only after one came, or
+        // twice a second.
         if (paused && drawnPaused && !wake && sinceDraw < kPausedRedrawNs) {
             SDL_Event e;
             while (scene && SDL_PollEvent(&e)) {

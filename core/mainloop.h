@@ -20,9 +20,10 @@ public:
     // The longest world step; frames up to this long tick once, as they
     // always did.
     static constexpr float kMaxStep = 1.f / 30;
-    // While paused run() draws at least this often (nanoseconds), and at once
-    // after input.
-    static constexpr std::int64_t kPausedRedrawNs = 100000000;
+    // While paused run() draws at once after input (a key, a click, the
+    // window exposed or resized), and otherwise only this often (nanoseconds):
+    // a software-rendered frame of the whole scene costs tens of milliseconds.
+    static constexpr std::int64_t kPausedRedrawNs = 500000000;
 
     static MainLoop* getInstance();
 
