@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 namespace hopbench {
 
@@ -54,10 +56,29 @@ Figures floorFrame(OffscreenWindow& window, int frames) {
     return figures(samples);
 }
 
+double residentMB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) != 0) continue;
+        std::istringstream in(line.substr(6));
+        double kb = 0;
+        in >> kb;
+        return kb / 1024;
+    }
+    return 0;
+}
+
+int benchFrames(int fallback) {
+    const char* env = std::getenv("HOP_BENCH_FRAMES");
+    const int n = env ? std::atoi(env) : 0;
+    return n > 0 ? n : fallback;
+}
+
 void printFrameLine(const std::string& label, Figures frame, Figures floor) {
-    std::printf("%-28s median %6.2f ms  p95 %6.2f ms  | floor median %5.2f ms  p95 %5.2f ms | ratio %.1fx\n",
+    std::printf("%-28s median %6.2f ms  p95 %6.2f ms  | floor median %5.2f ms  p95 %5.2f ms | ratio %.1fx | RSS %.0f MB\n",
                 label.c_str(), frame.median, frame.p95, floor.median, floor.p95,
-                floor.median > 0 ? frame.median / floor.median : 0.0);
+                floor.median > 0 ? frame.median / floor.median : 0.0, residentMB());
 }
 
 double residentMB() {

@@ -34,6 +34,15 @@ Figures figures(std::vector<double> samples);
 // Median and 95th percentile of an empty clear-and-swap frame at this size.
 Figures floorFrame(OffscreenWindow& window, int frames);
 
+// Resident memory of this process now, in megabytes (VmRSS); 0 where the
+// kernel does not say.
+double residentMB();
+
+// Frames per scene: HOP_BENCH_FRAMES where set (a short run under a
+// profiler), else `fallback`.
+int benchFrames(int fallback);
+
+// The frame figures with the process's resident memory beside them.
 void printFrameLine(const std::string& label, Figures frame, Figures floor);
 
 // Resident memory of this process, in MB (0 where /proc is not there).

@@ -26,7 +26,8 @@ int main() {
         std::perror(STAGE_DIR);
         return 1;
     }
-    constexpr int kW = 1600, kH = 900, kFrames = 240;
+    constexpr int kW = 1600, kH = 900;
+    const int kFrames = benchFrames(240);
     const auto start = Clock::now();
     OffscreenWindow window("lanehop bench", kW, kH);
     hop::MainLoop* ml = hop::MainLoop::getInstance();
@@ -38,7 +39,7 @@ int main() {
         ml->setPause(false);
         ml->frame(1.f / 60, false);
         window.present();
-        std::printf("lanehop start-up to first frame: %.1f ms\n", msSince(start));
+        std::printf("lanehop start-up to first frame: %.1f ms  RSS %.0f MB\n", msSince(start), residentMB());
 
         const Figures floor = floorFrame(window, kFrames);
         for (int i = 0; i < 3; ++i) world->nextLevel();  // level 4

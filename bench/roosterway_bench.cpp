@@ -34,7 +34,7 @@ int main() {
         return 1;
     }
     std::srand(7);
-    constexpr int kFrames = 240;
+    const int kFrames = benchFrames(240);
     const auto start = Clock::now();
     OffscreenWindow window("roosterway bench", Juego::kWidth, Juego::kHeight);
     roosterway::setupGL(Juego::kWidth, Juego::kHeight);
@@ -42,7 +42,7 @@ int main() {
         Juego game;
         game.drawMenu();
         window.present();
-        std::printf("roosterway start-up to first frame: %.1f ms\n", msSince(start));
+        std::printf("roosterway start-up to first frame: %.1f ms  RSS %.0f MB\n", msSince(start), residentMB());
 
         const Figures floor = floorFrame(window, kFrames);
         {

@@ -8,6 +8,8 @@
 
 namespace hop {
 
+bool Model::batchFaces = true;
+
 Model::Model(const std::string& fullPath, int texId, Vector3 translate, Vector3 scale) : textureId(texId) {
     const std::string path = fullPath.empty() ? fullPath : fullPath.substr(1);
     Assimp::Importer importer;
@@ -38,6 +40,10 @@ void Model::draw(bool useTexture) const {
     glDisable(GL_TEXTURE_2D);
 }
 
+// Consecutive faces of one kind share a primitive: a glBegin per triangle
+// costs a software renderer more than the triangle itself, even replayed
+// from a display list. Points, lines and triangles are the same picture in
+// one primitive as in many; polygons each need their own.
 int recursive_render(const aiScene* scene, const aiNode* node) {
     int count = 0;
     aiMatrix4x4 m = node->mTransformation;
@@ -46,13 +52,23 @@ int recursive_render(const aiScene* scene, const aiNode* node) {
     glMultMatrixf(&m.a1);
     for (unsigned n = 0; n < node->mNumMeshes; ++n) {
         const aiMesh* mesh = scene->mMeshes[node->mMeshes[n]];
+        GLenum open = 0;  // the primitive left open, 0 for none
         for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
             const aiFace& face = mesh->mFaces[f];
             GLenum mode = GL_POLYGON;
             if (face.mNumIndices == 1) mode = GL_POINTS;
             if (face.mNumIndices == 2) mode = GL_LINES;
             if (face.mNumIndices == 3) mode = GL_TRIANGLES;
-            glBegin(mode);
+            // A face with an index out of range loses that corner: it can
+            // no longer share a primitive with whole faces.
+            bool whole = true;
+            for (unsigned i = 0; i < face.mNumIndices; ++i) whole = whole && face.mIndices[i] < mesh->mNumVertices;
+            const bool shared = Model::batchFaces && whole && mode != GL_POLYGON;
+            if (open && (!shared || open != mode)) {
+                glEnd();
+                open = 0;
+            }
+            if (!open) glBegin(mode);
             for (unsigned i = 0; i < face.mNumIndices; ++i) {
                 const unsigned idx = face.mIndices[i];
                 if (idx >= mesh->mNumVertices) continue;
@@ -61,9 +77,14 @@ int recursive_render(const aiScene* scene, const aiNode* node) {
                 if (mesh->HasTextureCoords(0)) glTexCoord2f(mesh->mTextureCoords[0][idx].x, mesh->mTextureCoords[0][idx].y);
                 glVertex3fv(&mesh->mVertices[idx].x);
             }
-            glEnd();
+            if (shared) {
+                open = mode;
+            } else {
+                glEnd();
+            }
             ++count;
         }
+        if (open) glEnd();
     }
     for (unsigned c = 0; c < node->mNumChildren; ++c) count += recursive_render(scene, node->mChildren[c]);
     glPopMatrix();

@@ -29,6 +29,10 @@ public:
     int getTextureId() const { return textureId; }
     int getFaceCount() const { return faces; }
 
+    // Faces of one kind compiled into one primitive (the default) or each
+    // into its own, as models were once drawn; the picture is the same.
+    static bool batchFaces;
+
 private:
     int textureId = -1;
     unsigned int sceneDisplayList = 0;

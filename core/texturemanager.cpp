@@ -63,6 +63,18 @@ void loadImage(const std::string& path, void*& data, int& width, int& height) {
     height = last.height;
 }
 
+namespace {
+
+bool isPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+int maxTextureSize() {
+    GLint size = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &size);
+    return size;
+}
+
+}  // namespace
+
 TextureManager* TextureManager::getInstance() {
     static TextureManager instance;
     return &instance;
@@ -84,7 +96,14 @@ unsigned int TextureManager::loadTexture(const std::string& fullPath, float wrap
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, img.width, img.height, GL_BGR, GL_UNSIGNED_BYTE, img.bgr.data());
+    // Textures are sampled without mipmaps (GL_LINEAR): a power-of-two image
+    // goes up as it is, level 0 alone, saving the levels' time and memory.
+    // Other sizes are still scaled to a power of two by GLU.
+    if (isPowerOfTwo(img.width) && isPowerOfTwo(img.height) && img.width <= maxTextureSize() &&
+        img.height <= maxTextureSize())
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, img.width, img.height, 0, GL_BGR, GL_UNSIGNED_BYTE, img.bgr.data());
+    else
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, img.width, img.height, GL_BGR, GL_UNSIGNED_BYTE, img.bgr.data());
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     texIDs[path] = id;
     return id;

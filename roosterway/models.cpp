@@ -177,8 +177,17 @@ unsigned uploadTexture(const ImageData& image) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, image.width, image.height, GL_BGRA, GL_UNSIGNED_BYTE,
-                      image.bgra.data());
+    // Sampled without mipmaps (GL_LINEAR): a power-of-two image goes up as it
+    // is, level 0 alone; other sizes are scaled to a power of two by GLU.
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    const auto pot = [&](int n) { return n > 0 && (n & (n - 1)) == 0 && n <= maxSize; };
+    if (pot(image.width) && pot(image.height))
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     image.bgra.data());
+    else
+        gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, image.width, image.height, GL_BGRA, GL_UNSIGNED_BYTE,
+                          image.bgra.data());
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glBindTexture(GL_TEXTURE_2D, 0);
     return id;
