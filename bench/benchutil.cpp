@@ -81,13 +81,4 @@ void printFrameLine(const std::string& label, Figures frame, Figures floor) {
                 floor.median > 0 ? frame.median / floor.median : 0.0, residentMB());
 }
 
-double residentMB() {
-    std::FILE* f = std::fopen("/proc/self/statm", "r");
-    if (!f) return 0;
-    long pages = 0, resident = 0;
-    const int n = std::fscanf(f, "%ld %ld", &pages, &resident);
-    std::fclose(f);
-    return n == 2 ? double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0) : 0;
-}
-
 }  // namespace hopbench

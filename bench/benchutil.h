@@ -45,7 +45,4 @@ int benchFrames(int fallback);
 // The frame figures with the process's resident memory beside them.
 void printFrameLine(const std::string& label, Figures frame, Figures floor);
 
-// Resident memory of this process, in MB (0 where /proc is not there).
-double residentMB();
-
 }  // namespace hopbench

@@ -28,13 +28,6 @@ namespace {
 
 constexpr double kFrameMs = 1000.0 / 60.0;
 
-double residentMiB() {
-    std::ifstream in("/proc/self/statm");
-    long size = 0, resident = 0;
-    in >> size >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 // Keeps a lane clear ahead of the chicken, so the run never ends in a tree,
 // a car or a train; everything else is drawn and updated as in play.
 void clearPath(Playfield& f) {
@@ -132,7 +125,7 @@ int main(int argc, char** argv) {
 
         // Five minutes of game clock at speed 1, then on at speed 3 until
         // 1,000 rows are behind; memory sampled along the way.
-        const double rss0 = residentMiB();
+        const double rss0 = hopbench::residentMB();
         std::printf("coopdash resident memory: start %.1f MiB", rss0);
         const int fiveMinutes = int(5 * 60 * 1000 / kFrameMs);
         for (int i = 1; i <= fiveMinutes; ++i) {
@@ -142,7 +135,7 @@ int main(int argc, char** argv) {
                 game.draw();
                 window.present();
             }
-            if (i % (fiveMinutes / 5) == 0) std::printf(", %d min %.1f MiB", i / (fiveMinutes / 5), residentMiB());
+            if (i % (fiveMinutes / 5) == 0) std::printf(", %d min %.1f MiB", i / (fiveMinutes / 5), hopbench::residentMB());
         }
         std::printf("\n");
         game.options.speed = 3.0;

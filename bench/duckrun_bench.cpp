@@ -20,14 +20,6 @@ namespace {
 
 constexpr std::int64_t kFrameNs = 1000000000 / 60;
 
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-    return -1;
-}
-
 void tap(Game& game, std::int64_t& now, SDL_Keycode key) {
     now += kFrameNs;
     game.step(now, {hoptest::keyEvent(key, true), hoptest::keyEvent(key, false)}, {});
@@ -77,17 +69,17 @@ int main() {
     // The same number of plain frames first, for comparison: the renderer's
     // own caches settle over the first few hundred frames.
     for (int i = 0; i < 10; ++i) tap(game, now, SDLK_n);
-    const long plain = residentKiB();
+    const double plain = residentMB();
     playFrames(game, window, now, 100);
-    const long before = residentKiB();
-    std::printf("duckrun resident memory over 100 plain frames: %ld KiB -> %ld KiB (%+ld KiB)\n", plain, before,
+    const double before = residentMB();
+    std::printf("duckrun resident memory over 100 plain frames: %.1f MB -> %.1f MB (%+.1f MB)\n", plain, before,
                 before - plain);
     for (int i = 0; i < 100; ++i) {
         tap(game, now, SDLK_n);
         window.present();
     }
-    const long after = residentKiB();
-    std::printf("duckrun resident memory over 100 night toggles: %ld KiB -> %ld KiB (%+ld KiB), sky textures %zu\n",
+    const double after = residentMB();
+    std::printf("duckrun resident memory over 100 night toggles: %.1f MB -> %.1f MB (%+.1f MB), sky textures %zu\n",
                 before, after, after - before, game.skyTextureCount());
     return game.state.screen == duckrun::ScreenPlaying ? 0 : 1;
 }
