@@ -24,6 +24,7 @@
 #include "mesh.h"
 #include "tablero.h"
 #include "tiletextures.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 
 using namespace boardhop;
@@ -346,28 +347,12 @@ TEST_F(BoardhopGL, EveryBrokenFileIsNamed) {
                                  "agua_linda.png",                   "tierra.png",
                                  "tierra_pasto.png",                 "pausa2.PNG",
                                  "Quicksand-Regular.otf",            "arial.ttf"};
-    enum Break { Deleted, Empty, Half, Garbage };
+    using hoptest::Break;
+    using hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage;
     std::mt19937 random(8);
     for (const char* file : files)
         for (Break how : {Deleted, Empty, Half, Garbage}) {
-            std::filesystem::remove_all(dir);
-            std::filesystem::create_directories(dir);
-            for (const char* f : files) {
-                std::filesystem::create_directories((dir / f).parent_path());
-                std::filesystem::create_symlink(here / f, dir / f);  // the broken one is replaced below
-            }
-            const auto broken = dir / file;
-            const auto size = std::filesystem::file_size(broken);
-            std::string bytes;
-            if (how == Half) {
-                std::ifstream in(broken, std::ios::binary);
-                bytes.resize(size / 2);
-                in.read(&bytes[0], std::streamsize(bytes.size()));
-            } else if (how == Garbage) {
-                for (std::uintmax_t i = 0; i < size; ++i) bytes += char(random() & 0xff);
-            }
-            std::filesystem::remove(broken);
-            if (how != Deleted) std::ofstream(broken, std::ios::binary) << bytes;
+            hoptest::stageBroken(here, dir, {std::begin(files), std::end(files)}, file, how, random);
 
             ASSERT_EQ(chdir(dir.c_str()), 0);
             releaseTileTextures();

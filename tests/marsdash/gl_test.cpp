@@ -16,6 +16,7 @@
 #include "hoptest/gl.h"
 #include "juego.h"
 #include "recursos.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 
 using namespace marsdash;
@@ -289,26 +290,12 @@ TEST_F(MarsdashGL, EveryBrokenFileIsNamed) {
                                  "modelos/cristal1.obj",   "modelos/Diamante.obj",   "modelos/diamante.png",
                                  "modelos/meteorito.obj",  "modelos/nave1.obj",      "modelos/nave1.png",
                                  "modelos/nave2.obj",      "modelos/nave2.png",      "modelos/font.ttf"};
-    enum Break { Deleted, Empty, Half, Garbage };
+    using hoptest::Break;
+    using hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage;
     std::mt19937 random(8);
     for (const char* file : files)
         for (Break how : {Deleted, Empty, Half, Garbage}) {
-            std::filesystem::remove_all(dir);
-            std::filesystem::create_directories(dir);
-            std::filesystem::create_directories(dir / "modelos");
-            for (const char* f : files) std::filesystem::create_symlink(here / f, dir / f);  // the broken one is replaced below
-            const auto broken = dir / file;
-            const auto size = std::filesystem::file_size(broken);
-            std::string bytes;
-            if (how == Half) {
-                std::ifstream in(broken, std::ios::binary);
-                bytes.resize(size / 2);
-                in.read(&bytes[0], std::streamsize(bytes.size()));
-            } else if (how == Garbage) {
-                for (std::uintmax_t i = 0; i < size; ++i) bytes += char(random() & 0xff);
-            }
-            std::filesystem::remove(broken);
-            if (how != Deleted) std::ofstream(broken, std::ios::binary) << bytes;
+            hoptest::stageBroken(here, dir, {std::begin(files), std::end(files)}, file, how, random);
 
             ASSERT_EQ(chdir(dir.c_str()), 0);
             testing::internal::CaptureStderr();
