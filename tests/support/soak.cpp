@@ -134,7 +134,8 @@ int main(int argc, char** argv) {
 
   const auto start = Clock::now();
   auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
-  std::vector<double> times, memory;  // of the last session
+  std::vector<double> times, memory;          // of the session being played
+  std::vector<double> longTimes, longMemory;  // of the longest session so far
   int crashes = 0, hangs = 0, quits = 0, status = -1000;
   long actions = 0, frames = 0;
   double cpuSeconds = 0;
@@ -196,6 +197,10 @@ int main(int argc, char** argv) {
       }
     }
     cpuSeconds += double(ticks - ticks0) / double(sysconf(_SC_CLK_TCK));
+    if (times.size() >= longTimes.size()) {
+      longTimes = times;
+      longMemory = memory;
+    }
     frames += std::max(game.frames(), 0L);
     if (hangs == 0 && game.running()) {
       game.key(profile->quit);
@@ -213,15 +218,18 @@ int main(int argc, char** argv) {
     if (crashes || hangs) output = game.stdoutText() + game.stderrText();
   }
   const double ran = elapsed();
-  // The slope over the second half of the last session: start-up growth is not a leak.
-  const std::size_t half = times.size() / 2;
-  const double perMinute = slope({times.begin() + long(half), times.end()}, {memory.begin() + long(half), memory.end()});
-  const bool longRun = seconds >= 120 && times.size() >= 60;
+  // The slope over the second half of the longest session: start-up growth
+  // is not a leak, and a short session after a chosen quit is mostly start-up.
+  const std::size_t half = longTimes.size() / 2;
+  const double perMinute =
+      slope({longTimes.begin() + long(half), longTimes.end()}, {longMemory.begin() + long(half), longMemory.end()});
+  const bool longRun = seconds >= 120 && longTimes.size() >= 60;
   const bool ok = crashes == 0 && hangs == 0 && status == 0 && (!longRun || perMinute < 1.0);
   std::printf("soak %s: %.0f s, %ld actions, %ld frames, %d crashes, %d hangs, %d quits chosen by the input, "
-              "memory %.0f -> %.0f MB (slope %.2f MB/min over the second half), cpu %.0f %%, exit status %d: %s\n",
-              name.c_str(), ran, actions, frames, crashes, hangs, quits, memory.empty() ? 0 : memory.front(),
-              memory.empty() ? 0 : memory.back(), perMinute, cpuSeconds / ran * 100.0, status, ok ? "ok" : "FAILED");
+              "memory %.0f -> %.0f MB (slope %.2f MB/min over the second half of the longest session, %.0f s), cpu %.0f %%, exit status %d: %s\n",
+              name.c_str(), ran, actions, frames, crashes, hangs, quits, longMemory.empty() ? 0 : longMemory.front(),
+              longMemory.empty() ? 0 : longMemory.back(), perMinute,
+              longTimes.size() < 2 ? 0.0 : (longTimes.back() - longTimes.front()) * 60.0, cpuSeconds / ran * 100.0, status, ok ? "ok" : "FAILED");
   if (!ok) std::printf("%s", output.c_str());
   return ok ? 0 : 1;
 }
