@@ -4,9 +4,10 @@
 # found, in the normal test suite).
 #
 #   hop_fuzz_target(<name> SOURCE <file> LIBS <libs> SEEDS <folder under fuzz/seeds>
-#                   [ASSETS <glob>...] READER <files for the coverage report>)
+#                   [ASSETS <glob>...] READER <files for the coverage report> [MAX_LEN <bytes>])
 # ASSETS: generated or committed files that join the seed corpus (globs from
 # the source tree, or from the generated stage with the prefix "stage:").
+# MAX_LEN: the longest input the fuzzer makes (64 KiB unless said).
 hop_fuzz_target(objloader SOURCE objloader_fuzz.cpp LIBS objloader SEEDS obj
   ASSETS "stage:*/*.obj" "stage:*/*/*.obj"
   READER common/objloader/objloader.cpp)
@@ -19,7 +20,10 @@ hop_fuzz_target(marsdash_obj SOURCE marsdash_obj_fuzz.cpp LIBS marsdash_lib SEED
 hop_fuzz_target(lanehop_level SOURCE lanehop_level_fuzz.cpp LIBS lanehop_lib SEEDS level
   ASSETS "src/level/*.txt"
   READER src/level.cpp)
+# Every byte of a settings input is drawn as a glyph in a GL context: inputs
+# are kept to a few pages of text so the run reaches its count.
 hop_fuzz_target(lanehop_settings SOURCE lanehop_settings_fuzz.cpp LIBS lanehop_lib PkgConfig::FTGL PkgConfig::SDL2 OpenGL::GL SEEDS settings
+  MAX_LEN 4096
   ASSETS "src/resources/*.txt"
   READER src/level.cpp core/utf8.cpp)
 hop_fuzz_target(lanehop_directive SOURCE lanehop_directive_fuzz.cpp LIBS lanehop_lib SEEDS directives
