@@ -17,13 +17,24 @@ void setupLights(int lightMode);
 
 void applyCamera(const CameraPose& pose);
 
-// Rows, obstacles and cars (no movement).
-void drawWorld(const GameWorld& world, bool wireframe);
-// Moves the cars by dtMilliseconds, then draws.
-void updateAndDrawWorld(GameWorld& world, float dtMilliseconds, bool wireframe);
+// Where and how the chicken stands: at (x, height, z) turned to `facing`
+// and squashed to scaleY.
+struct ChickenPose {
+    float x = 0, height = 0, z = 0, facing = 0, scaleY = 1;
+};
 
-// The chicken at (x, height, z) turned to `facing` and squashed to scaleY.
-void drawChicken(const GameWorld& world, float x, float height, float z, float facing, float scaleY,
-                 bool wireframe);
+// The shortcuts the scene is drawn with. Each leaves the picture as it was
+// (a test draws the same frame with one off and on and compares); they are
+// switches so that such a test can.
+struct DrawShortcuts {
+    // The scene is drawn without blending: every model is opaque (textures
+    // without alpha, lit colour alpha 1), so blending over what lies behind
+    // only cost the software renderer a read of every pixel it wrote.
+    bool opaqueScene = true;
+};
+extern DrawShortcuts drawShortcuts;
+
+// Lights, rows, obstacles, cars and the chicken.
+void drawScene(const GameWorld& world, const ChickenPose& chicken, bool wireframe);
 
 }  // namespace roosterway

@@ -279,6 +279,76 @@ TEST_F(RoosterwayGL, PlayingDrawsFieldChickenAndHud) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+// The shortcuts the scene is drawn with change the cost, not the picture:
+// each frame is drawn with every shortcut on, then with one off, and the two
+// compared, over the views, places on the field, lights and render switches.
+TEST_F(RoosterwayGL, DrawShortcutsKeepThePicture) {
+    auto game = makeGame(5);
+    game->screen.mainState = StatePlaying;
+    for (int i = 0; i < 10; ++i) game->update(16, false, false);  // cars under way
+    struct Shortcut {
+        const char* name;
+        bool DrawShortcuts::*flag;
+        int tolerance;  // pixels that may differ
+    };
+    const Shortcut shortcuts[] = {
+        {"opaque scene", &DrawShortcuts::opaqueScene, 0},
+    };
+    const DrawShortcuts saved = drawShortcuts;
+    int scenes = 0;
+    const auto same = [&](const std::string& what) {
+        drawShortcuts = DrawShortcuts{};
+        game->drawPlaying();
+        const hoptest::Image on = readFramebuffer();
+        ++scenes;
+        for (const Shortcut& s : shortcuts) {
+            drawShortcuts = DrawShortcuts{};
+            drawShortcuts.*s.flag = false;
+            game->drawPlaying();
+            EXPECT_LE(readFramebuffer().countDiff(on), s.tolerance) << what << ", " << s.name << " off";
+        }
+        drawShortcuts = saved;
+    };
+    // Start, mid-field beside the trees, mid-hop crouched, the last rows.
+    const struct {
+        float x, z, height, scaleY;
+    } places[] = {{0, 0, 0, 1}, {-6, -12, 0, 1}, {3, -25, 0.4f, 0.6f}, {6, -49, 0, 0.3f}};
+    for (const auto& p : places) {
+        game->x = p.x, game->z = p.z, game->height = p.height, game->scaleY = p.scaleY;
+        for (int v = 0; v < 3; ++v) {
+            game->view = v;
+            same("view " + std::to_string(v) + " at x " + std::to_string(p.x) + " z " + std::to_string(p.z));
+        }
+    }
+    game->view = 2;
+    game->x = 2, game->z = -8;
+    for (const float yaw : {0.f, 90.f, 180.f, 300.f}) {
+        game->yaw = yaw;
+        game->pitch = yaw / 60;
+        same("view 2, yaw " + std::to_string(yaw));
+    }
+    for (int light = 1; light < 4; ++light) {
+        game->options.lightMode = light;
+        same("light " + std::to_string(light + 1));
+    }
+    game->options.lightMode = 0;
+    game->options.flatMode = true;
+    same("flat");
+    game->options.flatMode = false;
+    for (const bool textures : {true, false}) {
+        game->options.textures = textures;
+        game->options.wireframe = true;
+        for (int v = 0; v < 3; ++v) {
+            game->view = v;
+            same(std::string("wireframe, view ") + std::to_string(v) + (textures ? "" : ", textures off"));
+        }
+        game->options.wireframe = false;
+        if (!textures) same("textures off");
+    }
+    EXPECT_EQ(scenes, 12 + 4 + 3 + 1 + 7);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(RoosterwayGL, FlatModeSelectsFlatShading) {
     auto game = makeGame();
     game->drawPlaying();
