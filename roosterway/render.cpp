@@ -134,9 +134,17 @@ void drawScene(const GameWorld& world, const ChickenPose& chicken, bool wirefram
     const bool blended = glIsEnabled(GL_BLEND);
     if (drawShortcuts.opaqueScene) glDisable(GL_BLEND);
 
-    drawRows(world, mode);
-    drawModels(world, view, mode);
-    drawChicken(world, chicken, mode);
+    if (drawShortcuts.modelsBeforeRows && !wireframe) {
+        drawModels(world, view, mode);
+        drawChicken(world, chicken, mode);
+        glDepthFunc(GL_LEQUAL);
+        drawRows(world, mode);
+        glDepthFunc(GL_LESS);
+    } else {
+        drawRows(world, mode);
+        drawModels(world, view, mode);
+        drawChicken(world, chicken, mode);
+    }
 
     if (blended) glEnable(GL_BLEND);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

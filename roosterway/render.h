@@ -31,6 +31,15 @@ struct DrawShortcuts {
     // without alpha, lit colour alpha 1), so blending over what lies behind
     // only cost the software renderer a read of every pixel it wrote.
     bool opaqueScene = true;
+    // Solid drawing: trees, boulders, cars and the chicken go before the
+    // rows, so the rows' pixels behind them fail the depth test before they
+    // are shaded. The rows then pass on equal depth (GL_LEQUAL), so a row
+    // still wins a tie with a model as when it was drawn first; the price is
+    // a few single pixels on the seams between rows, where the hidden front
+    // face of a row meets the top of the row before at exactly equal depth
+    // and now shows. Wireframe keeps the old order: there every edge is drawn
+    // twice at equal depth, and the lines cost little anyway.
+    bool modelsBeforeRows = true;
 };
 extern DrawShortcuts drawShortcuts;
 
