@@ -79,11 +79,15 @@ void applyCamera(const CameraPose& p) {
 namespace {
 
 void drawRows(const GameWorld& world, GLenum mode) {
+    const bool topsOnly = drawShortcuts.rowTopsOnly && mode == GL_FILL;
+    const std::size_t last = world.rowList.size() - 1;
     glPushMatrix();
     glRotatef(180, 0, 1, 0);
     glScalef(float(world.columns) / 25.f, 1, 1);
-    for (const RowRecord& row : world.rowList) {
-        drawModel(*world.models, row.modelKey, mode);
+    for (std::size_t r = 0; r <= last; ++r) {
+        const std::string& key = world.rowList[r].modelKey;
+        if (topsOnly && r != 0 && r != last) drawModelTop(*world.models, key);
+        else drawModel(*world.models, key, mode);
         glTranslatef(0, 0, 1);
     }
     glPopMatrix();

@@ -40,6 +40,12 @@ struct DrawShortcuts {
     // and now shows. Wireframe keeps the old order: there every edge is drawn
     // twice at equal depth, and the lines cost little anyway.
     bool modelsBeforeRows = true;
+    // Solid drawing: the rows between the first and the last are drawn as
+    // their tops alone. The rows lie side by side as one slab under an eye
+    // that is always above it and inside its width, so their other faces can
+    // only show at the slab's two ends; drawn, they were rasterised only to
+    // fail the depth test.
+    bool rowTopsOnly = true;
 };
 extern DrawShortcuts drawShortcuts;
 

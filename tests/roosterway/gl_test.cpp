@@ -280,8 +280,9 @@ TEST_F(RoosterwayGL, PlayingDrawsFieldChickenAndHud) {
 }
 
 // The shortcuts the scene is drawn with change the cost, not the picture:
-// each frame is drawn with every shortcut on, then with one off, and the two
-// compared, over the views, places on the field, lights and render switches.
+// each frame is drawn as before (every shortcut off), with each shortcut on
+// alone and with all of them on, and compared, over the views, places on the
+// field, lights and render switches.
 TEST_F(RoosterwayGL, DrawShortcutsKeepThePicture) {
     auto game = makeGame(5);
     game->screen.mainState = StatePlaying;
@@ -293,23 +294,32 @@ TEST_F(RoosterwayGL, DrawShortcutsKeepThePicture) {
     };
     const Shortcut shortcuts[] = {
         {"opaque scene", &DrawShortcuts::opaqueScene, 0},
-        // Single pixels on the seams between rows, where two rows meet at
-        // equal depth: at most 20 of the 921,600.
+        // Alone it lets the hidden front face of a row win a tie at equal
+        // depth with the top of the row before: single seam pixels, at most
+        // 20 of the 921,600. With row tops only those faces are not drawn.
         {"models before rows", &DrawShortcuts::modelsBeforeRows, 20},
+        // Where a hidden face of a row used to poke through between two row
+        // tops (a dark dot on a seam), the tops now meet: single pixels.
+        {"row tops only", &DrawShortcuts::rowTopsOnly, 20},
     };
     const DrawShortcuts saved = drawShortcuts;
+    DrawShortcuts none;
+    for (const Shortcut& s : shortcuts) none.*s.flag = false;
     int scenes = 0;
     const auto same = [&](const std::string& what) {
-        drawShortcuts = DrawShortcuts{};
+        drawShortcuts = none;
         game->drawPlaying();
-        const hoptest::Image on = readFramebuffer();
+        const hoptest::Image before = readFramebuffer();
         ++scenes;
         for (const Shortcut& s : shortcuts) {
-            drawShortcuts = DrawShortcuts{};
-            drawShortcuts.*s.flag = false;
+            drawShortcuts = none;
+            drawShortcuts.*s.flag = true;
             game->drawPlaying();
-            EXPECT_LE(readFramebuffer().countDiff(on), s.tolerance) << what << ", " << s.name << " off";
+            EXPECT_LE(readFramebuffer().countDiff(before), s.tolerance) << what << ", " << s.name << " alone";
         }
+        drawShortcuts = DrawShortcuts{};
+        game->drawPlaying();
+        EXPECT_LE(readFramebuffer().countDiff(before), 20) << what << ", every shortcut";
         drawShortcuts = saved;
     };
     // Start, mid-field beside the trees, mid-hop crouched, the last rows.
@@ -330,6 +340,10 @@ TEST_F(RoosterwayGL, DrawShortcutsKeepThePicture) {
         game->pitch = yaw / 60;
         same("view 2, yaw " + std::to_string(yaw));
     }
+    // Beyond the last row, looking back at the field's far end.
+    game->z = -52, game->yaw = 90, game->pitch = -1;
+    same("view 2 behind the last row");
+    game->z = -8, game->yaw = 300, game->pitch = 0;
     for (int light = 1; light < 4; ++light) {
         game->options.lightMode = light;
         same("light " + std::to_string(light + 1));
@@ -348,7 +362,7 @@ TEST_F(RoosterwayGL, DrawShortcutsKeepThePicture) {
         game->options.wireframe = false;
         if (!textures) same("textures off");
     }
-    EXPECT_EQ(scenes, 12 + 4 + 3 + 1 + 7);
+    EXPECT_EQ(scenes, 12 + 5 + 3 + 1 + 7);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
