@@ -34,17 +34,18 @@ struct DrawShortcuts {
     // Solid drawing: trees, boulders, cars and the chicken go before the
     // rows, so the rows' pixels behind them fail the depth test before they
     // are shaded. The rows then pass on equal depth (GL_LEQUAL), so a row
-    // still wins a tie with a model as when it was drawn first; the price is
-    // a few single pixels on the seams between rows, where the hidden front
-    // face of a row meets the top of the row before at exactly equal depth
-    // and now shows. Wireframe keeps the old order: there every edge is drawn
-    // twice at equal depth, and the lines cost little anyway.
+    // still wins a tie with a model as when it was drawn first. Alone it
+    // would let the hidden front face of a row show in a few seam pixels,
+    // where it meets the top of the row before at exactly equal depth;
+    // rowTopsOnly leaves those faces out. Wireframe keeps the old order:
+    // there every edge is drawn twice at equal depth, and lines cost little.
     bool modelsBeforeRows = true;
     // Solid drawing: the rows between the first and the last are drawn as
     // their tops alone. The rows lie side by side as one slab under an eye
     // that is always above it and inside its width, so their other faces can
     // only show at the slab's two ends; drawn, they were rasterised only to
-    // fail the depth test.
+    // fail the depth test, or to poke through a seam between two tops as a
+    // stray dark pixel.
     bool rowTopsOnly = true;
 };
 extern DrawShortcuts drawShortcuts;
