@@ -103,8 +103,7 @@ void Juego::drawPlaying() {
     glShadeModel(world->smoothShading ? GL_SMOOTH : GL_FLAT);
     world->lightMode = options.lightMode;
 
-    drawWorld(*world, options.wireframe);
-    drawChicken(*world, x, height, z, hop.facing, scaleY, options.wireframe);
+    drawScene(*world, {x, height, z, hop.facing, scaleY}, options.wireframe);
 
     drawHud(score(), lives);
 }

@@ -34,6 +34,8 @@ const ModelFiles kModelTable[kModelCount] = {
     {"taxi", "vehicles/taxi.obj", "vehicles/taxi.png"},
 };
 
+const char* const kFlatModels[kFlatModelCount] = {"grass_light", "grass_dark", "road_blank", "road_stripes"};
+
 namespace {
 
 std::string readAll(std::istream& in) {
@@ -67,10 +69,22 @@ GLenum primitiveFor(unsigned indices) {
     }
 }
 
-// Emits one node and its children. Faces of one primitive kind in a row share
-// one glBegin/glEnd (polygons each get their own), which keeps the display
-// lists short for the software renderer.
-void renderNode(const aiScene* scene, const aiNode* node, GLuint texture) {
+// True when every corner of the face has a normal pointing straight up.
+bool facesUp(const aiMesh* mesh, const aiFace& face) {
+    if (!mesh->mNormals) return false;
+    for (unsigned i = 0; i < face.mNumIndices; ++i) {
+        const unsigned v = face.mIndices[i];
+        if (v >= mesh->mNumVertices || mesh->mNormals[v].y < 0.999f) return false;
+    }
+    return true;
+}
+
+// Emits one node and its children; `topOnly` keeps just the faces that point
+// up in the mesh's own frame (the row models' nodes neither turn nor tilt).
+// Faces of one primitive kind in a row share one glBegin/glEnd (polygons
+// each get their own), which keeps the display lists short for the software
+// renderer.
+void renderNode(const aiScene* scene, const aiNode* node, GLuint texture, bool topOnly = false) {
     aiMatrix4x4 m = node->mTransformation;
     m.Transpose();
     glPushMatrix();
@@ -85,7 +99,7 @@ void renderNode(const aiScene* scene, const aiNode* node, GLuint texture) {
         GLenum open = 0;
         for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
             const aiFace& face = mesh->mFaces[f];
-            if (face.mNumIndices == 0) continue;
+            if (face.mNumIndices == 0 || (topOnly && !facesUp(mesh, face))) continue;
             const GLenum prim = primitiveFor(face.mNumIndices);
             if (open != prim || prim == GL_POLYGON) {
                 if (open) glEnd();
@@ -104,7 +118,7 @@ void renderNode(const aiScene* scene, const aiNode* node, GLuint texture) {
         if (open) glEnd();
         glDisable(GL_TEXTURE_2D);
     }
-    for (unsigned c = 0; c < node->mNumChildren; ++c) renderNode(scene, node->mChildren[c], texture);
+    for (unsigned c = 0; c < node->mNumChildren; ++c) renderNode(scene, node->mChildren[c], texture, topOnly);
     glPopMatrix();
 }
 
@@ -198,6 +212,7 @@ ModelLibrary::~ModelLibrary() {
         releaseScene(asset.scene);
         if (asset.texture) glDeleteTextures(1, &asset.texture);
         if (asset.displayList) glDeleteLists(asset.displayList, 1);
+        if (asset.topList) glDeleteLists(asset.topList, 1);
     }
 }
 
@@ -217,6 +232,13 @@ std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures) {
         renderNode(asset.scene, asset.scene->mRootNode, asset.texture);
         glEndList();
     }
+    for (const char* key : kFlatModels) {
+        ModelAsset& asset = library->entries.at(key);
+        asset.topList = glGenLists(1);
+        glNewList(asset.topList, GL_COMPILE);
+        renderNode(asset.scene, asset.scene->mRootNode, asset.texture, true);
+        glEndList();
+    }
     return library;
 }
 
@@ -228,6 +250,17 @@ void drawModel(const ModelLibrary& library, const std::string& key, unsigned pol
     else glDisable(GL_CULL_FACE);
     const auto it = library.entries.find(key);
     if (it != library.entries.end() && it->second.loaded) glCallList(it->second.displayList);
+}
+
+void drawModelTop(const ModelLibrary& library, const std::string& key) {
+    const auto it = library.entries.find(key);
+    if (it == library.entries.end() || !it->second.topList) {
+        drawModel(library, key, GL_FILL);
+        return;
+    }
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glEnable(GL_CULL_FACE);
+    if (it->second.loaded) glCallList(it->second.topList);
 }
 
 }  // namespace roosterway

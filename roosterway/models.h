@@ -19,6 +19,9 @@ struct ModelAsset {
     unsigned texture = 0;      // GL texture name; 0 when loaded without textures
     unsigned displayList = 0;  // GL list name
     bool loaded = false;       // set once the display list is compiled
+    // For the models of kFlatModels: a second list with only the faces
+    // turned straight up (0 for the others).
+    unsigned topList = 0;
 };
 
 struct ModelFiles {
@@ -29,6 +32,12 @@ struct ModelFiles {
 constexpr int kModelCount = 18;
 // In load order; paths relative to the working directory.
 extern const ModelFiles kModelTable[kModelCount];
+
+// The row models. They lie side by side as one slab, so that seen from
+// above only their tops and the slab's ends can show; a list of their tops
+// alone is compiled as well.
+constexpr int kFlatModelCount = 4;
+extern const char* const kFlatModels[kFlatModelCount];
 
 // assimp post-processing: CalcTangentSpace | JoinIdenticalVertices |
 // Triangulate | GenSmoothNormals | SplitLargeMeshes | LimitBoneWeights |
@@ -59,6 +68,10 @@ std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures);
 // list if the key names a loaded model. Back faces are culled in GL_FILL
 // mode only: lines and points draw both sides.
 void drawModel(const ModelLibrary& library, const std::string& key, unsigned polygonMode);
+
+// Solid drawing of the model's top list (the whole model where it has none),
+// back faces culled.
+void drawModelTop(const ModelLibrary& library, const std::string& key);
 
 // Readers, usable without a GL context. `name` gives the format (by its
 // extension) and names the file in messages.

@@ -40,6 +40,8 @@ Frustum currentFrustum() {
 
 }  // namespace
 
+DrawShortcuts drawShortcuts;
+
 void setupGL(int width, int height) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
@@ -74,27 +76,30 @@ void applyCamera(const CameraPose& p) {
     gluLookAt(p.eye[0], p.eye[1], p.eye[2], p.centre[0], p.centre[1], p.centre[2], 0, 1, 0);
 }
 
-void drawWorld(const GameWorld& world, bool wireframe) {
-    const GLenum mode = wireframe ? GL_LINE : GL_FILL;
-    setupLights(world.lightMode);
-    if (!world.models) return;
-    const ModelLibrary& models = *world.models;
-    // Models wholly outside the view are skipped: behind the camera, or far
-    // to the side, they are most of the field.
-    const Frustum view = currentFrustum();
-    const float half = float(world.columns) / 2.f;
+namespace {
 
+void drawRows(const GameWorld& world, GLenum mode) {
+    const bool topsOnly = drawShortcuts.rowTopsOnly && mode == GL_FILL;
+    const std::size_t last = world.rowList.size() - 1;
     glPushMatrix();
     glRotatef(180, 0, 1, 0);
     glScalef(float(world.columns) / 25.f, 1, 1);
-    for (const RowRecord& row : world.rowList) {
-        drawModel(models, row.modelKey, mode);
+    for (std::size_t r = 0; r <= last; ++r) {
+        const std::string& key = world.rowList[r].modelKey;
+        if (topsOnly && r != 0 && r != last) drawModelTop(*world.models, key);
+        else drawModel(*world.models, key, mode);
         glTranslatef(0, 0, 1);
     }
     glPopMatrix();
+}
 
+// Trees, boulders and cars, those wholly outside the view skipped: behind
+// the camera, or far to the side, they are most of the field.
+void drawModels(const GameWorld& world, const Frustum& view, GLenum mode) {
+    const ModelLibrary& models = *world.models;
+    const float half = float(world.columns) / 2.f;
     glPushMatrix();
-    glTranslatef(-float(world.columns) / 2.f, kGroundLift, 0);
+    glTranslatef(-half, kGroundLift, 0);
     for (const ObstacleRecord& o : world.obstacleList) {
         if (!view.sphereVisible(float(o.column) - half + 0.5f, kModelCentreY, -float(o.row), kModelRadius)) continue;
         glPushMatrix();
@@ -112,24 +117,41 @@ void drawWorld(const GameWorld& world, bool wireframe) {
         glPopMatrix();
     }
     glPopMatrix();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
-void updateAndDrawWorld(GameWorld& world, float dtMilliseconds, bool wireframe) {
-    world.moveCars(dtMilliseconds);
-    drawWorld(world, wireframe);
-}
-
-void drawChicken(const GameWorld& world, float x, float height, float z, float facing, float scaleY,
-                 bool wireframe) {
-    if (!world.models) return;
+void drawChicken(const GameWorld& world, const ChickenPose& c, GLenum mode) {
     glPushMatrix();
-    glTranslatef(x, height + 0.5f, z + 0.25f);
-    glRotatef(facing, 0, 1, 0);
-    glScalef(1, scaleY, 1);
-    drawModel(*world.models, "chicken", wireframe ? GL_LINE : GL_FILL);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glTranslatef(c.x, c.height + 0.5f, c.z + 0.25f);
+    glRotatef(c.facing, 0, 1, 0);
+    glScalef(1, c.scaleY, 1);
+    drawModel(*world.models, "chicken", mode);
     glPopMatrix();
+}
+
+}  // namespace
+
+void drawScene(const GameWorld& world, const ChickenPose& chicken, bool wireframe) {
+    const GLenum mode = wireframe ? GL_LINE : GL_FILL;
+    setupLights(world.lightMode);
+    if (!world.models) return;
+    const Frustum view = currentFrustum();
+    const bool blended = glIsEnabled(GL_BLEND);
+    if (drawShortcuts.opaqueScene) glDisable(GL_BLEND);
+
+    if (drawShortcuts.modelsBeforeRows && !wireframe) {
+        drawModels(world, view, mode);
+        drawChicken(world, chicken, mode);
+        glDepthFunc(GL_LEQUAL);
+        drawRows(world, mode);
+        glDepthFunc(GL_LESS);
+    } else {
+        drawRows(world, mode);
+        drawModels(world, view, mode);
+        drawChicken(world, chicken, mode);
+    }
+
+    if (blended) glEnable(GL_BLEND);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
 }  // namespace roosterway

@@ -279,6 +279,93 @@ TEST_F(RoosterwayGL, PlayingDrawsFieldChickenAndHud) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+// The shortcuts the scene is drawn with change the cost, not the picture:
+// each frame is drawn as before (every shortcut off), with each shortcut on
+// alone and with all of them on, and compared, over the views, places on the
+// field, lights and render switches.
+TEST_F(RoosterwayGL, DrawShortcutsKeepThePicture) {
+    auto game = makeGame(5);
+    game->screen.mainState = StatePlaying;
+    for (int i = 0; i < 10; ++i) game->update(16, false, false);  // cars under way
+    struct Shortcut {
+        const char* name;
+        bool DrawShortcuts::*flag;
+        int tolerance;  // pixels that may differ
+    };
+    const Shortcut shortcuts[] = {
+        {"opaque scene", &DrawShortcuts::opaqueScene, 0},
+        // Alone it lets the hidden front face of a row win a tie at equal
+        // depth with the top of the row before: single seam pixels, at most
+        // 20 of the 921,600. With row tops only those faces are not drawn.
+        {"models before rows", &DrawShortcuts::modelsBeforeRows, 20},
+        // Where a hidden face of a row used to poke through between two row
+        // tops (a dark dot on a seam), the tops now meet: single pixels.
+        {"row tops only", &DrawShortcuts::rowTopsOnly, 20},
+    };
+    const DrawShortcuts saved = drawShortcuts;
+    DrawShortcuts none;
+    for (const Shortcut& s : shortcuts) none.*s.flag = false;
+    int scenes = 0;
+    const auto same = [&](const std::string& what) {
+        drawShortcuts = none;
+        game->drawPlaying();
+        const hoptest::Image before = readFramebuffer();
+        ++scenes;
+        for (const Shortcut& s : shortcuts) {
+            drawShortcuts = none;
+            drawShortcuts.*s.flag = true;
+            game->drawPlaying();
+            EXPECT_LE(readFramebuffer().countDiff(before), s.tolerance) << what << ", " << s.name << " alone";
+        }
+        drawShortcuts = DrawShortcuts{};
+        game->drawPlaying();
+        EXPECT_LE(readFramebuffer().countDiff(before), 20) << what << ", every shortcut";
+        drawShortcuts = saved;
+    };
+    // Start, mid-field beside the trees, mid-hop crouched, the last rows.
+    const struct {
+        float x, z, height, scaleY;
+    } places[] = {{0, 0, 0, 1}, {-6, -12, 0, 1}, {3, -25, 0.4f, 0.6f}, {6, -49, 0, 0.3f}};
+    for (const auto& p : places) {
+        game->x = p.x, game->z = p.z, game->height = p.height, game->scaleY = p.scaleY;
+        for (int v = 0; v < 3; ++v) {
+            game->view = v;
+            same("view " + std::to_string(v) + " at x " + std::to_string(p.x) + " z " + std::to_string(p.z));
+        }
+    }
+    game->view = 2;
+    game->x = 2, game->z = -8;
+    for (const float yaw : {0.f, 90.f, 180.f, 300.f}) {
+        game->yaw = yaw;
+        game->pitch = yaw / 60;
+        same("view 2, yaw " + std::to_string(yaw));
+    }
+    // Beyond the last row, looking back at the field's far end.
+    game->z = -52, game->yaw = 90, game->pitch = -1;
+    same("view 2 behind the last row");
+    game->z = -8, game->yaw = 300, game->pitch = 0;
+    for (int light = 1; light < 4; ++light) {
+        game->options.lightMode = light;
+        same("light " + std::to_string(light + 1));
+    }
+    game->options.lightMode = 0;
+    game->options.flatMode = true;
+    same("flat");
+    game->options.flatMode = false;
+    for (const bool textures : {true, false}) {
+        game->options.textures = textures;
+        game->options.wireframe = true;
+        for (int v = 0; v < 3; ++v) {
+            game->view = v;
+            same(std::string("wireframe, view ") + std::to_string(v) + (textures ? "" : ", textures off"));
+        }
+        game->options.wireframe = false;
+        if (!textures) same("textures off");
+    }
+    EXPECT_EQ(scenes, 12 + 5 + 3 + 1 + 7);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(RoosterwayGL, FlatModeSelectsFlatShading) {
     auto game = makeGame();
     game->drawPlaying();
