@@ -18,6 +18,8 @@
 #include "camera.h"
 #include "drawing.h"
 #include "fontmanager.h"
+#include "glwindow.h"
+#include "renderer.h"
 #include "hoptest/gl.h"
 #include "mainloop.h"
 #include "model.h"
@@ -658,4 +660,31 @@ TEST_F(LanehopGL, BatchedModelFacesKeepThePicture) {
         }
         for (SDL_Keycode k : {SDLK_v, SDLK_t, SDLK_k}) w->inputBase(hoptest::keyEvent(k), 0);
     }
+}
+
+// The game's own window on this software renderer: asked for 16 samples, it
+// ends without a multisample buffer, says so once, and is shown. The key
+// still toggles GL_MULTISAMPLE on it.
+TEST_F(LanehopGL, SoftwareRendererWindowHasNoMultisampleBuffer) {
+    testing::internal::CaptureStdout();
+    const hop::GLWindow made = hop::openGLWindow("lanehop window", 320, 180);
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_NE(made.window, nullptr) << SDL_GetError();
+    ASSERT_NE(made.context, nullptr);
+    EXPECT_TRUE(hop::isSoftwareRenderer(made.renderer)) << made.renderer;
+    EXPECT_EQ(made.samples, 0);
+    GLint buffers = -1, samples = -1;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
+    glGetIntegerv(GL_SAMPLES, &samples);
+    EXPECT_EQ(buffers, 0);
+    EXPECT_EQ(samples, 0);
+    EXPECT_EQ(out, "Renderizador por software (" + made.renderer + "): ventana sin multimuestreo\n");
+    EXPECT_TRUE(SDL_GetWindowFlags(made.window) & SDL_WINDOW_SHOWN);
+    ml->setMultisampling(false);
+    EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
+    ml->toggleMultisampling();
+    EXPECT_TRUE(glIsEnabled(GL_MULTISAMPLE));
+    SDL_GL_DeleteContext(made.context);
+    SDL_DestroyWindow(made.window);
+    gl().makeCurrent();
 }
