@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,13 @@ inline double msSince(Clock::time_point start) {
 
 // An SDL window with a GL context through the offscreen video driver.
 struct OffscreenWindow {
+    // A plain window: no multisample buffer, the driver's default attributes.
     OffscreenWindow(const char* title, int width, int height);
+    // The window a game makes for itself with its own attributes (`make`
+    // runs once the offscreen driver is up and fills in both handles), so
+    // that the figures are those of the framebuffer a player gets.
+    using Maker = std::function<void(SDL_Window*& window, SDL_GLContext& context)>;
+    explicit OffscreenWindow(const Maker& make);
     ~OffscreenWindow();
     // Waits for the frame to be drawn, then swaps.
     void present();
