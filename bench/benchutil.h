@@ -41,6 +41,11 @@ Figures figures(std::vector<double> samples);
 // Median and 95th percentile of an empty clear-and-swap frame at this size.
 Figures floorFrame(OffscreenWindow& window, int frames);
 
+// CPU time of this process so far (every thread: a software renderer's
+// workers too), in milliseconds: on a loaded machine a steadier measure of
+// the work a frame takes than its wall time.
+double cpuMs();
+
 // Resident memory of this process now, in megabytes (VmRSS); 0 where the
 // kernel does not say.
 double residentMB();

@@ -4,8 +4,10 @@
 // the five lights, while the chicken walks and the traffic runs. The window
 // is the game's own (hop::openGLWindow), so the framebuffer is the one a
 // player gets. One line per level and view: the figures of its slowest
-// light by median, and the highest p95 of the five. HOP_BENCH_LEVEL=n
-// measures level n alone (a profiler's run).
+// light by median, and the highest p95 of the five, with the CPU time per
+// frame of that light (all threads). HOP_BENCH_LEVEL=n
+// measures level n alone (a profiler's run); HOP_FAST_DRAWING=0 draws without
+// the engine's drawing shortcuts (hop::fastDrawing), to weigh them.
 #include <GL/gl.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@
 
 #include "benchutil.h"
 #include "camera.h"
+#include "drawing.h"
 #include "glwindow.h"
 #include "mainloop.h"
 #include "player.h"
@@ -57,6 +60,7 @@ int main() {
     const int kFrames = benchFrames(90);  // per light, in each view of each level
     const char* only = std::getenv("HOP_BENCH_LEVEL");
     const int onlyLevel = only ? std::atoi(only) : 0;
+    if (const char* fast = std::getenv("HOP_FAST_DRAWING")) hop::fastDrawing = std::atoi(fast) != 0;
     const auto start = Clock::now();
     std::string renderer;
     int samples = 0;
@@ -97,23 +101,31 @@ int main() {
                 for (SDL_Keycode k : view.enter) press(k);
                 Figures worst{0, 0};
                 const char* slowest = "";
+                double slowestCpu = 0;
                 for (const auto& light : kLights) {
                     press(light.key);
                     // The first frame after a light key compiles the terrain
                     // again (once per key press): not a frame of play.
                     frame(0);
                     std::vector<double> samples;
+                    const double cpu0 = cpuMs();
                     for (int i = 0; i < kFrames; ++i) {
                         const auto t0 = Clock::now();
                         frame(i);
                         samples.push_back(msSince(t0));
                     }
+                    const double cpu = (cpuMs() - cpu0) / kFrames;
                     const Figures f = figures(samples);
-                    if (f.median > worst.median) slowest = light.name;
+                    if (f.median > worst.median) {
+                        slowest = light.name;
+                        slowestCpu = cpu;
+                    }
                     worst = {std::max(worst.median, f.median), std::max(worst.p95, f.p95)};
                 }
-                printFrameLine("level " + std::to_string(level) + ", " + view.name + " (" + slowest + ")", worst,
-                               floor);
+                char cpu[32];
+                std::snprintf(cpu, sizeof cpu, ", cpu %.1f ms", slowestCpu);
+                printFrameLine("level " + std::to_string(level) + ", " + view.name + " (" + slowest + cpu + ")",
+                               worst, floor);
                 for (SDL_Keycode k : view.leave) press(k);
             }
             press(SDLK_1);

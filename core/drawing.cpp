@@ -8,6 +8,8 @@
 
 namespace hop {
 
+bool fastDrawing = true;
+
 void glTranslateVector3(const Vector3& v) { glTranslatef(v.x, v.y, v.z); }
 
 void glRotateVector3(const Vector3& v) {

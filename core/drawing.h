@@ -6,6 +6,11 @@
 
 namespace hop {
 
+// Drawing shortcuts that leave the picture as it was: opaque passes drawn
+// unblended, faces that are always hidden left out. On by default; a GL test
+// draws the same frames with and without them and compares every pixel.
+extern bool fastDrawing;
+
 void glTranslateVector3(const Vector3& v);
 // glRotatef about X, then Y, then Z; degrees.
 void glRotateVector3(const Vector3& v);

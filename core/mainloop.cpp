@@ -11,6 +11,7 @@
 #include <iostream>
 #include <thread>
 
+#include "drawing.h"
 #include "fontmanager.h"
 #include "glwindow.h"
 #include "scene.h"
@@ -233,6 +234,13 @@ void MainLoop::setBlend(bool on) {
     } else {
         glDisable(GL_BLEND);
     }
+}
+
+void MainLoop::blendPass(bool translucent) {
+    if (translucent || !fastDrawing)
+        setBlend(blend);
+    else
+        glDisable(GL_BLEND);
 }
 
 void MainLoop::setMultisampling(bool on) {

@@ -61,7 +61,7 @@ void World::releaseResources() {
     delete tree1;
     delete palmTree;
     tree1 = palmTree = nullptr;
-    if (terrainList) glDeleteLists(terrainList, 1);
+    if (terrainList) glDeleteLists(terrainList, kTerrainLists);
     terrainList = 0;
     resourcesReady = false;
 }
@@ -70,19 +70,34 @@ void World::draw() {
     loadResources();
     drawLight();
     // The terrain only changes with the level, the texture and lighting
-    // switches and the light chosen: it is compiled once into a display list
+    // switches and the light chosen: it is compiled once into display lists
     // and replayed, which a software renderer draws far faster than the
-    // thousands of immediate-mode quads it is made of.
-    const TerrainKey key{tilesVersion, currentLevel, currentLight, ml->getTexture(), ml->getLighting()};
+    // thousands of immediate-mode quads it is made of. Four lists, in the
+    // order drawn: the opaque ground, the trees' translucent shadows, the
+    // model trees, the translucent water.
+    const TerrainKey key{tilesVersion, currentLevel, currentLight, ml->getTexture(), ml->getLighting(),
+                         hop::fastDrawing};
     if (!terrainList || !(key == terrainKey)) {
-        if (!terrainList) terrainList = glGenLists(1);
-        glNewList(terrainList, GL_COMPILE);
-        drawFrame();
-        drawTiles();
-        glEndList();
+        if (!terrainList) terrainList = glGenLists(kTerrainLists);
+        auto compile = [&](unsigned int n, auto&& body) {
+            glNewList(terrainList + n, GL_COMPILE);
+            body();
+            glEndList();
+        };
+        compile(0, [&] {
+            drawFrame();
+            drawTiles();
+        });
+        compile(1, [&] { drawTreeShadows(); });
+        compile(2, [&] { drawModelTrees(); });
+        compile(3, [&] { drawWater(); });
         terrainKey = key;
     }
-    glCallList(terrainList);
+    for (unsigned int n = 0; n < kTerrainLists; ++n) {
+        ml->blendPass(n == 1 || n == 3);
+        glCallList(terrainList + n);
+    }
+    ml->blendPass(false);
     // The sky last: behind the terrain its pixels fail the depth test and
     // are never shaded.
     drawSky();
@@ -255,24 +270,37 @@ void World::drawTiles() {
             hop::emitCuboid(o + Vector3(topIn, treeTrunkHeight, topIn),
                             Vector3(tw - 2 * topIn, treeTopHeight, tw - 2 * topIn));
     });
-    // Their shadows: translucent, over the ground already drawn.
+}
+
+// The trees' shadows: translucent, over the ground already drawn.
+void World::drawTreeShadows() {
+    const float tw = float(tileWidth), topIn = treeTopShrink * tw / 2;
     const bool lantern = currentLight == kLanternLight;
     glDepthMask(GL_FALSE);
-    pass(nullptr, [&](int, int, char t, Vector3 o) {
-        if (t == 't') {
-            hop::glColorColor(Color(0, 0, 0, 0.5f));
-            hop::emitCuboid(o + Vector3(topIn, 0.01f, topIn), Vector3(tw - 2 * topIn, 0, tw - 2 * topIn));
-        } else if ((t == '1' || t == 'T') && !lantern) {
-            // Ten stacked translucent squares growing outwards: a soft round shadow.
-            hop::glColorColor(Color(0, 0, 0, 0.07f));
-            for (int k = 0; k < 10; ++k) {
-                const float r = 0.12f + 0.04f * float(k);
-                hop::emitCuboid(o + Vector3(0.5f * tw - r, 0.005f, 0.5f * tw - r), Vector3(2 * r, 0, 2 * r));
+    glBegin(GL_QUADS);
+    for (std::size_t i = 0; i < tiles.size(); ++i)
+        for (std::size_t j = 0; j < tiles[i].size(); ++j) {
+            const char t = tiles[i][j];
+            const Vector3 o(float(j) * tw, 0, -float(i) * tw);
+            if (t == 't') {
+                hop::glColorColor(Color(0, 0, 0, 0.5f));
+                hop::emitCuboid(o + Vector3(topIn, 0.01f, topIn), Vector3(tw - 2 * topIn, 0, tw - 2 * topIn));
+            } else if ((t == '1' || t == 'T') && !lantern) {
+                // Ten stacked translucent squares growing outwards: a soft round shadow.
+                hop::glColorColor(Color(0, 0, 0, 0.07f));
+                for (int k = 0; k < 10; ++k) {
+                    const float r = 0.12f + 0.04f * float(k);
+                    hop::emitCuboid(o + Vector3(0.5f * tw - r, 0.005f, 0.5f * tw - r), Vector3(2 * r, 0, 2 * r));
+                }
             }
         }
-    });
+    glEnd();
     glDepthMask(GL_TRUE);
-    // Model trees: one display list each.
+}
+
+// Model trees: one display list each.
+void World::drawModelTrees() {
+    const float tw = float(tileWidth);
     for (std::size_t i = 0; i < tiles.size(); ++i)
         for (std::size_t j = 0; j < tiles[i].size(); ++j)
             if (tiles[i][j] == '1' || tiles[i][j] == 'T') {
@@ -281,7 +309,6 @@ void World::drawTiles() {
                 drawModelTree();
                 glPopMatrix();
             }
-    drawWater();
 }
 
 // The riverbed, and walls facing into the river only where it borders dry

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <utility>
 #include <string>
+#include <vector>
 
 #include "camera.h"
 #include "drawing.h"
@@ -687,4 +688,60 @@ TEST_F(LanehopGL, SoftwareRendererWindowHasNoMultisampleBuffer) {
     SDL_GL_DeleteContext(made.context);
     SDL_DestroyWindow(made.window);
     gl().makeCurrent();
+}
+
+// The drawing shortcuts (opaque passes unblended, hidden faces left out)
+// change no pixel: every level, in every view under every light, and level
+// 4 under each render switch, drawn with and without them.
+TEST_F(LanehopGL, FastDrawingKeepsThePicture) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);  // past the fade
+    auto both = [&](const std::string& what) {
+        hop::fastDrawing = false;
+        frame(w, 0);
+        const hoptest::Image before = readFramebuffer();
+        hop::fastDrawing = true;
+        frame(w, 0);
+        const hoptest::Image after = readFramebuffer();
+        const int diff = after.countDiff(before);
+        EXPECT_EQ(diff, 0) << what;
+        if (diff > 0 && std::getenv("LANEHOP_SHOTS")) {
+            before.savePNG(std::string(std::getenv("LANEHOP_SHOTS")) + "/before " + what + ".png");
+            after.savePNG(std::string(std::getenv("LANEHOP_SHOTS")) + "/after " + what + ".png");
+        }
+    };
+    // The chicken settles after a view key; a light key moves nothing.
+    auto press = [&](SDL_Keycode k, int settle = 20) {
+        w->inputBase(hoptest::keyEvent(k), 1.f / 60);
+        for (int i = 0; i < settle; ++i) frame(w, 0);
+    };
+    const struct {
+        const char* name;
+        std::vector<SDL_Keycode> enter, leave;
+    } views[] = {{"default", {}, {}},
+                 {"first person", {SDLK_v}, {SDLK_v, SDLK_v}},
+                 {"overhead", {SDLK_v, SDLK_v}, {SDLK_v}},
+                 {"orthographic", {SDLK_o}, {SDLK_o}}};
+    for (int level = 1; level <= 6; ++level) {
+        if (level > 1) {
+            w->nextLevel();
+            for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+        }
+        for (const auto& view : views) {
+            for (SDL_Keycode k : view.enter) press(k);
+            for (char light = '1'; light <= '5'; ++light) {
+                press(SDL_Keycode(light), 1);
+                both("level " + std::to_string(level) + ", " + view.name + ", light " + light);
+            }
+            for (SDL_Keycode k : view.leave) press(k);
+        }
+        press(SDLK_1);
+        if (level != 4) continue;
+        for (SDL_Keycode k : {SDLK_t, SDLK_b, SDLK_k, SDLK_l, SDLK_c, SDLK_f, SDLK_i}) {
+            press(k);
+            both(std::string("level 4, switch ") + char(k));
+            press(k);
+        }
+    }
 }
