@@ -150,6 +150,11 @@ void emitCuboid(Vector3 origin, Vector3 width, bool reversed) {
     faces(box(origin, width, Vector3(), reversed ? -1.f : 1.f), Vector3(), [](int) { return true; });
 }
 
+void emitCuboidFaces(Vector3 origin, Vector3 width, const CuboidFaces& which, bool reversed) {
+    const bool wanted[6] = {which.back, which.front, which.top, which.bottom, which.left, which.right};
+    faces(box(origin, width, Vector3(), reversed ? -1.f : 1.f), Vector3(), [&](int i) { return wanted[i]; });
+}
+
 void drawCuboid(Vector3 origin, Vector3 width, Vector3 shrink, const unsigned int* texture, bool multiTexture,
                 Vector3 coordShift) {
     cuboid(origin, width, shrink, texture, multiTexture, coordShift, 1.f);

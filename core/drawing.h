@@ -40,6 +40,8 @@ void drawCuboidReversed(Vector3 origin, Vector3 width, Vector3 shrink = {}, cons
 // coordinates, for callers batching many boxes inside one
 // glBegin(GL_QUADS) ... glEnd() under one texture.
 void emitCuboid(Vector3 origin, Vector3 width, bool reversed = false);
+// The same, with only those of its faces that `which` names.
+void emitCuboidFaces(Vector3 origin, Vector3 width, const CuboidFaces& which, bool reversed = false);
 // A flat box in the 2D projection; arguments are fractions of the window.
 void drawRectangle(float x, float y, float widthX, float widthY, const unsigned int* texture = nullptr);
 

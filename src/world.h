@@ -119,6 +119,7 @@ private:
     void cycleView();
     void drawLight();
     void drawSky();
+    void drawBoardBase();
     void drawFrame();
     void drawTiles();
     void drawTreeShadows();
@@ -175,10 +176,10 @@ private:
     // What the compiled terrain was drawn with.
     struct TerrainKey {
         int tilesVersion = -1, level = 0, light = 0;
-        bool texture = false, lighting = false, fast = false;
+        bool texture = false, lighting = false, fast = false, wireframe = false;
         bool operator==(const TerrainKey& o) const {
             return tilesVersion == o.tilesVersion && level == o.level && light == o.light && texture == o.texture &&
-                   lighting == o.lighting && fast == o.fast;
+                   lighting == o.lighting && fast == o.fast && wireframe == o.wireframe;
         }
     };
     int tilesVersion = 0;

@@ -76,7 +76,7 @@ void World::draw() {
     // order drawn: the opaque ground, the trees' translucent shadows, the
     // model trees, the translucent water.
     const TerrainKey key{tilesVersion, currentLevel, currentLight, ml->getTexture(), ml->getLighting(),
-                         hop::fastDrawing};
+                         hop::fastDrawing, ml->getWireframe()};
     if (!terrainList || !(key == terrainKey)) {
         if (!terrainList) terrainList = glGenLists(kTerrainLists);
         auto compile = [&](unsigned int n, auto&& body) {
@@ -85,6 +85,7 @@ void World::draw() {
             glEndList();
         };
         compile(0, [&] {
+            drawBoardBase();
             drawFrame();
             drawTiles();
         });
@@ -150,16 +151,26 @@ void World::drawSky() {
     ml->setLighting(lit);
 }
 
-void World::drawFrame() {
-    // A brown rim around the grass on a dark base: the level floats like a
-    // board, with the sky below it (the river pits have their own floor).
-    const float t = 0.1f, X = levelSizeX, Z = levelSizeZ;
-    const float top = 0.05f, rim = -0.35f;
-    const float tw = float(tileWidth), zFront = tw, zBack = zFront - Z;
+// The level floats like a board, with the sky below it: a dark base under
+// the dry tiles, a brown rim around them (the river pits have their own
+// floor).
+namespace {
+const float kRimThickness = 0.1f, kRimTop = 0.05f, kRimBottom = -0.35f;
+}  // namespace
+
+void World::drawBoardBase() {
     // The base lies under the dry tiles only: over a river it would hide the
     // riverbed. One box per run of dry tiles in a row, a hair short of its
     // inner ends so that its sides never fight with a river's walls.
+    const float t = kRimThickness, X = levelSizeX, tw = float(tileWidth);
     hop::glColorColor(kBase);
+    // Its top lies under the dry tiles and the rim: shaded, then painted
+    // over by the ground in every view. Left out, it costs nothing; only
+    // where it shows edge-on at the board's outer border can a single pixel
+    // change, and in wireframe, where hidden edges show, it stays.
+    const bool topless = hop::fastDrawing && !ml->getWireframe();
+    hop::CuboidFaces sides;
+    sides.back = sides.front = sides.bottom = sides.left = sides.right = true;
     const float e = 0.01f;
     const int nRows = rows();
     for (int i = 0; i < nRows; ++i) {
@@ -175,10 +186,23 @@ void World::drawFrame() {
             int k = j;
             while (k < n && !isWaterTile(row[std::size_t(k)])) ++k;
             const float x0 = j == 0 ? -t : float(j) * tw + e, x1 = k == n ? X + t : float(k) * tw - e;
-            drawCuboid(Vector3(x0, rim - t, z0), Vector3(x1 - x0, t, z1 - z0));
+            const Vector3 origin(x0, kRimBottom - t, z0), size(x1 - x0, t, z1 - z0);
+            if (topless) {
+                glBegin(GL_QUADS);
+                hop::emitCuboidFaces(origin, size, sides);
+                glEnd();
+            } else {
+                drawCuboid(origin, size);
+            }
             j = k;
         }
     }
+}
+
+void World::drawFrame() {
+    const float t = kRimThickness, X = levelSizeX, Z = levelSizeZ;
+    const float tw = float(tileWidth), zFront = tw, zBack = zFront - Z;
+    const float top = kRimTop, rim = kRimBottom;
     hop::glColorColor(kFrame);
     drawCuboid(Vector3(-t, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
     drawCuboid(Vector3(X, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
