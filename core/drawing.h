@@ -7,8 +7,9 @@
 namespace hop {
 
 // Drawing shortcuts that leave the picture as it was: opaque passes drawn
-// unblended, faces that are always hidden left out. On by default; a GL test
-// draws the same frames with and without them and compares every pixel.
+// unblended, faces that are always hidden left out, glyph textures sized to
+// the glyphs drawn (for fonts loaded while it is set). On by default; GL
+// tests draw the same frames with and without them and compare every pixel.
 extern bool fastDrawing;
 
 void glTranslateVector3(const Vector3& v);
