@@ -119,6 +119,7 @@ private:
     void cycleView();
     void drawLight();
     void drawSky();
+    void drawSkyBox();
     void drawBoardBase();
     void drawFrame();
     void drawTiles();

@@ -2,6 +2,11 @@
 // decorations and the translucent water.
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "camera.h"
 #include "drawing.h"
 #include "mainloop.h"
@@ -131,8 +136,127 @@ void World::drawLight() {
     glFogfv(GL_FOG_COLOR, l.fogColor);
 }
 
+namespace {
+
+struct ScreenRect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // window pixels, x1 and y1 excluded
+    bool empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+// A window rectangle inside the picture of the board's ground plane (y = 0,
+// x in [x0, x1], z in [z0, z1]) seen through the current matrices, or an
+// empty one. Only the part of the plane in front of the eye counts.
+ScreenRect groundCover(float gx0, float gz0, float gx1, float gz1) {
+    GLdouble mv[16], pr[16];
+    GLint vp[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    glGetDoublev(GL_PROJECTION_MATRIX, pr);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    // The corners in eye space, clipped to z <= -0.01 (in front of the eye).
+    struct P {
+        double x, y, z;
+    };
+    std::vector<P> eye;
+    for (auto [x, z] : {std::pair{gx0, gz0}, {gx1, gz0}, {gx1, gz1}, {gx0, gz1}})
+        eye.push_back({mv[0] * x + mv[8] * z + mv[12], mv[1] * x + mv[9] * z + mv[13], mv[2] * x + mv[10] * z + mv[14]});
+    std::vector<P> front;
+    const double limit = -0.01;
+    for (std::size_t i = 0; i < eye.size(); ++i) {
+        const P a = eye[i], b = eye[(i + 1) % eye.size()];
+        if (a.z <= limit) front.push_back(a);
+        if ((a.z <= limit) != (b.z <= limit)) {
+            const double t = (limit - a.z) / (b.z - a.z);
+            front.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), limit});
+        }
+    }
+    if (front.size() < 3) return {};
+    std::vector<std::pair<double, double>> win;
+    for (const P& e : front) {
+        const double cx = pr[0] * e.x + pr[4] * e.y + pr[8] * e.z + pr[12];
+        const double cy = pr[1] * e.x + pr[5] * e.y + pr[9] * e.z + pr[13];
+        const double cw = pr[3] * e.x + pr[7] * e.y + pr[11] * e.z + pr[15];
+        if (!(cw > 0)) return {};
+        win.push_back({vp[0] + (cx / cw + 1) / 2 * vp[2], vp[1] + (cy / cw + 1) / 2 * vp[3]});
+    }
+    // The polygon's horizontal extent at height y (convex: one interval).
+    auto chord = [&](double y, double& l, double& r) {
+        l = 1e30;
+        r = -1e30;
+        for (std::size_t i = 0; i < win.size(); ++i) {
+            auto [ax, ay] = win[i];
+            auto [bx, by] = win[(i + 1) % win.size()];
+            if ((ay - y) * (by - y) > 0 || ay == by) continue;
+            const double x = ax + (y - ay) / (by - ay) * (bx - ax);
+            l = std::min(l, x);
+            r = std::max(r, x);
+        }
+        return l < r;
+    };
+    double ymin = 1e30, ymax = -1e30;
+    for (auto [x, y] : win) {
+        ymin = std::min(ymin, y);
+        ymax = std::max(ymax, y);
+    }
+    // Of a few bands, the widest rectangle: at every height between the
+    // band's ends the polygon spans at least the two ends' common part.
+    ScreenRect best;
+    double bestArea = 0;
+    const double h = ymax - ymin, cut[] = {0.02, 0.1, 0.25, 0.4};
+    for (double a : cut)
+        for (double b : cut) {
+            const double lo = ymin + a * h, hi = ymax - b * h;
+            double l0, r0, l1, r1;
+            if (hi <= lo || !chord(lo, l0, r0) || !chord(hi, l1, r1)) continue;
+            const double l = std::max(l0, l1), r = std::min(r0, r1);
+            if ((r - l) * (hi - lo) <= bestArea) continue;
+            bestArea = (r - l) * (hi - lo);
+            // Two pixels in from every side: the edges' own pixels stay with
+            // whatever the rasteriser gives them.
+            best = {int(std::ceil(l)) + 2, int(std::ceil(lo)) + 2, int(std::floor(r)) - 2, int(std::floor(hi)) - 2};
+        }
+    best.x0 = std::max(best.x0, int(vp[0]));
+    best.y0 = std::max(best.y0, int(vp[1]));
+    best.x1 = std::min(best.x1, int(vp[0] + vp[2]));
+    best.y1 = std::min(best.y1, int(vp[1] + vp[3]));
+    return best;
+}
+
+}  // namespace
+
 void World::drawSky() {
     if (!camera) return;
+    // Where the board's ground fills the picture the sky cannot show: it is
+    // drawn around that rectangle only (up to four scissored bands), which
+    // spares the depth test of every sky pixel the board hides. Not in
+    // wireframe (the board then hides nothing), nor seen from below.
+    ScreenRect cover;
+    const bool fromAbove = camera->getMode() == hop::Camera::ORTHOGONAL ? camera->getViewVector().y < -0.01f
+                                                                         : camera->getPosition().y > 0.1f;
+    if (hop::fastDrawing && !ml->getWireframe() && fromAbove && !tiles.empty()) {
+        const float tw = float(tileWidth);
+        cover = groundCover(0, tw - levelSizeZ, levelSizeX, tw);
+    }
+    if (cover.empty()) {
+        drawSkyBox();
+        return;
+    }
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    const int W = vp[0] + vp[2], H = vp[1] + vp[3];
+    const ScreenRect bands[4] = {{vp[0], vp[1], W, cover.y0},
+                                 {vp[0], cover.y1, W, H},
+                                 {vp[0], cover.y0, cover.x0, cover.y1},
+                                 {cover.x1, cover.y0, W, cover.y1}};
+    glEnable(GL_SCISSOR_TEST);
+    for (const ScreenRect& b : bands) {
+        if (b.empty()) continue;
+        glScissor(b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
+        drawSkyBox();
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void World::drawSkyBox() {
     const bool lit = ml->getLighting();
     ml->setLighting(false);
     const SkyboxProperty& sky = skyboxes[std::size_t(currentSkybox)];
