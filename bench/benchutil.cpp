@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -12,14 +13,19 @@
 
 namespace hopbench {
 
-OffscreenWindow::OffscreenWindow(const char* title, int width, int height) {
+OffscreenWindow::OffscreenWindow(const char* title, int width, int height)
+    : OffscreenWindow([&](SDL_Window*& w, SDL_GLContext& c) {
+          w = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL);
+          c = w ? SDL_GL_CreateContext(w) : nullptr;
+      }) {}
+
+OffscreenWindow::OffscreenWindow(const Maker& make) {
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "bench: SDL_Init: %s\n", SDL_GetError());
         std::exit(1);
     }
-    window = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL);
-    context = window ? SDL_GL_CreateContext(window) : nullptr;
+    make(window, context);
     if (!context) {
         std::fprintf(stderr, "bench: no GL context: %s\n", SDL_GetError());
         std::exit(1);
@@ -54,6 +60,12 @@ Figures floorFrame(OffscreenWindow& window, int frames) {
         samples.push_back(msSince(start));
     }
     return figures(samples);
+}
+
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
 double residentMB() {

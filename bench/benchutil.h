@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,13 @@ inline double msSince(Clock::time_point start) {
 
 // An SDL window with a GL context through the offscreen video driver.
 struct OffscreenWindow {
+    // A plain window: no multisample buffer, the driver's default attributes.
     OffscreenWindow(const char* title, int width, int height);
+    // The window a game makes for itself with its own attributes (`make`
+    // runs once the offscreen driver is up and fills in both handles), so
+    // that the figures are those of the framebuffer a player gets.
+    using Maker = std::function<void(SDL_Window*& window, SDL_GLContext& context)>;
+    explicit OffscreenWindow(const Maker& make);
     ~OffscreenWindow();
     // Waits for the frame to be drawn, then swaps.
     void present();
@@ -33,6 +40,11 @@ Figures figures(std::vector<double> samples);
 
 // Median and 95th percentile of an empty clear-and-swap frame at this size.
 Figures floorFrame(OffscreenWindow& window, int frames);
+
+// CPU time of this process so far (every thread: a software renderer's
+// workers too), in milliseconds: on a loaded machine a steadier measure of
+// the work a frame takes than its wall time.
+double cpuMs();
 
 // Resident memory of this process now, in megabytes (VmRSS); 0 where the
 // kernel does not say.

@@ -1,15 +1,27 @@
-// lanehop: start-up to the first frame, then frame times at 1600 x 900 on the
-// busiest level (level 4: five roads of traffic, rivers, trees) while the
-// chicken walks, in the default view, the overhead view and by sunset light.
+// lanehop: start-up to the first frame, then frame times at 1600 x 900 on
+// every level, in every view (the default third-person view, first person,
+// the overhead view and the orthographic third-person view) under each of
+// the five lights, while the chicken walks and the traffic runs. The window
+// is the game's own (hop::openGLWindow), so the framebuffer is the one a
+// player gets. One line per level and view: the figures of its slowest
+// light by median, and the highest p95 of the five, with the CPU time per
+// frame of that light (all threads). HOP_BENCH_LEVEL=n
+// measures level n alone (a profiler's run); HOP_FAST_DRAWING=0 draws without
+// the engine's drawing shortcuts (hop::fastDrawing), to weigh them.
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "benchutil.h"
 #include "camera.h"
+#include "drawing.h"
+#include "glwindow.h"
 #include "mainloop.h"
 #include "player.h"
 #include "world.h"
@@ -19,6 +31,25 @@ using namespace hopbench;
 
 namespace {
 
+constexpr int kW = 1600, kH = 900;
+
+struct View {
+    const char* name;
+    std::vector<SDL_Keycode> enter, leave;  // keys from the default view and back
+};
+
+const View kViews[] = {
+    {"default view", {}, {}},
+    {"first person", {SDLK_v}, {SDLK_v, SDLK_v}},
+    {"overhead", {SDLK_v, SDLK_v}, {SDLK_v}},
+    {"orthographic", {SDLK_o}, {SDLK_o}},
+};
+
+const struct {
+    const char* name;
+    SDL_Keycode key;
+} kLights[] = {{"day", SDLK_1}, {"sunset", SDLK_2}, {"night", SDLK_3}, {"lantern", SDLK_4}, {"lamp", SDLK_5}};
+
 }  // namespace
 
 int main() {
@@ -26,10 +57,20 @@ int main() {
         std::perror(STAGE_DIR);
         return 1;
     }
-    constexpr int kW = 1600, kH = 900;
-    const int kFrames = benchFrames(240);
+    const int kFrames = benchFrames(90);  // per light, in each view of each level
+    const char* only = std::getenv("HOP_BENCH_LEVEL");
+    const int onlyLevel = only ? std::atoi(only) : 0;
+    if (const char* fast = std::getenv("HOP_FAST_DRAWING")) hop::fastDrawing = std::atoi(fast) != 0;
     const auto start = Clock::now();
-    OffscreenWindow window("lanehop bench", kW, kH);
+    std::string renderer;
+    int samples = 0;
+    OffscreenWindow window([&](SDL_Window*& w, SDL_GLContext& c) {
+        const hop::GLWindow made = hop::openGLWindow("lanehop bench", kW, kH);
+        w = made.window;
+        c = made.context;
+        renderer = made.renderer;
+        samples = made.samples;
+    });
     hop::MainLoop* ml = hop::MainLoop::getInstance();
     ml->attach(window.window, window.context, kW, kH);
     {
@@ -39,32 +80,56 @@ int main() {
         ml->setPause(false);
         ml->frame(1.f / 60, false);
         window.present();
-        std::printf("lanehop start-up to first frame: %.1f ms  RSS %.0f MB\n", msSince(start), residentMB());
+        std::printf("lanehop start-up to first frame: %.1f ms  RSS %.0f MB  (%s, %d samples)\n", msSince(start),
+                    residentMB(), renderer.c_str(), samples);
 
         const Figures floor = floorFrame(window, kFrames);
-        for (int i = 0; i < 3; ++i) world->nextLevel();  // level 4
         static Uint8 keys[SDL_NUM_SCANCODES];
-        auto measure = [&](const char* label) {
-            std::vector<double> samples;
-            for (int i = 0; i < kFrames; ++i) {
-                std::memset(keys, 0, sizeof keys);
-                keys[(i / 30) % 2 ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT] = 1;
-                if (world->getPlayer()) world->getPlayer()->setKeyboard(keys);
-                const auto t0 = Clock::now();
-                ml->frame(1.f / 60, false);  // the loop's own frame; the bench swaps
-                window.present();
-                samples.push_back(msSince(t0));
-            }
-            printFrameLine(label, figures(samples), floor);
+        auto press = [&](SDL_Keycode k) { world->inputBase(hoptest::keyEvent(k), 1.f / 60); };
+        auto frame = [&](int i) {
+            std::memset(keys, 0, sizeof keys);
+            keys[(i / 30) % 2 ? SDL_SCANCODE_LEFT : SDL_SCANCODE_RIGHT] = 1;
+            if (world->getPlayer()) world->getPlayer()->setKeyboard(keys);
+            ml->frame(1.f / 60, false);  // the loop's own frame; the bench swaps
+            window.present();
         };
-        for (int i = 0; i < 120; ++i) ml->update(1.f / 60);  // traffic on every road
-        measure("level 4, default view");
-        world->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
-        world->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
-        measure("level 4, overhead view");
-        world->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
-        world->inputBase(hoptest::keyEvent(SDLK_2), 1.f / 60);
-        measure("level 4, sunset");
+        for (int level = 1; level <= 6; ++level) {
+            if (level > 1) world->nextLevel();
+            if (onlyLevel > 0 && level != onlyLevel) continue;
+            for (int i = 0; i < 120; ++i) ml->update(1.f / 60);  // traffic on every road
+            for (const View& view : kViews) {
+                for (SDL_Keycode k : view.enter) press(k);
+                Figures worst{0, 0};
+                const char* slowest = "";
+                double slowestCpu = 0;
+                for (const auto& light : kLights) {
+                    press(light.key);
+                    // The first frame after a light key compiles the terrain
+                    // again (once per key press): not a frame of play.
+                    frame(0);
+                    std::vector<double> samples;
+                    const double cpu0 = cpuMs();
+                    for (int i = 0; i < kFrames; ++i) {
+                        const auto t0 = Clock::now();
+                        frame(i);
+                        samples.push_back(msSince(t0));
+                    }
+                    const double cpu = (cpuMs() - cpu0) / kFrames;
+                    const Figures f = figures(samples);
+                    if (f.median > worst.median) {
+                        slowest = light.name;
+                        slowestCpu = cpu;
+                    }
+                    worst = {std::max(worst.median, f.median), std::max(worst.p95, f.p95)};
+                }
+                char cpu[32];
+                std::snprintf(cpu, sizeof cpu, ", cpu %.1f ms", slowestCpu);
+                printFrameLine("level " + std::to_string(level) + ", " + view.name + " (" + slowest + cpu + ")",
+                               worst, floor);
+                for (SDL_Keycode k : view.leave) press(k);
+            }
+            press(SDLK_1);
+        }
     }
     ml->shutdown();
     return 0;

@@ -8,6 +8,8 @@
 
 namespace hop {
 
+bool fastDrawing = true;
+
 void glTranslateVector3(const Vector3& v) { glTranslatef(v.x, v.y, v.z); }
 
 void glRotateVector3(const Vector3& v) {
@@ -146,6 +148,11 @@ void cuboid(Vector3 o, Vector3 w, Vector3 shrink, const unsigned int* texture, b
 
 void emitCuboid(Vector3 origin, Vector3 width, bool reversed) {
     faces(box(origin, width, Vector3(), reversed ? -1.f : 1.f), Vector3(), [](int) { return true; });
+}
+
+void emitCuboidFaces(Vector3 origin, Vector3 width, const CuboidFaces& which, bool reversed) {
+    const bool wanted[6] = {which.back, which.front, which.top, which.bottom, which.left, which.right};
+    faces(box(origin, width, Vector3(), reversed ? -1.f : 1.f), Vector3(), [&](int i) { return wanted[i]; });
 }
 
 void drawCuboid(Vector3 origin, Vector3 width, Vector3 shrink, const unsigned int* texture, bool multiTexture,

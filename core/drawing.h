@@ -6,6 +6,12 @@
 
 namespace hop {
 
+// Drawing shortcuts that leave the picture as it was: opaque passes drawn
+// unblended, faces that are always hidden left out, glyph textures sized to
+// the glyphs drawn (for fonts loaded while it is set). On by default; GL
+// tests draw the same frames with and without them and compare every pixel.
+extern bool fastDrawing;
+
 void glTranslateVector3(const Vector3& v);
 // glRotatef about X, then Y, then Z; degrees.
 void glRotateVector3(const Vector3& v);
@@ -35,6 +41,8 @@ void drawCuboidReversed(Vector3 origin, Vector3 width, Vector3 shrink = {}, cons
 // coordinates, for callers batching many boxes inside one
 // glBegin(GL_QUADS) ... glEnd() under one texture.
 void emitCuboid(Vector3 origin, Vector3 width, bool reversed = false);
+// The same, with only those of its faces that `which` names.
+void emitCuboidFaces(Vector3 origin, Vector3 width, const CuboidFaces& which, bool reversed = false);
 // A flat box in the 2D projection; arguments are fractions of the window.
 void drawRectangle(float x, float y, float widthX, float widthY, const unsigned int* texture = nullptr);
 

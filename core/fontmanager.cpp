@@ -5,8 +5,11 @@
 #include FT_FREETYPE_H
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <fstream>
+#include <vector>
 
+#include "drawing.h"
 #include "mainloop.h"
 #include "utf8.h"
 
@@ -36,6 +39,71 @@ char firstBlankGlyph(const std::string& path) {
     return blank;
 }
 
+int nextPowerOf2(int n) {
+    int p = 1;
+    while (p < n) p *= 2;
+    return p;
+}
+
+// An FTGL texture font whose glyph textures grow with the glyphs drawn.
+// FTGL's own sizes its first texture for every glyph of the face (731 for
+// the cartoon face), up to the renderer's largest texture: 16384 texels
+// wide on llvmpipe, 8 to 64 MB per font size, nearly all of it never used.
+// Here each page holds 16 x 4 glyph cells and another is made when one
+// fills. Glyphs sit in their cells as FTGL places them (3 texels apart,
+// sampled through the same power-of-two texture coordinates) and every
+// glyph keeps a border of empty texels, so the text draws the same.
+class PagedTextureFont : public FTTextureFont {
+public:
+    using FTTextureFont::FTTextureFont;
+    ~PagedTextureFont() override {
+        if (!pages.empty()) glDeleteTextures(GLsizei(pages.size()), pages.data());
+    }
+
+protected:
+    FTGlyph* MakeGlyph(FT_GlyphSlot slot) override {
+        const FT_Face face = slot->face;
+        const FT_Size_Metrics& m = face->size->metrics;
+        const float em = float(face->units_per_EM);
+        // A cell as large as the face's bounding box at this size (FTGL's).
+        const int cellW = std::max(1, int(float(face->bbox.xMax - face->bbox.xMin) * float(m.x_ppem) / em + 0.5f));
+        const int cellH = std::max(1, int(float(face->bbox.yMax - face->bbox.yMin) * float(m.y_ppem) / em + 0.5f));
+        if (pages.empty() || x > pageW - cellW) {
+            x = kPadding;
+            y += cellH + kPadding;
+            if (pages.empty() || y > pageH - cellH) newPage(cellW, cellH);
+        }
+        auto* glyph = new FTTextureGlyph(slot, int(pages.back()), x, y, pageW, pageH);
+        x += int(glyph->BBox().Upper().X() - glyph->BBox().Lower().X() + float(kPadding) + 0.5f);
+        return glyph;
+    }
+
+private:
+    static constexpr int kPadding = 3;
+
+    void newPage(int cellW, int cellH) {
+        GLint most = 1024;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+        pageW = std::min(int(most), nextPowerOf2(16 * (cellW + kPadding) + 2 * kPadding));
+        pageH = std::min(int(most), nextPowerOf2(4 * (cellH + kPadding) + 2 * kPadding));
+        const std::vector<unsigned char> zeros(std::size_t(pageW) * std::size_t(pageH), 0);
+        GLuint id = 0;
+        glGenTextures(1, &id);
+        glBindTexture(GL_TEXTURE_2D, id);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, pageW, pageH, 0, GL_ALPHA, GL_UNSIGNED_BYTE, zeros.data());
+        pages.push_back(id);
+        x = y = kPadding;
+    }
+
+    std::vector<GLuint> pages;
+    int pageW = 0, pageH = 0, x = kPadding, y = kPadding;
+};
+
 }  // namespace
 
 FontManager* FontManager::getInstance() {
@@ -55,7 +123,11 @@ void FontManager::loadFont(const std::string& name, unsigned size) {
     const std::string k = key(name, int(size));
     if (fonts.count(k)) return;
     const std::string path = pathOf(name);
-    auto font = std::make_unique<FTTextureFont>(path.c_str());
+    std::unique_ptr<FTFont> font;
+    if (fastDrawing)
+        font = std::make_unique<PagedTextureFont>(path.c_str());
+    else
+        font = std::make_unique<FTTextureFont>(path.c_str());
     if (font->Error() != 0 || !font->FaceSize(size, 72)) {
         std::ifstream in(path, std::ios::binary | std::ios::ate);
         const char* why = !in ? "falta el archivo" : in.tellg() == 0 ? "el archivo está vacío" : "no es una fuente legible";

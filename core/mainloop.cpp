@@ -11,7 +11,9 @@
 #include <iostream>
 #include <thread>
 
+#include "drawing.h"
 #include "fontmanager.h"
+#include "glwindow.h"
 #include "scene.h"
 #include "texturemanager.h"
 
@@ -66,26 +68,11 @@ void MainLoop::init(int w, int h, const std::string& title) {
         w = int(w * f);
         h = int(h * f);
     }
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
-    // 16 samples first; displays without such a visual (Mesa under Xvfb has
-    // none) get fewer, and finally none, rather than no window at all.
-    for (int samples : {16, 8, 4, 2, 0}) {
-        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
-        SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
-        win = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
-                               SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE);
-        if (!win) continue;
-        context = SDL_GL_CreateContext(win);
-        if (context) break;
-        SDL_DestroyWindow(win);
-        win = nullptr;
-    }
+    // 16 samples where the display has them, fewer where not, none on a
+    // software renderer (see openGLWindow).
+    const GLWindow made = openGLWindow(title, w, h);
+    win = made.window;
+    context = made.context;
     if (!win || !context) {
         std::cerr << "No se pudo crear la ventana: " << SDL_GetError() << std::endl;
         SDL_Quit();
@@ -247,6 +234,13 @@ void MainLoop::setBlend(bool on) {
     } else {
         glDisable(GL_BLEND);
     }
+}
+
+void MainLoop::blendPass(bool translucent) {
+    if (translucent || !fastDrawing)
+        setBlend(blend);
+    else
+        glDisable(GL_BLEND);
 }
 
 void MainLoop::setMultisampling(bool on) {

@@ -65,6 +65,11 @@ public:
     void toggleSmooth() { setSmooth(!getSmooth()); }
     void setBlend(bool on);
     bool getBlend() const { return blend; }
+    // Blending for the pass about to be drawn: translucent passes blend as
+    // the switch says; opaque ones (alpha 1 everywhere, where blending gives
+    // back the source colour) draw unblended, which a software renderer
+    // does for less. Without hop::fastDrawing every pass follows the switch.
+    void blendPass(bool translucent);
     void toggleBlend() { setBlend(!getBlend()); }
     void setMultisampling(bool on);
     bool getMultisampling() const { return multisampling; }

@@ -48,8 +48,11 @@ void Scene::tickBase(float delta) {
 void Scene::drawBase() {
     glClearColor(clearColor.r, clearColor.g, clearColor.b, clearColor.a);
     if (camera) camera->draw();
+    MainLoop* ml = MainLoop::getInstance();
+    ml->blendPass(false);
     for (Object* o : objects) o->drawBase();
     draw();
+    ml->blendPass(true);
     for (Object* o : objects) o->drawBlend();
     switchTo2DProjection();
     hud();

@@ -119,8 +119,12 @@ private:
     void cycleView();
     void drawLight();
     void drawSky();
+    void drawSkyBox();
+    void drawBoardBase();
     void drawFrame();
     void drawTiles();
+    void drawTreeShadows();
+    void drawModelTrees();
     void drawWater();
     void emitPit(int row, int col, Vector3 origin, float y);
     void drawModelTree();
@@ -173,14 +177,15 @@ private:
     // What the compiled terrain was drawn with.
     struct TerrainKey {
         int tilesVersion = -1, level = 0, light = 0;
-        bool texture = false, lighting = false;
+        bool texture = false, lighting = false, fast = false, wireframe = false;
         bool operator==(const TerrainKey& o) const {
             return tilesVersion == o.tilesVersion && level == o.level && light == o.light && texture == o.texture &&
-                   lighting == o.lighting;
+                   lighting == o.lighting && fast == o.fast && wireframe == o.wireframe;
         }
     };
     int tilesVersion = 0;
-    unsigned int terrainList = 0;
+    static constexpr unsigned int kTerrainLists = 4;
+    unsigned int terrainList = 0;  // the first of kTerrainLists
     TerrainKey terrainKey;
 };
 

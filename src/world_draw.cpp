@@ -2,6 +2,11 @@
 // decorations and the translucent water.
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
+
 #include "camera.h"
 #include "drawing.h"
 #include "mainloop.h"
@@ -61,7 +66,7 @@ void World::releaseResources() {
     delete tree1;
     delete palmTree;
     tree1 = palmTree = nullptr;
-    if (terrainList) glDeleteLists(terrainList, 1);
+    if (terrainList) glDeleteLists(terrainList, kTerrainLists);
     terrainList = 0;
     resourcesReady = false;
 }
@@ -70,19 +75,35 @@ void World::draw() {
     loadResources();
     drawLight();
     // The terrain only changes with the level, the texture and lighting
-    // switches and the light chosen: it is compiled once into a display list
+    // switches and the light chosen: it is compiled once into display lists
     // and replayed, which a software renderer draws far faster than the
-    // thousands of immediate-mode quads it is made of.
-    const TerrainKey key{tilesVersion, currentLevel, currentLight, ml->getTexture(), ml->getLighting()};
+    // thousands of immediate-mode quads it is made of. Four lists, in the
+    // order drawn: the opaque ground, the trees' translucent shadows, the
+    // model trees, the translucent water.
+    const TerrainKey key{tilesVersion, currentLevel, currentLight, ml->getTexture(), ml->getLighting(),
+                         hop::fastDrawing, ml->getWireframe()};
     if (!terrainList || !(key == terrainKey)) {
-        if (!terrainList) terrainList = glGenLists(1);
-        glNewList(terrainList, GL_COMPILE);
-        drawFrame();
-        drawTiles();
-        glEndList();
+        if (!terrainList) terrainList = glGenLists(kTerrainLists);
+        auto compile = [&](unsigned int n, auto&& body) {
+            glNewList(terrainList + n, GL_COMPILE);
+            body();
+            glEndList();
+        };
+        compile(0, [&] {
+            drawBoardBase();
+            drawFrame();
+            drawTiles();
+        });
+        compile(1, [&] { drawTreeShadows(); });
+        compile(2, [&] { drawModelTrees(); });
+        compile(3, [&] { drawWater(); });
         terrainKey = key;
     }
-    glCallList(terrainList);
+    for (unsigned int n = 0; n < kTerrainLists; ++n) {
+        ml->blendPass(n == 1 || n == 3);
+        glCallList(terrainList + n);
+    }
+    ml->blendPass(false);
     // The sky last: behind the terrain its pixels fail the depth test and
     // are never shaded.
     drawSky();
@@ -115,8 +136,127 @@ void World::drawLight() {
     glFogfv(GL_FOG_COLOR, l.fogColor);
 }
 
+namespace {
+
+struct ScreenRect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // window pixels, x1 and y1 excluded
+    bool empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+// A window rectangle inside the picture of the board's ground plane (y = 0,
+// x in [x0, x1], z in [z0, z1]) seen through the current matrices, or an
+// empty one. Only the part of the plane in front of the eye counts.
+ScreenRect groundCover(float gx0, float gz0, float gx1, float gz1) {
+    GLdouble mv[16], pr[16];
+    GLint vp[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    glGetDoublev(GL_PROJECTION_MATRIX, pr);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    // The corners in eye space, clipped to z <= -0.01 (in front of the eye).
+    struct P {
+        double x, y, z;
+    };
+    std::vector<P> eye;
+    for (auto [x, z] : {std::pair{gx0, gz0}, {gx1, gz0}, {gx1, gz1}, {gx0, gz1}})
+        eye.push_back({mv[0] * x + mv[8] * z + mv[12], mv[1] * x + mv[9] * z + mv[13], mv[2] * x + mv[10] * z + mv[14]});
+    std::vector<P> front;
+    const double limit = -0.01;
+    for (std::size_t i = 0; i < eye.size(); ++i) {
+        const P a = eye[i], b = eye[(i + 1) % eye.size()];
+        if (a.z <= limit) front.push_back(a);
+        if ((a.z <= limit) != (b.z <= limit)) {
+            const double t = (limit - a.z) / (b.z - a.z);
+            front.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), limit});
+        }
+    }
+    if (front.size() < 3) return {};
+    std::vector<std::pair<double, double>> win;
+    for (const P& e : front) {
+        const double cx = pr[0] * e.x + pr[4] * e.y + pr[8] * e.z + pr[12];
+        const double cy = pr[1] * e.x + pr[5] * e.y + pr[9] * e.z + pr[13];
+        const double cw = pr[3] * e.x + pr[7] * e.y + pr[11] * e.z + pr[15];
+        if (!(cw > 0)) return {};
+        win.push_back({vp[0] + (cx / cw + 1) / 2 * vp[2], vp[1] + (cy / cw + 1) / 2 * vp[3]});
+    }
+    // The polygon's horizontal extent at height y (convex: one interval).
+    auto chord = [&](double y, double& l, double& r) {
+        l = 1e30;
+        r = -1e30;
+        for (std::size_t i = 0; i < win.size(); ++i) {
+            auto [ax, ay] = win[i];
+            auto [bx, by] = win[(i + 1) % win.size()];
+            if ((ay - y) * (by - y) > 0 || ay == by) continue;
+            const double x = ax + (y - ay) / (by - ay) * (bx - ax);
+            l = std::min(l, x);
+            r = std::max(r, x);
+        }
+        return l < r;
+    };
+    double ymin = 1e30, ymax = -1e30;
+    for (auto [x, y] : win) {
+        ymin = std::min(ymin, y);
+        ymax = std::max(ymax, y);
+    }
+    // Of a few bands, the widest rectangle: at every height between the
+    // band's ends the polygon spans at least the two ends' common part.
+    ScreenRect best;
+    double bestArea = 0;
+    const double h = ymax - ymin, cut[] = {0.02, 0.1, 0.25, 0.4};
+    for (double a : cut)
+        for (double b : cut) {
+            const double lo = ymin + a * h, hi = ymax - b * h;
+            double l0, r0, l1, r1;
+            if (hi <= lo || !chord(lo, l0, r0) || !chord(hi, l1, r1)) continue;
+            const double l = std::max(l0, l1), r = std::min(r0, r1);
+            if ((r - l) * (hi - lo) <= bestArea) continue;
+            bestArea = (r - l) * (hi - lo);
+            // Two pixels in from every side: the edges' own pixels stay with
+            // whatever the rasteriser gives them.
+            best = {int(std::ceil(l)) + 2, int(std::ceil(lo)) + 2, int(std::floor(r)) - 2, int(std::floor(hi)) - 2};
+        }
+    best.x0 = std::max(best.x0, int(vp[0]));
+    best.y0 = std::max(best.y0, int(vp[1]));
+    best.x1 = std::min(best.x1, int(vp[0] + vp[2]));
+    best.y1 = std::min(best.y1, int(vp[1] + vp[3]));
+    return best;
+}
+
+}  // namespace
+
 void World::drawSky() {
     if (!camera) return;
+    // Where the board's ground fills the picture the sky cannot show: it is
+    // drawn around that rectangle only (up to four scissored bands), which
+    // spares the depth test of every sky pixel the board hides. Not in
+    // wireframe (the board then hides nothing), nor seen from below.
+    ScreenRect cover;
+    const bool fromAbove = camera->getMode() == hop::Camera::ORTHOGONAL ? camera->getViewVector().y < -0.01f
+                                                                         : camera->getPosition().y > 0.1f;
+    if (hop::fastDrawing && !ml->getWireframe() && fromAbove && !tiles.empty()) {
+        const float tw = float(tileWidth);
+        cover = groundCover(0, tw - levelSizeZ, levelSizeX, tw);
+    }
+    if (cover.empty()) {
+        drawSkyBox();
+        return;
+    }
+    GLint vp[4];
+    glGetIntegerv(GL_VIEWPORT, vp);
+    const int W = vp[0] + vp[2], H = vp[1] + vp[3];
+    const ScreenRect bands[4] = {{vp[0], vp[1], W, cover.y0},
+                                 {vp[0], cover.y1, W, H},
+                                 {vp[0], cover.y0, cover.x0, cover.y1},
+                                 {cover.x1, cover.y0, W, cover.y1}};
+    glEnable(GL_SCISSOR_TEST);
+    for (const ScreenRect& b : bands) {
+        if (b.empty()) continue;
+        glScissor(b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
+        drawSkyBox();
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void World::drawSkyBox() {
     const bool lit = ml->getLighting();
     ml->setLighting(false);
     const SkyboxProperty& sky = skyboxes[std::size_t(currentSkybox)];
@@ -135,16 +275,26 @@ void World::drawSky() {
     ml->setLighting(lit);
 }
 
-void World::drawFrame() {
-    // A brown rim around the grass on a dark base: the level floats like a
-    // board, with the sky below it (the river pits have their own floor).
-    const float t = 0.1f, X = levelSizeX, Z = levelSizeZ;
-    const float top = 0.05f, rim = -0.35f;
-    const float tw = float(tileWidth), zFront = tw, zBack = zFront - Z;
+// The level floats like a board, with the sky below it: a dark base under
+// the dry tiles, a brown rim around them (the river pits have their own
+// floor).
+namespace {
+const float kRimThickness = 0.1f, kRimTop = 0.05f, kRimBottom = -0.35f;
+}  // namespace
+
+void World::drawBoardBase() {
     // The base lies under the dry tiles only: over a river it would hide the
     // riverbed. One box per run of dry tiles in a row, a hair short of its
     // inner ends so that its sides never fight with a river's walls.
+    const float t = kRimThickness, X = levelSizeX, tw = float(tileWidth);
     hop::glColorColor(kBase);
+    // Its top lies under the dry tiles and the rim: shaded, then painted
+    // over by the ground in every view. Left out, it costs nothing; only
+    // where it shows edge-on at the board's outer border can a single pixel
+    // change, and in wireframe, where hidden edges show, it stays.
+    const bool topless = hop::fastDrawing && !ml->getWireframe();
+    hop::CuboidFaces sides;
+    sides.back = sides.front = sides.bottom = sides.left = sides.right = true;
     const float e = 0.01f;
     const int nRows = rows();
     for (int i = 0; i < nRows; ++i) {
@@ -160,10 +310,23 @@ void World::drawFrame() {
             int k = j;
             while (k < n && !isWaterTile(row[std::size_t(k)])) ++k;
             const float x0 = j == 0 ? -t : float(j) * tw + e, x1 = k == n ? X + t : float(k) * tw - e;
-            drawCuboid(Vector3(x0, rim - t, z0), Vector3(x1 - x0, t, z1 - z0));
+            const Vector3 origin(x0, kRimBottom - t, z0), size(x1 - x0, t, z1 - z0);
+            if (topless) {
+                glBegin(GL_QUADS);
+                hop::emitCuboidFaces(origin, size, sides);
+                glEnd();
+            } else {
+                drawCuboid(origin, size);
+            }
             j = k;
         }
     }
+}
+
+void World::drawFrame() {
+    const float t = kRimThickness, X = levelSizeX, Z = levelSizeZ;
+    const float tw = float(tileWidth), zFront = tw, zBack = zFront - Z;
+    const float top = kRimTop, rim = kRimBottom;
     hop::glColorColor(kFrame);
     drawCuboid(Vector3(-t, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
     drawCuboid(Vector3(X, rim, zBack - t), Vector3(t, top - rim, Z + 2 * t));
@@ -255,24 +418,37 @@ void World::drawTiles() {
             hop::emitCuboid(o + Vector3(topIn, treeTrunkHeight, topIn),
                             Vector3(tw - 2 * topIn, treeTopHeight, tw - 2 * topIn));
     });
-    // Their shadows: translucent, over the ground already drawn.
+}
+
+// The trees' shadows: translucent, over the ground already drawn.
+void World::drawTreeShadows() {
+    const float tw = float(tileWidth), topIn = treeTopShrink * tw / 2;
     const bool lantern = currentLight == kLanternLight;
     glDepthMask(GL_FALSE);
-    pass(nullptr, [&](int, int, char t, Vector3 o) {
-        if (t == 't') {
-            hop::glColorColor(Color(0, 0, 0, 0.5f));
-            hop::emitCuboid(o + Vector3(topIn, 0.01f, topIn), Vector3(tw - 2 * topIn, 0, tw - 2 * topIn));
-        } else if ((t == '1' || t == 'T') && !lantern) {
-            // Ten stacked translucent squares growing outwards: a soft round shadow.
-            hop::glColorColor(Color(0, 0, 0, 0.07f));
-            for (int k = 0; k < 10; ++k) {
-                const float r = 0.12f + 0.04f * float(k);
-                hop::emitCuboid(o + Vector3(0.5f * tw - r, 0.005f, 0.5f * tw - r), Vector3(2 * r, 0, 2 * r));
+    glBegin(GL_QUADS);
+    for (std::size_t i = 0; i < tiles.size(); ++i)
+        for (std::size_t j = 0; j < tiles[i].size(); ++j) {
+            const char t = tiles[i][j];
+            const Vector3 o(float(j) * tw, 0, -float(i) * tw);
+            if (t == 't') {
+                hop::glColorColor(Color(0, 0, 0, 0.5f));
+                hop::emitCuboid(o + Vector3(topIn, 0.01f, topIn), Vector3(tw - 2 * topIn, 0, tw - 2 * topIn));
+            } else if ((t == '1' || t == 'T') && !lantern) {
+                // Ten stacked translucent squares growing outwards: a soft round shadow.
+                hop::glColorColor(Color(0, 0, 0, 0.07f));
+                for (int k = 0; k < 10; ++k) {
+                    const float r = 0.12f + 0.04f * float(k);
+                    hop::emitCuboid(o + Vector3(0.5f * tw - r, 0.005f, 0.5f * tw - r), Vector3(2 * r, 0, 2 * r));
+                }
             }
         }
-    });
+    glEnd();
     glDepthMask(GL_TRUE);
-    // Model trees: one display list each.
+}
+
+// Model trees: one display list each.
+void World::drawModelTrees() {
+    const float tw = float(tileWidth);
     for (std::size_t i = 0; i < tiles.size(); ++i)
         for (std::size_t j = 0; j < tiles[i].size(); ++j)
             if (tiles[i][j] == '1' || tiles[i][j] == 'T') {
@@ -281,7 +457,6 @@ void World::drawTiles() {
                 drawModelTree();
                 glPopMatrix();
             }
-    drawWater();
 }
 
 // The riverbed, and walls facing into the river only where it borders dry

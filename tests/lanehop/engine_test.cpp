@@ -20,6 +20,7 @@
 #include "mainloop.h"
 #include "math/color.h"
 #include "math/vector3.h"
+#include "renderer.h"
 #include "scene.h"
 #include "texturemanager.h"
 
@@ -99,6 +100,18 @@ TEST(CuboidFaces, SelectsFacesByExtent) {
     EXPECT_FALSE(panel.back || panel.top || panel.bottom || panel.left || panel.right);
     const hop::CuboidFaces none = hop::cuboidFaces(Vector3(1, 0, 0));
     EXPECT_FALSE(none.front || none.back || none.top || none.bottom || none.left || none.right);
+}
+
+// The window of a CPU rasteriser is made without a multisample buffer; a
+// GPU's keeps its samples.
+TEST(Renderer, SoftwareRenderersAreKnownByName) {
+    for (const char* soft : {"llvmpipe (LLVM 15.0.6, 256 bits)", "softpipe", "Mesa X11 swrast",
+                             "Software Rasterizer", "SVGA3D; build: RELEASE; LLVM; software"})
+        EXPECT_TRUE(hop::isSoftwareRenderer(soft)) << soft;
+    for (const char* hard : {"NVIDIA GeForce RTX 3060/PCIe/SSE2", "Mesa Intel(R) UHD Graphics 620 (KBL GT2)",
+                             "AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)",
+                             "virgl", ""})
+        EXPECT_FALSE(hop::isSoftwareRenderer(hard)) << hard;
 }
 
 // --- frame pacing -------------------------------------------------------

@@ -14,10 +14,13 @@
 #include <iterator>
 #include <utility>
 #include <string>
+#include <vector>
 
 #include "camera.h"
 #include "drawing.h"
 #include "fontmanager.h"
+#include "glwindow.h"
+#include "renderer.h"
 #include "hoptest/gl.h"
 #include "mainloop.h"
 #include "model.h"
@@ -658,4 +661,126 @@ TEST_F(LanehopGL, BatchedModelFacesKeepThePicture) {
         }
         for (SDL_Keycode k : {SDLK_v, SDLK_t, SDLK_k}) w->inputBase(hoptest::keyEvent(k), 0);
     }
+}
+
+// The game's own window on this software renderer: asked for 16 samples, it
+// ends without a multisample buffer, says so once, and is shown. The key
+// still toggles GL_MULTISAMPLE on it.
+TEST_F(LanehopGL, SoftwareRendererWindowHasNoMultisampleBuffer) {
+    testing::internal::CaptureStdout();
+    const hop::GLWindow made = hop::openGLWindow("lanehop window", 320, 180);
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_NE(made.window, nullptr) << SDL_GetError();
+    ASSERT_NE(made.context, nullptr);
+    EXPECT_TRUE(hop::isSoftwareRenderer(made.renderer)) << made.renderer;
+    EXPECT_EQ(made.samples, 0);
+    GLint buffers = -1, samples = -1;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &buffers);
+    glGetIntegerv(GL_SAMPLES, &samples);
+    EXPECT_EQ(buffers, 0);
+    EXPECT_EQ(samples, 0);
+    EXPECT_EQ(out, "Renderizador por software (" + made.renderer + "): ventana sin multimuestreo\n");
+    EXPECT_TRUE(SDL_GetWindowFlags(made.window) & SDL_WINDOW_SHOWN);
+    ml->setMultisampling(false);
+    EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
+    ml->toggleMultisampling();
+    EXPECT_TRUE(glIsEnabled(GL_MULTISAMPLE));
+    SDL_GL_DeleteContext(made.context);
+    SDL_DestroyWindow(made.window);
+    gl().makeCurrent();
+}
+
+// The drawing shortcuts (opaque passes unblended, hidden faces left out)
+// change no more than a pixel or two: every level, in every view under every light, and level
+// 4 under each render switch, drawn with and without them.
+TEST_F(LanehopGL, FastDrawingKeepsThePicture) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);  // past the fade
+    auto both = [&](const std::string& what) {
+        hop::fastDrawing = false;
+        frame(w, 0);
+        const hoptest::Image before = readFramebuffer();
+        hop::fastDrawing = true;
+        frame(w, 0);
+        const hoptest::Image after = readFramebuffer();
+        // The board's base is drawn without its top, which lies under the
+        // dry tiles; only where it shows edge-on at the board's outer border
+        // (the overhead view) can a pixel or two change.
+        const int diff = after.countDiff(before);
+        EXPECT_LE(diff, 2) << what;
+        if (diff > 0 && std::getenv("LANEHOP_SHOTS")) {
+            before.savePNG(std::string(std::getenv("LANEHOP_SHOTS")) + "/before " + what + ".png");
+            after.savePNG(std::string(std::getenv("LANEHOP_SHOTS")) + "/after " + what + ".png");
+        }
+    };
+    // The chicken settles after a view key; a light key moves nothing.
+    auto press = [&](SDL_Keycode k, int settle = 20) {
+        w->inputBase(hoptest::keyEvent(k), 1.f / 60);
+        for (int i = 0; i < settle; ++i) frame(w, 0);
+    };
+    const struct {
+        const char* name;
+        std::vector<SDL_Keycode> enter, leave;
+    } views[] = {{"default", {}, {}},
+                 {"first person", {SDLK_v}, {SDLK_v, SDLK_v}},
+                 {"overhead", {SDLK_v, SDLK_v}, {SDLK_v}},
+                 {"orthographic", {SDLK_o}, {SDLK_o}}};
+    for (int level = 1; level <= 6; ++level) {
+        if (level > 1) {
+            w->nextLevel();
+            for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+        }
+        for (const auto& view : views) {
+            for (SDL_Keycode k : view.enter) press(k);
+            for (char light = '1'; light <= '5'; ++light) {
+                press(SDL_Keycode(light), 1);
+                both("level " + std::to_string(level) + ", " + view.name + ", light " + light);
+            }
+            for (SDL_Keycode k : view.leave) press(k);
+        }
+        press(SDLK_1);
+        if (level != 4) continue;
+        for (SDL_Keycode k : {SDLK_t, SDLK_b, SDLK_k, SDLK_l, SDLK_c, SDLK_f, SDLK_i}) {
+            press(k);
+            both(std::string("level 4, switch ") + char(k));
+            press(k);
+        }
+    }
+}
+
+// Glyph textures sized to the glyphs drawn rather than to the whole face
+// draw the same text: the paused panel's two pages, the bar, the frame-rate
+// text and the closing banner, with fonts loaded each way.
+TEST_F(LanehopGL, PagedGlyphTexturesKeepTheText) {
+    World* w = makeWorld();
+    ml->setShowFPS(true);
+    for (int i = 0; i < 5; ++i) w->nextLevel();  // level 6: the banner
+    for (int i = 0; i < 20; ++i) frame(w, 0);     // the chicken settles
+    auto draw = [&](bool paged) {
+        hop::fastDrawing = paged;
+        auto* fonts = hop::FontManager::getInstance();
+        fonts->clear();
+        fonts->loadFont("ocraext", 24);
+        for (unsigned size : {72u, 128u, 40u}) fonts->loadFont("cartoon", size);
+        std::vector<hoptest::Image> shots;
+        for (int page = 0; page < 2; ++page) {
+            frame(w, 0);
+            shots.push_back(readFramebuffer());
+            w->inputBase(hoptest::clickEvent(10, 10), 0);  // the panel's next page
+        }
+        hop::fastDrawing = true;
+        return shots;
+    };
+    const std::vector<hoptest::Image> before = draw(false), after = draw(true);
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        // Glyph edges may differ by 2 levels in 255: the narrower texture
+        // gives the filter finer texture coordinates.
+        EXPECT_EQ(after[i].countDiff(before[i], {}, 2), 0) << "page " << i;
+        if (const char* dir = std::getenv("LANEHOP_SHOTS")) {
+            before[i].savePNG(std::string(dir) + "/text before " + std::to_string(i) + ".png");
+            after[i].savePNG(std::string(dir) + "/text after " + std::to_string(i) + ".png");
+        }
+    }
+    EXPECT_GT(countNear(hoptest::Color{255, 255, 255}, 8), 2000) << "text is drawn";
 }

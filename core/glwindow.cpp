@@ -1,0 +1,73 @@
+#include "glwindow.h"
+
+#include <GL/gl.h>
+
+#include <iostream>
+
+#include "renderer.h"
+
+namespace hop {
+
+namespace {
+
+void setAttributes(int samples) {
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
+}
+
+// A hidden window and its context with `samples` samples, or nothing.
+GLWindow tryWindow(const std::string& title, int width, int height, int samples) {
+    setAttributes(samples);
+    GLWindow w;
+    w.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+    if (!w.window) return {};
+    w.context = SDL_GL_CreateContext(w.window);
+    if (!w.context) {
+        SDL_DestroyWindow(w.window);
+        return {};
+    }
+    w.samples = samples;
+    const GLubyte* name = glGetString(GL_RENDERER);
+    w.renderer = name ? reinterpret_cast<const char*>(name) : "";
+    return w;
+}
+
+void close(GLWindow& w) {
+    SDL_GL_DeleteContext(w.context);
+    SDL_DestroyWindow(w.window);
+    w = {};
+}
+
+}  // namespace
+
+GLWindow openGLWindow(const std::string& title, int width, int height) {
+    GLWindow w;
+    for (int samples : {16, 8, 4, 2, 0}) {
+        w = tryWindow(title, width, height, samples);
+        if (w.window) break;
+    }
+    if (!w.window) return w;
+    if (w.samples > 0 && isSoftwareRenderer(w.renderer)) {
+        const int had = w.samples;
+        close(w);
+        w = tryWindow(title, width, height, 0);
+        if (w.window) {
+            std::cout << "Renderizador por software (" << w.renderer << "): ventana sin multimuestreo" << std::endl;
+        } else {
+            w = tryWindow(title, width, height, had);  // keep what worked before
+        }
+        if (!w.window) return w;
+    }
+    SDL_ShowWindow(w.window);
+    return w;
+}
+
+}  // namespace hop
