@@ -29,9 +29,9 @@ hop_fuzz_target(lanehop_settings SOURCE lanehop_settings_fuzz.cpp LIBS lanehop_l
 hop_fuzz_target(lanehop_directive SOURCE lanehop_directive_fuzz.cpp LIBS lanehop_lib SEEDS directives
   READER core/directed.cpp)
 # A level line can build a belt of 200 items, each advanced as play does:
-# inputs stay within ten times the longest committed level.
+# inputs stay within a few times the longest committed level.
 hop_fuzz_target(orbitdash_level SOURCE orbitdash_level_fuzz.cpp LIBS orbitdash_lib SEEDS orbitdash_level
-  MAX_LEN 4096
+  MAX_LEN 1024
   ASSETS "orbitdash/niveles/*.txt"
   READER orbitdash/level.cpp)
 hop_fuzz_target(pigeonrun_obj SOURCE pigeonrun_obj_fuzz.cpp LIBS pigeonrun_lib SEEDS obj
