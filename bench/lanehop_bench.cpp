@@ -7,7 +7,8 @@
 // light by median, and the highest p95 of the five, with the CPU time per
 // frame of that light (all threads). HOP_BENCH_LEVEL=n
 // measures level n alone (a profiler's run); HOP_FAST_DRAWING=0 draws without
-// the engine's drawing shortcuts (hop::fastDrawing), to weigh them.
+// the engine's drawing shortcuts (hop::fastDrawing), to weigh them;
+// HOP_BENCH_SHOTS=dir saves each measured scene there as a PPM picture.
 #include <GL/gl.h>
 #include <unistd.h>
 
@@ -115,6 +116,21 @@ int main() {
                         samples.push_back(msSince(t0));
                     }
                     const double cpu = (cpuMs() - cpu0) / kFrames;
+                    if (const char* dir = std::getenv("HOP_BENCH_SHOTS")) {
+                        std::vector<unsigned char> px(std::size_t(kW) * kH * 3);
+                        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+                        glReadBuffer(GL_BACK);
+                        ml->frame(1.f / 60, false);
+                        glReadPixels(0, 0, kW, kH, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+                        const std::string path = std::string(dir) + "/l" + std::to_string(level) + "-" +
+                                                 std::to_string(&view - kViews) + "-" + light.name + ".ppm";
+                        if (FILE* f = std::fopen(path.c_str(), "wb")) {
+                            std::fprintf(f, "P6 %d %d 255\n", kW, kH);
+                            for (int y = kH - 1; y >= 0; --y) std::fwrite(&px[std::size_t(y) * kW * 3], 1, std::size_t(kW) * 3, f);
+                            std::fclose(f);
+                        }
+                        window.present();
+                    }
                     const Figures f = figures(samples);
                     if (f.median > worst.median) {
                         slowest = light.name;

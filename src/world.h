@@ -3,11 +3,13 @@
 // victory timers, the keys and the heads-up display.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "ground_cover.h"
 #include "level.h"
 #include "math/color.h"
 #include "math/vector3.h"
@@ -122,11 +124,26 @@ private:
     void drawSkyBox();
     void drawBoardBase();
     void drawFrame();
-    void drawTiles();
+    enum TilePart { kAllTiles, kTilesBeforePits, kTilesAfterPits };
+    void drawTiles(TilePart part);
     void drawTreeShadows();
     void drawModelTrees();
     void drawWater();
-    void emitPit(int row, int col, Vector3 origin, float y);
+    void emitPit(int row, int col, Vector3 origin, float y, bool outside);
+    void emitPitOutside(int row, int col, Vector3 origin, float y);
+    void drawPitOutsides();
+    // The pits' outer faces in a list of their own, drawn only outside the
+    // ground's cover, and their insides in a list per river.
+    bool splitUnderside() const;
+    GroundCover cover() const;
+    static GroundCover coverOf(double x0, double z0, double x1, double z1, double inset);
+    static void outsideCover(const GroundCover& c, const std::function<void()>& draw);
+    // Rows row0..row1 hold water within columns col0..col1.
+    struct RiverBlock {
+        int row0, row1, col0, col1;
+    };
+    std::vector<RiverBlock> riverBlocks() const;
+    void drawPitInteriors(const RiverBlock& block);
     void drawModelTree();
     void fade(float alpha);
 
@@ -177,15 +194,17 @@ private:
     // What the compiled terrain was drawn with.
     struct TerrainKey {
         int tilesVersion = -1, level = 0, light = 0;
-        bool texture = false, lighting = false, fast = false, wireframe = false;
+        bool texture = false, lighting = false, fast = false, wireframe = false, cull = false;
         bool operator==(const TerrainKey& o) const {
             return tilesVersion == o.tilesVersion && level == o.level && light == o.light && texture == o.texture &&
-                   lighting == o.lighting && fast == o.fast && wireframe == o.wireframe;
+                   lighting == o.lighting && fast == o.fast && wireframe == o.wireframe && cull == o.cull;
         }
     };
     int tilesVersion = 0;
-    static constexpr unsigned int kTerrainLists = 4;
+    static constexpr unsigned int kTerrainLists = 6, kUnderList = 4, kAfterPitsList = 5;
     unsigned int terrainList = 0;  // the first of kTerrainLists
+    std::vector<RiverBlock> pitBlocks;  // with a list each from pitLists on
+    unsigned int pitLists = 0;
     TerrainKey terrainKey;
 };
 

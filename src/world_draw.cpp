@@ -68,6 +68,9 @@ void World::releaseResources() {
     tree1 = palmTree = nullptr;
     if (terrainList) glDeleteLists(terrainList, kTerrainLists);
     terrainList = 0;
+    if (pitLists) glDeleteLists(pitLists, GLsizei(pitBlocks.size()));
+    pitLists = 0;
+    pitBlocks.clear();
     resourcesReady = false;
 }
 
@@ -77,11 +80,15 @@ void World::draw() {
     // The terrain only changes with the level, the texture and lighting
     // switches and the light chosen: it is compiled once into display lists
     // and replayed, which a software renderer draws far faster than the
-    // thousands of immediate-mode quads it is made of. Four lists, in the
-    // order drawn: the opaque ground, the trees' translucent shadows, the
-    // model trees, the translucent water.
+    // thousands of immediate-mode quads it is made of. In the order drawn:
+    // the outer faces of the river pits, which hang under the board (drawn
+    // only where the ground cannot hide them), the opaque ground, the pits'
+    // insides (a list per river, drawn only around its opening), what stands
+    // on the ground, the trees' translucent shadows, the model trees, the
+    // translucent water.
     const TerrainKey key{tilesVersion, currentLevel, currentLight, ml->getTexture(), ml->getLighting(),
-                         hop::fastDrawing, ml->getWireframe()};
+                         hop::fastDrawing, ml->getWireframe(), ml->getCullFace()};
+    const bool split = splitUnderside();
     if (!terrainList || !(key == terrainKey)) {
         if (!terrainList) terrainList = glGenLists(kTerrainLists);
         auto compile = [&](unsigned int n, auto&& body) {
@@ -89,24 +96,62 @@ void World::draw() {
             body();
             glEndList();
         };
+        compile(kUnderList, [&] {
+            if (split) drawPitOutsides();
+        });
         compile(0, [&] {
             drawBoardBase();
             drawFrame();
-            drawTiles();
+            drawTiles(split ? kTilesBeforePits : kAllTiles);
         });
+        compile(kAfterPitsList, [&] {
+            if (split) drawTiles(kTilesAfterPits);
+        });
+        if (pitLists) glDeleteLists(pitLists, GLsizei(pitBlocks.size()));
+        pitLists = 0;
+        pitBlocks.clear();
+        if (split) pitBlocks = riverBlocks();
+        if (!pitBlocks.empty()) pitLists = glGenLists(GLsizei(pitBlocks.size()));
+        for (std::size_t k = 0; k < pitBlocks.size(); ++k) {
+            glNewList(pitLists + unsigned(k), GL_COMPILE);
+            drawPitInteriors(pitBlocks[k]);
+            glEndList();
+        }
         compile(1, [&] { drawTreeShadows(); });
         compile(2, [&] { drawModelTrees(); });
         compile(3, [&] { drawWater(); });
         terrainKey = key;
     }
-    for (unsigned int n = 0; n < kTerrainLists; ++n) {
+    const GroundCover hidden = cover();
+    ml->blendPass(false);
+    if (split) outsideCover(hidden, [&] { glCallList(terrainList + kUnderList); });
+    glCallList(terrainList);
+    // A pit shows only through its opening: its bed and inner walls are
+    // drawn only in the window rectangle around the opening's picture (a
+    // scissor, which leaves every pixel drawn exactly as it was).
+    for (std::size_t k = 0; k < pitBlocks.size(); ++k) {
+        const RiverBlock& b = pitBlocks[k];
+        const double tw = tileWidth;
+        const GroundCover opening =
+            hidden.empty() ? GroundCover{} : coverOf(b.col0 * tw, -b.row1 * tw, (b.col1 + 1) * tw, (1 - b.row0) * tw, 0);
+        if (opening.empty()) {
+            glCallList(pitLists + unsigned(k));
+            continue;
+        }
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(opening.x0 - 2, opening.y0 - 2, opening.x1 - opening.x0 + 4, opening.y1 - opening.y0 + 4);
+        glCallList(pitLists + unsigned(k));
+        glDisable(GL_SCISSOR_TEST);
+    }
+    glCallList(terrainList + kAfterPitsList);
+    for (unsigned int n = 1; n < 4; ++n) {
         ml->blendPass(n == 1 || n == 3);
         glCallList(terrainList + n);
     }
     ml->blendPass(false);
     // The sky last: behind the terrain its pixels fail the depth test and
     // are never shaded.
-    drawSky();
+    if (camera) outsideCover(hidden, [&] { drawSkyBox(); });
 }
 
 void World::drawLight() {
@@ -136,124 +181,61 @@ void World::drawLight() {
     glFogfv(GL_FOG_COLOR, l.fogColor);
 }
 
-namespace {
+GroundCover World::cover() const {
+    // Not in wireframe (the ground then hides nothing), nor seen from below.
+    if (!camera || !hop::fastDrawing || ml->getWireframe() || tiles.empty()) return {};
+    const bool fromAbove = camera->getMode() == hop::Camera::ORTHOGONAL ? camera->getViewVector().y < -0.01f
+                                                                         : camera->getPosition().y > 0.1f;
+    if (!fromAbove) return {};
+    // Three pixels in: the edges' own pixels stay with whatever the
+    // rasteriser gives them.
+    const double tw = tileWidth;
+    return coverOf(0, tw - levelSizeZ, levelSizeX, tw, 3);
+}
 
-struct ScreenRect {
-    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // window pixels, x1 and y1 excluded
-    bool empty() const { return x1 <= x0 || y1 <= y0; }
-};
-
-// A window rectangle inside the picture of the board's ground plane (y = 0,
-// x in [x0, x1], z in [z0, z1]) seen through the current matrices, or an
-// empty one. Only the part of the plane in front of the eye counts.
-ScreenRect groundCover(float gx0, float gz0, float gx1, float gz1) {
+GroundCover World::coverOf(double x0, double z0, double x1, double z1, double inset) {
     GLdouble mv[16], pr[16];
     GLint vp[4];
     glGetDoublev(GL_MODELVIEW_MATRIX, mv);
     glGetDoublev(GL_PROJECTION_MATRIX, pr);
     glGetIntegerv(GL_VIEWPORT, vp);
-    // The corners in eye space, clipped to z <= -0.01 (in front of the eye).
-    struct P {
-        double x, y, z;
-    };
-    std::vector<P> eye;
-    for (auto [x, z] : {std::pair{gx0, gz0}, {gx1, gz0}, {gx1, gz1}, {gx0, gz1}})
-        eye.push_back({mv[0] * x + mv[8] * z + mv[12], mv[1] * x + mv[9] * z + mv[13], mv[2] * x + mv[10] * z + mv[14]});
-    std::vector<P> front;
-    const double limit = -0.01;
-    for (std::size_t i = 0; i < eye.size(); ++i) {
-        const P a = eye[i], b = eye[(i + 1) % eye.size()];
-        if (a.z <= limit) front.push_back(a);
-        if ((a.z <= limit) != (b.z <= limit)) {
-            const double t = (limit - a.z) / (b.z - a.z);
-            front.push_back({a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), limit});
-        }
+    GroundCover c = groundCover(mv, pr, vp, x0, z0, x1, z1, inset);
+    GLint planes = 0;
+    glGetIntegerv(GL_MAX_CLIP_PLANES, &planes);
+    if (c.inner.size() > std::size_t(planes)) return {};
+    return c;
+}
+
+namespace {
+
+void clipTo(const std::vector<Plane>& planes) {
+    // Planes are given in eye space: set under an identity modelview.
+    glPushMatrix();
+    glLoadIdentity();
+    for (std::size_t i = 0; i < planes.size(); ++i) {
+        glClipPlane(GLenum(GL_CLIP_PLANE0 + i), planes[i].data());
+        glEnable(GLenum(GL_CLIP_PLANE0 + i));
     }
-    if (front.size() < 3) return {};
-    std::vector<std::pair<double, double>> win;
-    for (const P& e : front) {
-        const double cx = pr[0] * e.x + pr[4] * e.y + pr[8] * e.z + pr[12];
-        const double cy = pr[1] * e.x + pr[5] * e.y + pr[9] * e.z + pr[13];
-        const double cw = pr[3] * e.x + pr[7] * e.y + pr[11] * e.z + pr[15];
-        if (!(cw > 0)) return {};
-        win.push_back({vp[0] + (cx / cw + 1) / 2 * vp[2], vp[1] + (cy / cw + 1) / 2 * vp[3]});
-    }
-    // The polygon's horizontal extent at height y (convex: one interval).
-    auto chord = [&](double y, double& l, double& r) {
-        l = 1e30;
-        r = -1e30;
-        for (std::size_t i = 0; i < win.size(); ++i) {
-            auto [ax, ay] = win[i];
-            auto [bx, by] = win[(i + 1) % win.size()];
-            if ((ay - y) * (by - y) > 0 || ay == by) continue;
-            const double x = ax + (y - ay) / (by - ay) * (bx - ax);
-            l = std::min(l, x);
-            r = std::max(r, x);
-        }
-        return l < r;
-    };
-    double ymin = 1e30, ymax = -1e30;
-    for (auto [x, y] : win) {
-        ymin = std::min(ymin, y);
-        ymax = std::max(ymax, y);
-    }
-    // Of a few bands, the widest rectangle: at every height between the
-    // band's ends the polygon spans at least the two ends' common part.
-    ScreenRect best;
-    double bestArea = 0;
-    const double h = ymax - ymin, cut[] = {0.02, 0.1, 0.25, 0.4};
-    for (double a : cut)
-        for (double b : cut) {
-            const double lo = ymin + a * h, hi = ymax - b * h;
-            double l0, r0, l1, r1;
-            if (hi <= lo || !chord(lo, l0, r0) || !chord(hi, l1, r1)) continue;
-            const double l = std::max(l0, l1), r = std::min(r0, r1);
-            if ((r - l) * (hi - lo) <= bestArea) continue;
-            bestArea = (r - l) * (hi - lo);
-            // Two pixels in from every side: the edges' own pixels stay with
-            // whatever the rasteriser gives them.
-            best = {int(std::ceil(l)) + 2, int(std::ceil(lo)) + 2, int(std::floor(r)) - 2, int(std::floor(hi)) - 2};
-        }
-    best.x0 = std::max(best.x0, int(vp[0]));
-    best.y0 = std::max(best.y0, int(vp[1]));
-    best.x1 = std::min(best.x1, int(vp[0] + vp[2]));
-    best.y1 = std::min(best.y1, int(vp[1] + vp[3]));
-    return best;
+    glPopMatrix();
+}
+
+void unclip(std::size_t planes) {
+    for (std::size_t i = 0; i < planes; ++i) glDisable(GLenum(GL_CLIP_PLANE0 + i));
 }
 
 }  // namespace
 
-void World::drawSky() {
-    if (!camera) return;
-    // Where the board's ground fills the picture the sky cannot show: it is
-    // drawn around that rectangle only (up to four scissored bands), which
-    // spares the depth test of every sky pixel the board hides. Not in
-    // wireframe (the board then hides nothing), nor seen from below.
-    ScreenRect cover;
-    const bool fromAbove = camera->getMode() == hop::Camera::ORTHOGONAL ? camera->getViewVector().y < -0.01f
-                                                                         : camera->getPosition().y > 0.1f;
-    if (hop::fastDrawing && !ml->getWireframe() && fromAbove && !tiles.empty()) {
-        const float tw = float(tileWidth);
-        cover = groundCover(0, tw - levelSizeZ, levelSizeX, tw);
-    }
-    if (cover.empty()) {
-        drawSkyBox();
+
+void World::outsideCover(const GroundCover& c, const std::function<void()>& draw) {
+    if (c.empty()) {
+        draw();
         return;
     }
-    GLint vp[4];
-    glGetIntegerv(GL_VIEWPORT, vp);
-    const int W = vp[0] + vp[2], H = vp[1] + vp[3];
-    const ScreenRect bands[4] = {{vp[0], vp[1], W, cover.y0},
-                                 {vp[0], cover.y1, W, H},
-                                 {vp[0], cover.y0, cover.x0, cover.y1},
-                                 {cover.x1, cover.y0, W, cover.y1}};
-    glEnable(GL_SCISSOR_TEST);
-    for (const ScreenRect& b : bands) {
-        if (b.empty()) continue;
-        glScissor(b.x0, b.y0, b.x1 - b.x0, b.y1 - b.y0);
-        drawSkyBox();
+    for (const auto& region : c.regions()) {
+        clipTo(region);
+        draw();
+        unclip(region.size());
     }
-    glDisable(GL_SCISSOR_TEST);
 }
 
 void World::drawSkyBox() {
@@ -351,7 +333,7 @@ void laneMark(Vector3 tile, float w, float count, float height, int i) {
 // Tiles are drawn kind by kind: every quad under one texture goes into one
 // primitive, since a software renderer pays for each texture switch and
 // each glBegin far more than for the quads themselves.
-void World::drawTiles() {
+void World::drawTiles(TilePart part) {
     const bool desert = currentLevel == 3;
     const bool textures = ml->getTexture();
     const float tw = float(tileWidth);
@@ -369,36 +351,40 @@ void World::drawTiles() {
         if (textured) glDisable(GL_TEXTURE_2D);
     };
     const Vector3 flat(tw, 0, tw);
+    // The ground, roads, hedges, pads and river pits; then what stands on them.
+    if (part != kTilesAfterPits) {
+        setDefaultColor(desert ? kSand : kGrass, cTexEnabled);
+        pass(desert ? &sandTexId : &grassTexId, [&](int, int, char t, Vector3 o) {
+            if (isGround(t)) hop::emitCuboid(o, flat);
+        });
+        setDefaultColor(kStreet, cTexEnabled);
+        pass(&streetTexId, [&](int, int, char t, Vector3 o) {
+            if (isRoad(t)) hop::emitCuboid(o, flat);
+        });
+        setDefaultColor(Color(1, 0.96f, 0.36f), cTexEnabled);
+        pass(&bumpTexId, [&](int, int, char t, Vector3 o) {
+            if (isRoad(t))
+                for (int k = 0; k < 3; ++k) laneMark(o, tw, 3, 0.02f, k);
+        });
+        setDefaultColor(desert ? kRock : kHedge, cTexEnabled);
+        pass(desert ? &rockTexId : &leavesTexId, [&](int, int, char t, Vector3 o) {
+            if (t == '6') hop::emitCuboid(o, Vector3(tw, floorYOf(t), tw));
+        });
+        pass(nullptr, [&](int i, int j, char t, Vector3 o) {
+            if (t == '5') {
+                hop::glColorColor(kPad);
+                hop::emitCuboid(o, Vector3(tw, floorYOf(t), tw));
+            } else if (t == 'b' || t == 'w') {
+                hop::glColorColor(t == 'b' ? Color(0, 0, 0) : Color(1, 1, 1));
+                hop::emitCuboid(o, flat);
+            } else if (isWater(t) && part == kAllTiles) {
+                hop::glColorColor(kRiverbed);
+                emitPit(i, j, o, floorYOf(t), true);
+            }
+        });
+    }
+    if (part == kTilesBeforePits) return;
 
-    setDefaultColor(desert ? kSand : kGrass, cTexEnabled);
-    pass(desert ? &sandTexId : &grassTexId, [&](int, int, char t, Vector3 o) {
-        if (isGround(t)) hop::emitCuboid(o, flat);
-    });
-    setDefaultColor(kStreet, cTexEnabled);
-    pass(&streetTexId, [&](int, int, char t, Vector3 o) {
-        if (isRoad(t)) hop::emitCuboid(o, flat);
-    });
-    setDefaultColor(Color(1, 0.96f, 0.36f), cTexEnabled);
-    pass(&bumpTexId, [&](int, int, char t, Vector3 o) {
-        if (isRoad(t))
-            for (int k = 0; k < 3; ++k) laneMark(o, tw, 3, 0.02f, k);
-    });
-    setDefaultColor(desert ? kRock : kHedge, cTexEnabled);
-    pass(desert ? &rockTexId : &leavesTexId, [&](int, int, char t, Vector3 o) {
-        if (t == '6') hop::emitCuboid(o, Vector3(tw, floorYOf(t), tw));
-    });
-    pass(nullptr, [&](int i, int j, char t, Vector3 o) {
-        if (t == '5') {
-            hop::glColorColor(kPad);
-            hop::emitCuboid(o, Vector3(tw, floorYOf(t), tw));
-        } else if (t == 'b' || t == 'w') {
-            hop::glColorColor(t == 'b' ? Color(0, 0, 0) : Color(1, 1, 1));
-            hop::emitCuboid(o, flat);
-        } else if (isWater(t)) {
-            hop::glColorColor(kRiverbed);
-            emitPit(i, j, o, floorYOf(t));
-        }
-    });
     const float padIn = waterPShrink * tw / 2;
     setDefaultColor(Color(0.149f, 0.352f, 0.219f), cTexEnabled * 0.5f);
     pass(&lotusTexId, [&](int, int, char t, Vector3 o) {
@@ -461,18 +447,29 @@ void World::drawModelTrees() {
 
 // The riverbed, and walls facing into the river only where it borders dry
 // ground: between two water tiles a wall would stand up through the water.
-void World::emitPit(int row, int col, Vector3 o, float y) {
+void World::emitPit(int row, int col, Vector3 o, float y, bool outside) {
     const float tw = float(tileWidth);
     auto dry = [&](int r, int c) { return !isWater(tileAt(r, c)); };
+    // Where the river meets the board's edge, the rim's inner face stands in
+    // the wall's plane from the rim's bottom up: the wall stops there, or the
+    // two would fight over every pixel.
+    auto height = [&](int r, int c) { return tileAt(r, c) == 0 ? kRimBottom - y : -y; };
     hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, 0, tw));
-    if (dry(row + 1, col)) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, -y, 0));
-    if (dry(row - 1, col)) hop::emitCuboid(o + Vector3(0, y, tw), Vector3(tw, -y, 0), true);
-    if (dry(row, col - 1)) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(0, -y, tw));
-    if (dry(row, col + 1)) hop::emitCuboid(o + Vector3(tw, y, 0), Vector3(0, -y, tw), true);
-    // The walls' backs close the river from outside: in the frame's colour
-    // where the river's side is the board's edge, else in the base's (seen
-    // only from under the board). Without them the riverbed would show under
-    // the board's rim.
+    if (dry(row + 1, col)) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, height(row + 1, col), 0));
+    if (dry(row - 1, col)) hop::emitCuboid(o + Vector3(0, y, tw), Vector3(tw, height(row - 1, col), 0), true);
+    if (dry(row, col - 1)) hop::emitCuboid(o + Vector3(0, y, 0), Vector3(0, height(row, col - 1), tw));
+    if (dry(row, col + 1)) hop::emitCuboid(o + Vector3(tw, y, 0), Vector3(0, height(row, col + 1), tw), true);
+    if (outside) emitPitOutside(row, col, o, y);
+    hop::glColorColor(kRiverbed);
+}
+
+// The walls' backs close the river from outside: in the frame's colour where
+// the river's side is the board's edge, else in the base's (seen only from
+// under the board). Without them the riverbed would show under the board's
+// rim.
+void World::emitPitOutside(int row, int col, Vector3 o, float y) {
+    const float tw = float(tileWidth);
+    auto dry = [&](int r, int c) { return !isWater(tileAt(r, c)); };
     const bool sides[4] = {dry(row + 1, col), dry(row - 1, col), dry(row, col - 1), dry(row, col + 1)};
     for (int k = 0; k < 4; ++k) {
         if (!sides[k]) continue;
@@ -485,8 +482,61 @@ void World::emitPit(int row, int col, Vector3 o, float y) {
     }
     hop::glColorColor(kBase);
     hop::emitCuboid(o + Vector3(0, y, 0), Vector3(tw, 0, tw), true);  // the bed's underside
-    hop::glColorColor(kRiverbed);
 }
+
+// Every pit's outer faces, for the list of what lies under the board.
+void World::drawPitOutsides() {
+    const float tw = float(tileWidth);
+    glBegin(GL_QUADS);
+    for (std::size_t i = 0; i < tiles.size(); ++i)
+        for (std::size_t j = 0; j < tiles[i].size(); ++j)
+            if (isWater(tiles[i][j]))
+                emitPitOutside(int(i), int(j), Vector3(float(j) * tw, 0, -float(i) * tw), floorYOf(tiles[i][j]));
+    glEnd();
+}
+
+// Runs of rows holding water, each with the columns its water spans: the
+// opening through which its pits are seen.
+std::vector<World::RiverBlock> World::riverBlocks() const {
+    std::vector<RiverBlock> out;
+    const int n = rows();
+    for (int i = 0; i < n; ++i) {
+        const auto& row = tiles[std::size_t(i)];
+        int c0 = -1, c1 = -1;
+        for (std::size_t j = 0; j < row.size(); ++j)
+            if (isWater(row[j])) {
+                if (c0 < 0) c0 = int(j);
+                c1 = int(j);
+            }
+        if (c0 < 0) continue;
+        if (!out.empty() && out.back().row1 == i - 1) {
+            RiverBlock& b = out.back();
+            b.row1 = i;
+            b.col0 = std::min(b.col0, c0);
+            b.col1 = std::max(b.col1, c1);
+        } else {
+            out.push_back({i, i, c0, c1});
+        }
+    }
+    return out;
+}
+
+void World::drawPitInteriors(const RiverBlock& b) {
+    const float tw = float(tileWidth);
+    glBegin(GL_QUADS);
+    for (int i = b.row0; i <= b.row1; ++i)
+        for (int j = b.col0; j <= b.col1; ++j) {
+            const char t = tileAt(i, j);
+            if (!isWater(t)) continue;
+            hop::glColorColor(kRiverbed);
+            emitPit(i, j, Vector3(float(j) * tw, 0, -float(i) * tw), floorYOf(t), false);
+        }
+    glEnd();
+}
+
+// Not in wireframe, where hidden faces show, nor with back faces drawn,
+// where a wall's two faces would fight in another order.
+bool World::splitUnderside() const { return hop::fastDrawing && !ml->getWireframe() && ml->getCullFace(); }
 
 // A translucent sheet over every row that begins with water, at the water
 // surface, one textured square per tile so the ripples keep their size.

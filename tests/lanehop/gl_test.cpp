@@ -690,9 +690,31 @@ TEST_F(LanehopGL, SoftwareRendererWindowHasNoMultisampleBuffer) {
     gl().makeCurrent();
 }
 
-// The drawing shortcuts (opaque passes unblended, hidden faces left out)
-// change no more than a pixel or two: every level, in every view under every light, and level
-// 4 under each render switch, drawn with and without them.
+// Pixels of `a` whose whole 3 x 3 neighbourhood differs from `b` by more
+// than `tolerance`: an area that changed, not an edge that moved.
+int areaDiffs(const hoptest::Image& a, const hoptest::Image& b, int tolerance) {
+    const int w = a.width(), h = a.height();
+    std::vector<char> d(std::size_t(w) * std::size_t(h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) d[std::size_t(y * w + x)] = !hoptest::near(a.pixel(x, y), b.pixel(x, y), tolerance);
+    int n = 0;
+    for (int y = 1; y + 1 < h; ++y)
+        for (int x = 1; x + 1 < w; ++x) {
+            bool all = true;
+            for (int dy = -1; dy <= 1 && all; ++dy)
+                for (int dx = -1; dx <= 1 && all; ++dx) all = d[std::size_t((y + dy) * w + x + dx)];
+            n += all;
+        }
+    return n;
+}
+
+// The drawing shortcuts (opaque passes unblended, hidden faces left out,
+// what the board's ground hides clipped away) keep the picture: every
+// level, in every view under every light, and level 4 under each render
+// switch, drawn with and without them. Clipping draws the same surfaces
+// from other vertices, so a colour may move by a level or two and an edge
+// where two surfaces meet at one depth may fall to the other one; no area
+// may change.
 TEST_F(LanehopGL, FastDrawingKeepsThePicture) {
     World* w = makeWorld();
     ml->setPause(false);
@@ -704,12 +726,11 @@ TEST_F(LanehopGL, FastDrawingKeepsThePicture) {
         hop::fastDrawing = true;
         frame(w, 0);
         const hoptest::Image after = readFramebuffer();
-        // The board's base is drawn without its top, which lies under the
-        // dry tiles; only where it shows edge-on at the board's outer border
-        // (the overhead view) can a pixel or two change.
-        const int diff = after.countDiff(before);
-        EXPECT_LE(diff, 2) << what;
-        if (diff > 0 && std::getenv("LANEHOP_SHOTS")) {
+        const int edges = after.countDiff(before, {}, 3), areas = areaDiffs(after, before, 3);
+        EXPECT_LE(edges, after.width() * after.height() / 10000) << what;
+        EXPECT_EQ(areas, 0) << what;
+        if (std::getenv("LANEHOP_SHOTS")) {
+            std::printf("%s: %d edge pixels, %d area pixels\n", what.c_str(), edges, areas);
             before.savePNG(std::string(std::getenv("LANEHOP_SHOTS")) + "/before " + what + ".png");
             after.savePNG(std::string(std::getenv("LANEHOP_SHOTS")) + "/after " + what + ".png");
         }
@@ -775,8 +796,12 @@ TEST_F(LanehopGL, PagedGlyphTexturesKeepTheText) {
     const std::vector<hoptest::Image> before = draw(false), after = draw(true);
     for (std::size_t i = 0; i < before.size(); ++i) {
         // Glyph edges may differ by 2 levels in 255: the narrower texture
-        // gives the filter finer texture coordinates.
-        EXPECT_EQ(after[i].countDiff(before[i], {}, 2), 0) << "page " << i;
+        // gives the filter finer texture coordinates. The scene behind is
+        // drawn with its own shortcuts (FastDrawingKeepsThePicture): a level
+        // more, and a few edge pixels where the board meets the window's
+        // border. A glyph drawn otherwise changes an area.
+        EXPECT_LE(after[i].countDiff(before[i], {}, 3), 16) << "page " << i;
+        EXPECT_EQ(areaDiffs(after[i], before[i], 2), 0) << "page " << i;
         if (const char* dir = std::getenv("LANEHOP_SHOTS")) {
             before[i].savePNG(std::string(dir) + "/text before " + std::to_string(i) + ".png");
             after[i].savePNG(std::string(dir) + "/text after " + std::to_string(i) + ".png");

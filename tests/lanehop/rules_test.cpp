@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <locale>
@@ -10,6 +13,7 @@
 
 #include "camera.h"
 #include "lanehop_fixture.h"
+#include "ground_cover.h"
 #include "level.h"
 
 using namespace lanehop;
@@ -458,3 +462,84 @@ TEST_F(WorldTest, NothingMovesWhilePaused) {
 }
 
 }  // namespace
+
+namespace {
+
+using M4 = std::array<double, 16>;  // column-major, as glGet gives it
+using P3 = std::array<double, 3>;
+
+M4 perspective(double fovyDeg, double aspect, double n, double f) {
+    const double t = 1 / std::tan(fovyDeg * M_PI / 360);
+    return {t / aspect, 0, 0, 0, 0, t, 0, 0, 0, 0, (f + n) / (n - f), -1, 0, 0, 2 * f * n / (n - f), 0};
+}
+
+M4 ortho(double l, double r, double b, double t, double n, double f) {
+    return {2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, -2 / (f - n), 0,
+            -(r + l) / (r - l), -(t + b) / (t - b), -(f + n) / (f - n), 1};
+}
+
+M4 lookAt(P3 eye, P3 at, P3 up) {
+    auto norm = [](P3 v) {
+        const double l = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        return P3{v[0] / l, v[1] / l, v[2] / l};
+    };
+    auto cross = [](P3 a, P3 b) {
+        return P3{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    };
+    auto dot = [](P3 a, P3 b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    const P3 f = norm({at[0] - eye[0], at[1] - eye[1], at[2] - eye[2]}), s = norm(cross(f, up)), u = cross(s, f);
+    return {s[0], u[0], -f[0], 0, s[1], u[1], -f[1], 0, s[2], u[2], -f[2], 0, -dot(s, eye), -dot(u, eye), dot(f, eye), 1};
+}
+
+struct View {
+    M4 mv, pr;
+    int vp[4] = {0, 0, 1600, 900};
+    GroundCover cover(double inset = 3) const {
+        return groundCover(mv.data(), pr.data(), vp, 0, -24, 15, 1, inset);  // a 15 x 25 board
+    }
+    P3 eye(P3 world) const {
+        P3 e{};
+        for (int i = 0; i < 3; ++i) e[i] = mv[i] * world[0] + mv[4 + i] * world[1] + mv[8 + i] * world[2] + mv[12 + i];
+        return e;
+    }
+    bool covered(P3 world, double inset = 3) const { return keeps(cover(inset).inner, eye(world)); }
+};
+
+}  // namespace
+
+// The cover is the board's ground as the camera sees it: under it lies
+// what the ground hides (the ground itself, what hangs beneath the board
+// in its middle); the sky, the ground beside the board and what shows under
+// its front edge are outside. Every point outside lies in one of the
+// regions drawn; a view along the ground covers nothing.
+TEST(GroundCover, HoldsWhatTheBoardHidesAndNothingElse) {
+    const M4 persp = perspective(45, 16.0 / 9, 0.001, 200);
+    const View behind{lookAt({7.5, 5, 9}, {7.5, 0, 0}, {0, 1, 0}), persp};
+    const View low{lookAt({7.5, 0.5, -3}, {7.5, 0.3, -12}, {0, 1, 0}), persp};  // first person, over the board
+    const View slanted{lookAt({7.5, 6, 6}, {7.5, 0, -4}, {0, 1, 0}), ortho(-12, 12, -6.75, 6.75, -50, 50)};
+    for (const View* v : {&behind, &low, &slanted}) {
+        ASSERT_FALSE(v->cover().empty());
+        EXPECT_TRUE(v->covered({7.5, 0, -8}));    // the ground ahead
+        EXPECT_TRUE(v->covered({7.5, -2, -8}));   // under the board's middle
+        EXPECT_FALSE(v->covered({7.5, 30, -150}));  // the sky
+        EXPECT_FALSE(v->covered({-6, 0, -8}));    // beside the board
+        const auto regions = v->cover().regions();
+        std::srand(7);
+        for (int i = 0; i < 2000; ++i) {
+            auto r = [] { return double(std::rand()) / RAND_MAX * 60 - 30; };
+            const P3 p = v->eye({r(), r() / 3, r()});
+            const bool inCover = keeps(v->cover().inner, p);
+            const auto in = std::count_if(regions.begin(), regions.end(), [&](const auto& q) { return keeps(q, p); });
+            EXPECT_EQ(inCover, in == 0);
+        }
+    }
+    EXPECT_FALSE(behind.covered({7.5, -2, 1.6}));  // hanging under the front edge: seen
+    // Seen along the ground plane, the ground hides nothing.
+    EXPECT_TRUE((View{lookAt({7.5, 0, 8}, {7.5, 0, 0}, {0, 1, 0}), persp}.cover().empty()));
+    // Pulled in by the inset: straight down at 100 pixels a unit, a point
+    // 1 pixel inside the left edge is outside, 6 pixels inside is under.
+    const View down{lookAt({0, 10, 0}, {0, 0, 0}, {0, 0, -1}), ortho(-1, 15, 3, 12, 1, 20)};
+    EXPECT_FALSE(down.covered({0.01, 0, -10}));
+    EXPECT_TRUE(down.covered({0.06, 0, -10}));
+    EXPECT_TRUE(down.covered({0.01, 0, -10}, 0));
+}
