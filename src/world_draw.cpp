@@ -149,8 +149,9 @@ void World::draw() {
         glCallList(terrainList + n);
     }
     ml->blendPass(false);
-    // The sky last: behind the terrain its pixels fail the depth test and
-    // are never shaded.
+    // The sky last, and only outside the ground's cover: within it every
+    // sky pixel would fail the depth test, and around it those behind the
+    // terrain still do.
     if (camera) outsideCover(hidden, [&] { drawSkyBox(); });
 }
 
