@@ -132,8 +132,9 @@ private:
     void emitPit(int row, int col, Vector3 origin, float y, bool outside);
     void emitPitOutside(int row, int col, Vector3 origin, float y);
     void drawPitOutsides();
-    // The pits' outer faces in a list of their own, drawn only outside the
-    // ground's cover, and their insides in a list per river.
+    // The board's base and the pits' outer faces in a list of their own,
+    // drawn only outside the ground's cover, and the pits' insides in a list
+    // per river.
     bool splitUnderside() const;
     GroundCover cover() const;
     static GroundCover coverOf(double x0, double z0, double x1, double z1, double inset);

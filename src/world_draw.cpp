@@ -81,8 +81,8 @@ void World::draw() {
     // switches and the light chosen: it is compiled once into display lists
     // and replayed, which a software renderer draws far faster than the
     // thousands of immediate-mode quads it is made of. In the order drawn:
-    // the outer faces of the river pits, which hang under the board (drawn
-    // only where the ground cannot hide them), the opaque ground, the pits'
+    // what lies under the board, its base and the river pits' outer faces
+    // (drawn only where the ground cannot hide them), the opaque ground, the pits'
     // insides (a list per river, drawn only around its opening), what stands
     // on the ground, the trees' translucent shadows, the model trees, the
     // translucent water.
@@ -97,10 +97,12 @@ void World::draw() {
             glEndList();
         };
         compile(kUnderList, [&] {
-            if (split) drawPitOutsides();
+            if (!split) return;
+            drawBoardBase();
+            drawPitOutsides();
         });
         compile(0, [&] {
-            drawBoardBase();
+            if (!split) drawBoardBase();
             drawFrame();
             drawTiles(split ? kTilesBeforePits : kAllTiles);
         });
@@ -268,7 +270,9 @@ const float kRimThickness = 0.1f, kRimTop = 0.05f, kRimBottom = -0.35f;
 void World::drawBoardBase() {
     // The base lies under the dry tiles only: over a river it would hide the
     // riverbed. One box per run of dry tiles in a row, a hair short of its
-    // inner ends so that its sides never fight with a river's walls.
+    // inner ends. Where such an end meets a river, the pit's wall stands
+    // right in front of it: the end is left out, since a hair is less than
+    // the depth buffer tells apart at a distance, and the two would fight.
     const float t = kRimThickness, X = levelSizeX, tw = float(tileWidth);
     hop::glColorColor(kBase);
     // Its top lies under the dry tiles and the rim: shaded, then painted
@@ -276,10 +280,10 @@ void World::drawBoardBase() {
     // where it shows edge-on at the board's outer border can a single pixel
     // change, and in wireframe, where hidden edges show, it stays.
     const bool topless = hop::fastDrawing && !ml->getWireframe();
-    hop::CuboidFaces sides;
-    sides.back = sides.front = sides.bottom = sides.left = sides.right = true;
     const float e = 0.01f;
     const int nRows = rows();
+    auto waterAt = [&](int r, int c) { return r >= 0 && r < nRows && isWaterTile(tileAt(r, c)); };
+    glBegin(GL_QUADS);
     for (int i = 0; i < nRows; ++i) {
         const auto& row = tiles[std::size_t(i)];
         const int n = int(row.size());
@@ -293,17 +297,34 @@ void World::drawBoardBase() {
             int k = j;
             while (k < n && !isWaterTile(row[std::size_t(k)])) ++k;
             const float x0 = j == 0 ? -t : float(j) * tw + e, x1 = k == n ? X + t : float(k) * tw - e;
-            const Vector3 origin(x0, kRimBottom - t, z0), size(x1 - x0, t, z1 - z0);
-            if (topless) {
-                glBegin(GL_QUADS);
-                hop::emitCuboidFaces(origin, size, sides);
-                glEnd();
-            } else {
-                drawCuboid(origin, size);
+            hop::CuboidFaces faces;
+            faces.top = !topless;
+            faces.bottom = true;
+            faces.left = j == 0;
+            faces.right = k == n;
+            hop::emitCuboidFaces(Vector3(x0, kRimBottom - t, z0), Vector3(x1 - x0, t, z1 - z0), faces);
+            // The back and front faces, in pieces along the columns whose
+            // neighbour row behind or in front is dry.
+            for (int side = 0; side < 2; ++side) {
+                const int r = side == 0 ? i + 1 : i - 1;
+                for (int a = j; a < k;) {
+                    if (waterAt(r, a)) {
+                        ++a;
+                        continue;
+                    }
+                    int b = a;
+                    while (b < k && !waterAt(r, b)) ++b;
+                    const float xa = a == j ? x0 : float(a) * tw, xb = b == k ? x1 : float(b) * tw;
+                    hop::CuboidFaces piece;
+                    (side == 0 ? piece.back : piece.front) = true;
+                    hop::emitCuboidFaces(Vector3(xa, kRimBottom - t, z0), Vector3(xb - xa, t, z1 - z0), piece);
+                    a = b;
+                }
             }
             j = k;
         }
     }
+    glEnd();
 }
 
 void World::drawFrame() {
