@@ -8,7 +8,10 @@
 // frame of that light (all threads). HOP_BENCH_LEVEL=n
 // measures level n alone (a profiler's run); HOP_FAST_DRAWING=0 draws without
 // the engine's drawing shortcuts (hop::fastDrawing), to weigh them;
-// HOP_BENCH_SHOTS=dir saves each measured scene there as a PPM picture.
+// HOP_BENCH_WEIGH=1 weighs them within one run: each scene is drawn in
+// blocks of frames with the shortcuts on and off in turn, so that a drift
+// in the machine's speed falls on both alike; HOP_BENCH_SHOTS=dir saves
+// each measured scene there as a PPM picture.
 #include <GL/gl.h>
 #include <unistd.h>
 
@@ -62,6 +65,7 @@ int main() {
     const char* only = std::getenv("HOP_BENCH_LEVEL");
     const int onlyLevel = only ? std::atoi(only) : 0;
     if (const char* fast = std::getenv("HOP_FAST_DRAWING")) hop::fastDrawing = std::atoi(fast) != 0;
+    const bool weigh = std::getenv("HOP_BENCH_WEIGH") != nullptr;
     const auto start = Clock::now();
     std::string renderer;
     int samples = 0;
@@ -98,6 +102,7 @@ int main() {
             if (level > 1) world->nextLevel();
             if (onlyLevel > 0 && level != onlyLevel) continue;
             for (int i = 0; i < 120; ++i) ml->update(1.f / 60);  // traffic on every road
+            std::vector<double> on, off;  // each scene's median, when weighing
             for (const View& view : kViews) {
                 for (SDL_Keycode k : view.enter) press(k);
                 Figures worst{0, 0};
@@ -116,6 +121,24 @@ int main() {
                         samples.push_back(msSince(t0));
                     }
                     const double cpu = (cpuMs() - cpu0) / kFrames;
+                    if (weigh) {
+                        // Blocks of 10 frames, the shortcuts on and off in
+                        // turn; a block's first frame compiles the terrain
+                        // again and is not counted.
+                        std::vector<double> with, without;
+                        for (int block = 0; block < 2 * std::max(1, kFrames / 9); ++block) {
+                            hop::fastDrawing = block % 2 == 0;
+                            frame(0);
+                            for (int i = 0; i < 9; ++i) {
+                                const auto t0 = Clock::now();
+                                frame(i);
+                                (hop::fastDrawing ? with : without).push_back(msSince(t0));
+                            }
+                        }
+                        hop::fastDrawing = true;
+                        on.push_back(figures(with).median);
+                        off.push_back(figures(without).median);
+                    }
                     if (const char* dir = std::getenv("HOP_BENCH_SHOTS")) {
                         std::vector<unsigned char> px(std::size_t(kW) * kH * 3);
                         glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -143,6 +166,17 @@ int main() {
                 printFrameLine("level " + std::to_string(level) + ", " + view.name + " (" + slowest + cpu + ")",
                                worst, floor);
                 for (SDL_Keycode k : view.leave) press(k);
+            }
+            if (weigh) {
+                auto mean = [](const std::vector<double>& v) {
+                    double sum = 0;
+                    for (double x : v) sum += x;
+                    return v.empty() ? 0 : sum / double(v.size());
+                };
+                std::printf("level %d, shortcuts on / off, interleaved: scene medians mean %.2f / %.2f ms, "
+                            "worst %.2f / %.2f ms\n",
+                            level, mean(on), mean(off), *std::max_element(on.begin(), on.end()),
+                            *std::max_element(off.begin(), off.end()));
             }
             press(SDLK_1);
         }
