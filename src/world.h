@@ -122,6 +122,7 @@ private:
     void drawLight();
     void drawSky();
     void drawSkyBox();
+    void loadSkybox(int which);
     void drawBoardBase();
     void drawFrame();
     enum TilePart { kAllTiles, kTilesBeforePits, kTilesAfterPits };
@@ -178,6 +179,7 @@ private:
     hop::Model* tree1 = nullptr;
     hop::Model* palmTree = nullptr;
     int currentSkybox = 0;
+    bool heapToTrim = false;  // freed heap to hand back after this frame
     std::vector<SkyboxProperty> skyboxes;
     std::vector<LightProperty> lights;
     Vector3 prevCameraOffset;

@@ -1,6 +1,7 @@
 // The drawing half of the world: lights, sky, level frame, tiles with their
 // decorations and the translucent water.
 #include <GL/gl.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -49,17 +50,24 @@ void World::loadResources() {
     waterTexId = tm->loadTexture("../resources/textures/water.png", GL_MIRRORED_REPEAT);
     treeModelTexId = tm->loadTexture("../resources/textures/models/TEXTURE_V1.png", clamp);
     palmTreeModelTexId = tm->loadTexture("../resources/textures/models/Tree_5_normal.png", clamp);
-    const char* faces[6] = {"back", "front", "top", "bottom", "left", "right"};
-    for (int f = 0; f < 6; ++f) {
-        skyboxes[0].textures[f] = tm->loadTexture(std::string("../resources/textures/skybox/") + faces[f] + ".jpg", clamp);
-        skyboxes[1].textures[f] =
-            tm->loadTexture(std::string("../resources/textures/skyboxSunset/") + faces[f] + ".jpg", clamp);
-    }
+    loadSkybox(0);
     tree1 = new hop::Model("../resources/models/tree/Tree_1.obj", int(treeModelTexId), Vector3(1.5f, 0.1f, 1.5f),
                            Vector3(0.32f, 1, 0.32f));
     palmTree = new hop::Model("../resources/models/tree/Tree_5_73.obj", int(palmTreeModelTexId),
                               Vector3(1.25f, 0, 1.25f), Vector3(0.4f, 1, 0.4f));
     resourcesReady = true;
+}
+
+// The day sky loads with the rest; the sunset sky waits until it is first
+// shown (its six faces are 6 MB of texture that most games never need).
+void World::loadSkybox(int which) {
+    SkyboxProperty& sky = skyboxes[std::size_t(which)];
+    if (sky.textures[0] != 0) return;
+    auto* tm = hop::TextureManager::getInstance();
+    const std::string dir = which == 0 ? "../resources/textures/skybox/" : "../resources/textures/skyboxSunset/";
+    const char* faces[6] = {"back", "front", "top", "bottom", "left", "right"};
+    for (int f = 0; f < 6; ++f) sky.textures[f] = tm->loadTexture(dir + faces[f] + ".jpg", GL_CLAMP_TO_EDGE);
+    heapToTrim = true;
 }
 
 void World::releaseResources() {
@@ -123,6 +131,7 @@ void World::draw() {
         compile(2, [&] { drawModelTrees(); });
         compile(3, [&] { drawWater(); });
         terrainKey = key;
+        heapToTrim = true;
     }
     const GroundCover hidden = cover();
     ml->blendPass(false);
@@ -154,7 +163,19 @@ void World::draw() {
     // The sky last, and only outside the ground's cover: within it every
     // sky pixel would fail the depth test, and around it those behind the
     // terrain still do.
-    if (camera) outsideCover(hidden, [&] { drawSkyBox(); });
+    if (camera) {
+        loadSkybox(currentSkybox);
+        outsideCover(hidden, [&] { drawSkyBox(); });
+    }
+    // Compiling the lists, decoding images and building the renderer's
+    // shaders for new states leave megabytes of freed heap behind, which
+    // the C library keeps resident; the frame that did so gives them back.
+    if (heapToTrim) {
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+        heapToTrim = false;
+    }
 }
 
 void World::drawLight() {

@@ -183,6 +183,28 @@ TEST(LanehopE2E, BrokenFrameRateFontIsNamedWithStatusOne) {
     }
 }
 
+// The sunset sky is read when the player first picks it: a face gone by
+// then is named, and the game ends with status 1 rather than crashing.
+TEST(LanehopE2E, MissingSunsetSkyIsNamedWhenChosen) {
+    const std::string dir = ::testing::TempDir() + "lanehop_nosunset";
+    copyStage(dir);
+    ASSERT_EQ(std::system(("rm '" + dir + "/resources/textures/skyboxSunset/left.jpg'").c_str()), 0);
+    GameSession game(hoptest::Launch(dir + "/lanehop", {}, dir));
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    ASSERT_TRUE(game.waitForOutput("Nivel 1", 60s));
+    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(game.key("3"));
+    ASSERT_TRUE(game.waitFrames());
+    EXPECT_TRUE(game.running()) << "only the sunset needs the file";
+    ASSERT_TRUE(game.key("2"));
+    const auto status = game.waitExit(60s);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 1);
+    EXPECT_NE(game.stderrText().find("./resources/textures/skyboxSunset/left.jpg"), std::string::npos)
+        << game.stderrText();
+}
+
 // Without its settings file the game plays on and says why the panel is empty.
 TEST(LanehopE2E, MissingSettingsAreSaid) {
     const std::string dir = ::testing::TempDir() + "lanehop_nosettings";

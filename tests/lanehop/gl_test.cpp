@@ -489,6 +489,30 @@ TEST_F(LanehopGL, SunsetSkyWithoutTextures) {
     ml->setTexture(true);
 }
 
+// The sunset sky's six faces are read the first time it is shown, once.
+TEST_F(LanehopGL, SunsetSkyLoadsWhenFirstShown) {
+    auto* tm = hop::TextureManager::getInstance();
+    World* w = makeWorld();
+    ml->setPause(false);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    const int dayReads = tm->filesRead();
+    const hoptest::Color day = readPixel(width / 2, 5);
+    for (unsigned id : w->getSkyboxes()[1].textures) EXPECT_EQ(id, 0u);
+
+    w->inputBase(hoptest::keyEvent(SDLK_2), 1.f / 60);
+    frame(w, 1.f / 60);
+    EXPECT_EQ(tm->filesRead(), dayReads + 6);
+    for (unsigned id : w->getSkyboxes()[1].textures) EXPECT_TRUE(glIsTexture(id));
+    const hoptest::Color sunset = readPixel(width / 2, 5);
+    EXPECT_GT(std::abs(sunset.r - day.r) + std::abs(sunset.b - day.b), 60) << "the sunset sky is drawn";
+
+    for (SDL_Keycode k : {SDLK_1, SDLK_2, SDLK_3, SDLK_2}) {
+        w->inputBase(hoptest::keyEvent(k), 1.f / 60);
+        frame(w, 1.f / 60);
+    }
+    EXPECT_EQ(tm->filesRead(), dayReads + 6);
+}
+
 TEST_F(LanehopGL, LanternLightFollowsTheChicken) {
     World* w = makeWorld();
     ml->setPause(false);
