@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -168,6 +169,12 @@ void MainLoop::frame(float delta, bool swap) {
     SDL_Event e;
     while (scene && SDL_PollEvent(&e)) handleEvent(e, delta);
     if (win && swap) SDL_GL_SwapWindow(win);
+    if (trimHeap) {
+#ifdef __GLIBC__
+        malloc_trim(0);
+#endif
+        trimHeap = false;
+    }
 }
 
 void MainLoop::update(float delta) {
@@ -270,6 +277,9 @@ void MainLoop::setFullscreen(bool on) {
 }
 
 void MainLoop::setWindowSize(int w, int h) {
+    // The renderer's buffers of the old size are freed once the frame is
+    // drawn at the new one.
+    if (w != width || h != height) trimHeap = true;
     width = w;
     height = h;
     glViewport(0, 0, w, h > 0 ? h : 1);

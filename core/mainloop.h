@@ -101,6 +101,10 @@ public:
     void quit() { end = true; }
     bool isEnding() const { return end; }
     void setScene(Scene* s) { scene = s; }
+    // Asks for the heap's freed pages to go back to the system at the end of
+    // this frame: for a frame that compiled lists, decoded images or built
+    // new shaders, which leave megabytes freed but resident.
+    void trimHeapAfterFrame() { trimHeap = true; }
     Scene* getScene() const { return scene; }
     SDL_Window* getWindow() const { return win; }
     int getFps() const { return pacer.fps(); }
@@ -133,6 +137,7 @@ private:
     bool wireframe = false;
     bool paused = true;
     bool end = false;
+    bool trimHeap = false;
     double gameSpeedMult = 1.0;
 
     int windowedWidth = 1600, windowedHeight = 900;

@@ -179,7 +179,6 @@ private:
     hop::Model* tree1 = nullptr;
     hop::Model* palmTree = nullptr;
     int currentSkybox = 0;
-    bool heapToTrim = false;  // freed heap to hand back after this frame
     std::vector<SkyboxProperty> skyboxes;
     std::vector<LightProperty> lights;
     Vector3 prevCameraOffset;

@@ -1,7 +1,6 @@
 // The drawing half of the world: lights, sky, level frame, tiles with their
 // decorations and the translucent water.
 #include <GL/gl.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -67,7 +66,7 @@ void World::loadSkybox(int which) {
     const std::string dir = which == 0 ? "../resources/textures/skybox/" : "../resources/textures/skyboxSunset/";
     const char* faces[6] = {"back", "front", "top", "bottom", "left", "right"};
     for (int f = 0; f < 6; ++f) sky.textures[f] = tm->loadTexture(dir + faces[f] + ".jpg", GL_CLAMP_TO_EDGE);
-    heapToTrim = true;
+    ml->trimHeapAfterFrame();
 }
 
 void World::releaseResources() {
@@ -131,7 +130,7 @@ void World::draw() {
         compile(2, [&] { drawModelTrees(); });
         compile(3, [&] { drawWater(); });
         terrainKey = key;
-        heapToTrim = true;
+        ml->trimHeapAfterFrame();
     }
     const GroundCover hidden = cover();
     ml->blendPass(false);
@@ -166,15 +165,6 @@ void World::draw() {
     if (camera) {
         loadSkybox(currentSkybox);
         outsideCover(hidden, [&] { drawSkyBox(); });
-    }
-    // Compiling the lists, decoding images and building the renderer's
-    // shaders for new states leave megabytes of freed heap behind, which
-    // the C library keeps resident; the frame that did so gives them back.
-    if (heapToTrim) {
-#ifdef __GLIBC__
-        malloc_trim(0);
-#endif
-        heapToTrim = false;
     }
 }
 
