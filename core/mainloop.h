@@ -101,13 +101,13 @@ public:
     void quit() { end = true; }
     bool isEnding() const { return end; }
     void setScene(Scene* s) { scene = s; }
+    Scene* getScene() const { return scene; }
+    SDL_Window* getWindow() const { return win; }
+    int getFps() const { return pacer.fps(); }
     // Asks for the heap's freed pages to go back to the system at the end of
     // this frame: for a frame that compiled lists, decoded images or built
     // new shaders, which leave megabytes freed but resident.
     void trimHeapAfterFrame() { trimHeap = true; }
-    Scene* getScene() const { return scene; }
-    SDL_Window* getWindow() const { return win; }
-    int getFps() const { return pacer.fps(); }
     // Text is laid out for the height the window was asked for; a smaller
     // window (a desktop too small for it) draws it smaller by this factor.
     float getTextScale() const { return designHeight > 0 && height > 0 ? float(height) / float(designHeight) : 1.f; }

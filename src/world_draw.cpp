@@ -65,7 +65,9 @@ void World::loadSkybox(int which) {
     auto* tm = hop::TextureManager::getInstance();
     const std::string dir = which == 0 ? "../resources/textures/skybox/" : "../resources/textures/skyboxSunset/";
     const char* faces[6] = {"back", "front", "top", "bottom", "left", "right"};
-    for (int f = 0; f < 6; ++f) sky.textures[f] = tm->loadTexture(dir + faces[f] + ".jpg", GL_CLAMP_TO_EDGE);
+    unsigned int ids[6];  // all six or none: a face that fails throws
+    for (int f = 0; f < 6; ++f) ids[f] = tm->loadTexture(dir + faces[f] + ".jpg", GL_CLAMP_TO_EDGE);
+    std::copy(ids, ids + 6, sky.textures);
     ml->trimHeapAfterFrame();
 }
 
