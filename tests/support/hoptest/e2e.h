@@ -104,7 +104,8 @@ struct Launch {
   std::string workdir;            // empty: the program's own folder
   // "NAME=value" entries over the inherited environment. The session already
   // sets DISPLAY, SDL_VIDEODRIVER=x11 and SDL_AUDIODRIVER=dummy; entries
-  // here override the last two.
+  // here override them. A bare "NAME" removes NAME: {"DISPLAY",
+  // "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"} starts the game with no display.
   std::vector<std::string> env;
 };
 

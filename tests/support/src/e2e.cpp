@@ -1,6 +1,7 @@
 #include "hoptest/e2e.h"
 #include "x11.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -38,8 +40,17 @@ std::vector<char*> cptrs(std::vector<std::string>& v) {
   return p;
 }
 
+// "NAME=value" sets NAME; a bare "NAME" removes it.
 void setEnv(std::vector<std::string>& env, const std::string& entry) {
-  std::string name = entry.substr(0, entry.find('=') + 1);
+  const auto eq = entry.find('=');
+  if (eq == std::string::npos) {
+    const std::string name = entry + "=";
+    env.erase(std::remove_if(env.begin(), env.end(),
+                             [&](const std::string& e) { return e.compare(0, name.size(), name) == 0; }),
+              env.end());
+    return;
+  }
+  std::string name = entry.substr(0, eq + 1);
   for (auto& e : env)
     if (e.compare(0, name.size(), name) == 0) {
       e = entry;
