@@ -13,6 +13,13 @@
 
 namespace hopbench {
 
+namespace {
+
+// Processor time when the last figures were printed: what a line's frames cost.
+double cpuMark = 0;
+
+}  // namespace
+
 OffscreenWindow::OffscreenWindow(const char* title, int width, int height)
     : OffscreenWindow([&](SDL_Window*& w, SDL_GLContext& c) {
           w = SDL_CreateWindow(title, 0, 0, width, height, SDL_WINDOW_OPENGL);
@@ -47,7 +54,7 @@ Figures figures(std::vector<double> samples) {
     if (samples.empty()) return {0, 0};
     std::sort(samples.begin(), samples.end());
     const auto at = [&](double q) { return samples[std::min(samples.size() - 1, std::size_t(q * samples.size()))]; };
-    return {at(0.5), at(0.95)};
+    return {at(0.5), at(0.95), samples.size()};
 }
 
 Figures floorFrame(OffscreenWindow& window, int frames) {
@@ -59,6 +66,7 @@ Figures floorFrame(OffscreenWindow& window, int frames) {
         window.present();
         samples.push_back(msSince(start));
     }
+    cpuMark = cpuMs();
     return figures(samples);
 }
 
@@ -88,9 +96,20 @@ int benchFrames(int fallback) {
 }
 
 void printFrameLine(const std::string& label, Figures frame, Figures floor) {
-    std::printf("%-28s median %6.2f ms  p95 %6.2f ms  | floor median %5.2f ms  p95 %5.2f ms | ratio %.1fx | RSS %.0f MB\n",
-                label.c_str(), frame.median, frame.p95, floor.median, floor.p95,
-                floor.median > 0 ? frame.median / floor.median : 0.0, residentMB());
+    const double now = cpuMs(), cpu = frame.count > 0 ? (now - cpuMark) / double(frame.count) : 0.0;
+    cpuMark = now;
+    std::string verdict = "PASS";
+    if (frame.median > kGoalMedianMs || frame.p95 > kGoalP95Ms) {
+        char over[96];
+        std::snprintf(over, sizeof over, "OVER (median %.2f / %.0f ms, p95 %.2f / %.1f ms)", frame.median,
+                      kGoalMedianMs, frame.p95, kGoalP95Ms);
+        verdict = over;
+    }
+    std::printf("%-28s median %6.2f ms  p95 %6.2f ms  cpu %6.2f ms/frame | floor median %5.2f ms  p95 %5.2f ms | "
+                "ratio %.1fx | RSS %.0f MB | %s\n",
+                label.c_str(), frame.median, frame.p95, cpu, floor.median, floor.p95,
+                floor.median > 0 ? frame.median / floor.median : 0.0, residentMB(), verdict.c_str());
+    std::fflush(stdout);
 }
 
 }  // namespace hopbench

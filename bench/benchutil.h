@@ -35,7 +35,11 @@ struct OffscreenWindow {
 
 struct Figures {
     double median, p95;
+    std::size_t count = 0;  // samples behind the figures
 };
+
+// The goal of every view, level and light: no frame missed at 60 Hz.
+constexpr double kGoalMedianMs = 10.0, kGoalP95Ms = 16.7;
 Figures figures(std::vector<double> samples);
 
 // Median and 95th percentile of an empty clear-and-swap frame at this size.
@@ -54,7 +58,9 @@ double residentMB();
 // profiler), else `fallback`.
 int benchFrames(int fallback);
 
-// The frame figures with the process's resident memory beside them.
+// The frame figures with the processor time per frame since the floor or
+// the previous line (a software renderer's threads included), the process's
+// resident memory, and PASS or the figure over the goal.
 void printFrameLine(const std::string& label, Figures frame, Figures floor);
 
 }  // namespace hopbench

@@ -18,85 +18,17 @@
 #include <vector>
 
 #include "hoptest/e2e.h"
+#include "proc.h"
+#include "profiles.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using hoptest::Profile;
+using hoptest::profiles;
+using hoptest::cpuTicks;
+using hoptest::residentKB;
 using namespace std::chrono_literals;
-
-struct Profile {
-  const char* game;
-  const char* title;
-  std::vector<std::string> taps;   // keys pressed and released
-  std::vector<std::string> holds;  // keys held for a moment (walking)
-  bool mouse;                      // motion, clicks, drags and the wheel
-  const char* quit;                // pressed once, at the end
-};
-
-// From each game's key table, less the keys that quit.
-const std::vector<Profile>& profiles() {
-  static const std::vector<Profile> table = {
-      {"boardhop", "Grafitec 2021 - boardhop",
-       {"Up", "Down", "Left", "Right", "Up", "Up", "c", "d", "v", "space", "p", "h", "t", "f", "k", "KP_Subtract",
-        "KP_Add", "1", "2", "3", "4", "5", "6", "7", "8", "9"},
-       {"Up", "Left", "Right", "Down"}, true, "q"},
-      {"lanehop", "Plonky Path",
-       {"space", "backslash", "p", "p", "v", "o", "1", "2", "3", "4", "5", "minus", "equal", "0", "t", "f", "i",
-        "l", "b", "c", "k", "m", "r", "Prior", "g"},
-       {"Up", "w", "a", "d", "Left", "Right", "Down", "Up"}, true, "q"},
-      {"marsdash", "marsdash",
-       {"i", "Up", "Up", "Left", "Right", "Down", "p", "r", "1", "2", "3", "4", "0", "v", "a", "d", "s", "t", "y",
-        "u", "z", "F11"},
-       {"Up", "a"}, true, "q"},
-      {"roosterway", "OpenGL", {"Up", "Up", "Left", "Right", "Down", "v", "w", "p"}, {"Up", "Down"}, true, "Escape"},
-      {"orbitdash", "Taller-3D",
-       {"r", "w", "Up", "space", "s", "Down", "a", "Left", "d", "Right", "p", "p", "t", "y", "u", "v", "n", "m",
-        "z", "x"},
-       {"w", "Up"}, true, "q"},
-      {"birdhop", "Taller-3D", {"Up", "Up", "Down", "Left", "Right", "space", "v", "p", "d", "t", "r", "e", "c", "a", "u", "k"},
-       {"Up", "Left", "Right"}, true, "q"},
-      {"pigeonrun", "grafitec obligatorio 1 - Plonky Path",
-       {"Return", "Up", "Up", "Left", "Right", "Down", "v", "KP_Add", "KP_Subtract", "p", "r", "t", "w", "s"},
-       {"Left", "Right", "Up"}, true, "q"},
-      {"duckrun", "Plonky Duck 3D", {"p", "v", "r", "1", "2", "3", "t", "w", "i", "n", "l"},
-       {"Up", "Up", "Left", "Right", "Down"}, true, "q"},
-      {"coopdash", "Taller-3D", {"Up", "Down", "Left", "Right", "p", "p", "v"}, {"Up", "Up", "Left", "Right", "Down"},
-       true, "q"},
-      {"henrun", "Plonkito", {"p", "p", "w", "t", "s", "v", "c", "l", "Return"}, {"Up", "Up", "Left", "Right"}, true,
-       "q"},
-  };
-  return table;
-}
-
-long residentKB(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  long value = 0;
-  while (in >> key) {
-    if (key == "VmRSS:") {
-      in >> value;
-      return value;
-    }
-    in.ignore(1 << 12, '\n');
-  }
-  return 0;
-}
-
-// User + system time of the process, in clock ticks.
-long cpuTicks(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), {});
-  const auto close = stat.rfind(')');
-  if (close == std::string::npos) return 0;
-  std::istringstream rest(stat.substr(close + 2));
-  std::string field;
-  long utime = 0, stime = 0;
-  for (int i = 3; i <= 15 && rest >> field; ++i) {
-    if (i == 14) utime = std::atol(field.c_str());
-    if (i == 15) stime = std::atol(field.c_str());
-  }
-  return utime + stime;
-}
 
 // Least-squares slope of y over x.
 double slope(const std::vector<double>& x, const std::vector<double>& y) {
