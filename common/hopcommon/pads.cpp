@@ -82,8 +82,9 @@ Pads::Pads(const PadTable& table) : table_(table) {
 }
 
 Pads::~Pads() {
+  if (!started_ || !SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;  // SDL_Quit came first and closed them
   for (Pad& p : pads_) SDL_GameControllerClose(p.controller);
-  if (started_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
 void Pads::open(int deviceIndex) {
@@ -168,25 +169,41 @@ void Pads::releaseAll() {
 }
 
 void Pads::sync() {
-  std::vector<Key> now;
+  std::vector<Held> now;
+  const auto has = [](const std::vector<Held>& list, const Key& k) {
+    return std::find_if(list.begin(), list.end(), [&](const Held& h) { return h.key.scancode == k.scancode; });
+  };
   for (int c = 0; c < kControls; ++c) {
     const Key& k = table_.keys[std::size_t(c)];
-    if (k.scancode == SDL_SCANCODE_UNKNOWN) continue;
+    if (k.scancode == SDL_SCANCODE_UNKNOWN || has(now, k) != now.end()) continue;
     const bool on = std::any_of(pads_.begin(), pads_.end(),
                                 [&](const Pad& p) { return (p.buttons | p.stick) & (1u << unsigned(c)); });
-    const auto same = [&](const Key& o) { return o.scancode == k.scancode; };
-    if (on && std::none_of(now.begin(), now.end(), same)) now.push_back(k);
+    if (!on) continue;
+    const auto was = has(down_, k);
+    now.push_back(was != down_.end() ? *was : Held{k, SDL_GetTicks64() + Uint64(std::max(0, table_.repeatDelay))});
   }
   // Releases first: a key the table gives two controls stays down while either holds it.
-  for (const Key& k : down_)
-    if (std::none_of(now.begin(), now.end(), [&](const Key& o) { return o.scancode == k.scancode; })) queue_.push_back(keyEvent(k, false));
-  for (const Key& k : now)
-    if (std::none_of(down_.begin(), down_.end(), [&](const Key& o) { return o.scancode == k.scancode; })) queue_.push_back(keyEvent(k, true));
+  for (const Held& h : down_)
+    if (has(now, h.key) == now.end()) queue_.push_back(keyEvent(h.key, false));
+  for (const Held& h : now)
+    if (has(down_, h.key) == down_.end()) queue_.push_back(keyEvent(h.key, true));
   down_ = std::move(now);
 }
 
+void Pads::repeat() {
+  if (down_.empty() || table_.repeatDelay <= 0) return;
+  const Uint64 now = SDL_GetTicks64();
+  for (Held& h : down_)
+    if (now >= h.repeatAt) {
+      SDL_Event e = keyEvent(h.key, true);
+      e.key.repeat = 1;
+      queue_.push_back(e);
+      h.repeatAt = now + Uint64(std::max(1, table_.repeatInterval));
+    }
+}
+
 bool Pads::held(SDL_Scancode scancode) const {
-  return std::any_of(down_.begin(), down_.end(), [&](const Key& k) { return k.scancode == scancode; });
+  return std::any_of(down_.begin(), down_.end(), [&](const Held& h) { return h.key.scancode == scancode; });
 }
 
 const Uint8* Pads::keyboard() {
@@ -194,7 +211,7 @@ const Uint8* Pads::keyboard() {
   const Uint8* sdl = SDL_GetKeyboardState(&n);
   if (down_.empty()) return sdl;
   std::copy(sdl, sdl + std::min(n, int(merged_.size())), merged_.begin());
-  for (const Key& k : down_) merged_[std::size_t(k.scancode)] = 1;
+  for (const Held& h : down_) merged_[std::size_t(h.key.scancode)] = 1;
   return merged_.data();
 }
 
@@ -214,6 +231,7 @@ int Pads::poll(SDL_Event* event) {
   if (frameStart_) {
     frameStart_ = false;
     look();
+    repeat();
   }
   if (next_ == queue_.size() && !queue_.empty()) queue_.clear(), next_ = 0;
   if (next_ < queue_.size()) {

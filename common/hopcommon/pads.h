@@ -20,6 +20,7 @@
 //   if (pads.unplugged() && playing) pause();
 // and a game that polls the keyboard:
 //   const Uint8* keys = pads.keyboard();      // was SDL_GetKeyboardState(nullptr)
+// Make Pads after SDL_Init; it may outlive SDL_Quit.
 // (Keys pushed with SDL_PushEvent would come a frame late: SDL 2.26 ends a
 // polling pass at a marker queued before them.) With no controller plugged,
 // poll() is SDL_PollEvent and keyboard() SDL's own array.
@@ -56,6 +57,11 @@ struct PadTable {
   // it go below `release`: a stick resting near the edge does not chatter.
   // The right stick moves nothing within `release` of its centre.
   int press = 16000, release = 10000;
+  // For games that act on the keyboard's auto-repeat (a held arrow keeps
+  // hopping): a held key's SDL_KEYDOWN comes again, with repeat = 1, after
+  // `repeatDelay` ms, then every `repeatInterval` ms (at most once a frame).
+  // 0: no repeats.
+  int repeatDelay = 0, repeatInterval = 0;
 };
 
 class Pads {
@@ -84,7 +90,9 @@ class Pads {
   // SDL's keyboard state with the keys the pads hold set.
   const Uint8* keyboard();
   int count() const { return int(pads_.size()); }
-  // The right stick, each axis in [-1, 1] beyond its dead zone (summed over the pads).
+  // The right stick, each axis in [-1, 1] beyond its dead zone (summed over
+  // the pads), for games that turn the view from the mouse's position
+  // rather than from its motion events.
   float lookX() const;
   float lookY() const;
 
@@ -100,12 +108,17 @@ class Pads {
   void axis(Pad& pad, Uint8 axis, int value);
   void sync();  // pushes the key changes since the last call
   void releaseAll();
-  void look();  // queues the right stick's motion
+  void look();    // queues the right stick's motion
+  void repeat();  // queues the held keys' repeats that are due
 
   PadTable table_;
   bool started_ = false;
   std::vector<Pad> pads_;
-  std::vector<Key> down_;        // keys the pads hold now
+  struct Held {
+    Key key;
+    Uint64 repeatAt;  // SDL_GetTicks64()
+  };
+  std::vector<Held> down_;        // keys the pads hold now
   std::vector<SDL_Event> queue_;  // for poll() to hand out, from `next_` on
   std::size_t next_ = 0;
   bool frameStart_ = true, unplugged_ = false;

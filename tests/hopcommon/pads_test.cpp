@@ -44,7 +44,7 @@ class PadsTest : public ::testing::Test {
   void TearDown() override { SDL_Quit(); }
 
   // One frame's events through the pads; what came out, in order:
-  // "+Left" / "-Left" for keys (SDL's scancode names), "unplugged",
+  // "+Left" / "-Left" / "*Left" (a repeat) for keys (SDL's scancode names), "unplugged",
   // "motion X Y".
   static std::string drain(hop::Pads& pads) {
     std::string out;
@@ -53,7 +53,7 @@ class PadsTest : public ::testing::Test {
       std::string item;
       if (e.type == SDL_CONTROLLERDEVICEREMOVED && pads.unplugged()) item = "unplugged";
       if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP)
-        item = (e.type == SDL_KEYDOWN ? "+" : "-") + std::string(SDL_GetScancodeName(e.key.keysym.scancode));
+        item = (e.type == SDL_KEYUP ? "-" : e.key.repeat ? "*" : "+") + std::string(SDL_GetScancodeName(e.key.keysym.scancode));
       if (e.type == SDL_MOUSEMOTION) item = "motion " + std::to_string(e.motion.xrel) + " " + std::to_string(e.motion.yrel);
       if (!item.empty()) out += (out.empty() ? "" : " ") + item;
     }
@@ -158,6 +158,35 @@ TEST_F(PadsTest, ButtonsHoldTheKeysOfTheTable) {
   EXPECT_EQ(drain(pads), "");
   pad.button(SDL_CONTROLLER_BUTTON_BACK, false);
   EXPECT_EQ(drain(pads), "-P");
+}
+
+TEST_F(PadsTest, HeldKeysRepeatOnlyWhenTheGameAsks) {
+  VirtualPad pad;
+  hop::PadTable table;
+  table.repeatDelay = 30;
+  table.repeatInterval = 10;
+  hop::Pads pads(table);
+  drain(pads);
+  pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+  EXPECT_EQ(drain(pads), "+Left");
+  std::string got;
+  for (int i = 0; i < 400 && got.find("*Left *Left") == std::string::npos; ++i) {
+    SDL_Delay(5);
+    const std::string frame = drain(pads);
+    got += frame.empty() ? "" : " " + frame;
+  }
+  EXPECT_EQ(got, " *Left *Left");  // one a frame at most
+  pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, false);
+  EXPECT_EQ(drain(pads), "-Left");
+  SDL_Delay(50);
+  EXPECT_EQ(drain(pads), "");
+
+  hop::Pads plain{hop::PadTable()};  // no repeats unless asked (it alone reads the events now)
+  drain(plain);
+  pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
+  EXPECT_EQ(drain(plain), "+Left");
+  SDL_Delay(50);
+  EXPECT_EQ(drain(plain), "");
 }
 
 TEST_F(PadsTest, UnplugAndFocusLossReleaseEveryHeldKey) {
