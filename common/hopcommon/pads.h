@@ -106,7 +106,7 @@ class Pads {
   void open(int deviceIndex);
   Pad* find(SDL_JoystickID id);
   void axis(Pad& pad, Uint8 axis, int value);
-  void sync();  // pushes the key changes since the last call
+  void sync();    // queues the key changes since the last call
   void releaseAll();
   void look();    // queues the right stick's motion
   void repeat();  // queues the held keys' repeats that are due

@@ -164,7 +164,11 @@ std::string recordsFolder(const std::string& game) {
 Records::Records(const std::string& game) : Records(game, std::cerr) {}
 
 Records::Records(const std::string& game, std::ostream& log) : log_(log) {
-  folder_ = validRecordName(game) ? recordsFolder(game) : "";
+  if (!validRecordName(game)) {
+    log_ << "Récords: nombre de juego no válido «" << game << "»; no se guardarán" << std::endl;
+    return;
+  }
+  folder_ = recordsFolder(game);
   if (folder_.empty()) {
     log_ << "Récords: sin carpeta de datos (HOME no está definido); no se guardarán" << std::endl;
     return;
