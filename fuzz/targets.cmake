@@ -49,3 +49,5 @@ hop_fuzz_target(coopdash_obj SOURCE coopdash_obj_fuzz.cpp LIBS coopdash_lib SEED
 hop_fuzz_target(coopdash_mtl SOURCE coopdash_mtl_fuzz.cpp LIBS coopdash_lib SEEDS mtl
   ASSETS "stage:coopdash/*/*.mtl"
   READER coopdash/lector_obj.cpp)
+hop_fuzz_target(records SOURCE records_fuzz.cpp LIBS hopcommon SEEDS scores
+  READER common/hopcommon/records.cpp)
