@@ -15,9 +15,10 @@
 #                each wait of an e2e test, see hoptest/e2e.h). These are
 #                the limits of a whole case on a loaded machine; the waits
 #                inside follow the program's progress.
-#   ENVIRONMENT  gl and e2e: ASAN_OPTIONS=detect_leaks=0 (Mesa and the X
-#                libraries keep allocations until exit); gl also
-#                SDL_VIDEODRIVER=offscreen.
+#   ENVIRONMENT  HOPGAMES_DATA_DIR=<build>/test-data/<name> (saved best
+#                scores stay in the build tree); gl and e2e:
+#                ASAN_OPTIONS=detect_leaks=0 (Mesa and the X libraries keep
+#                allocations until exit); gl also SDL_VIDEODRIVER=offscreen.
 #   RESOURCE_LOCK  e2e: hoptest_display, so that two programs under test
 #                never run at once and compete for the cores.
 # DEPENDS adds build-order dependencies, e.g. the game an e2e test starts.
@@ -72,13 +73,17 @@ function(hop_add_test)
   # discovery script (include files run in the order they were added) and
   # sets them on the cases it found.
   set(props "TIMEOUT \${timeout}")
+  # Best scores a game saves go to a folder of the build tree, never to the
+  # home of whoever runs the tests (an end-to-end session gives each game
+  # its own folder again).
+  set(env "HOPGAMES_DATA_DIR=${CMAKE_BINARY_DIR}/test-data/${T_NAME}")
   if(NOT T_KIND STREQUAL "unit")
-    set(env "ASAN_OPTIONS=detect_leaks=0")
+    string(APPEND env ";ASAN_OPTIONS=detect_leaks=0")
     if(T_KIND STREQUAL "gl")
       string(APPEND env ";SDL_VIDEODRIVER=offscreen")
     endif()
-    string(APPEND props " ENVIRONMENT \"${env}\"")
   endif()
+  string(APPEND props " ENVIRONMENT \"${env}\"")
   if(T_KIND STREQUAL "e2e")
     string(APPEND props " RESOURCE_LOCK hoptest_display")
   endif()

@@ -103,8 +103,9 @@ struct Launch {
   std::vector<std::string> args;  // argv[1..]
   std::string workdir;            // empty: the program's own folder
   // "NAME=value" entries over the inherited environment. The session already
-  // sets DISPLAY, SDL_VIDEODRIVER=x11 and SDL_AUDIODRIVER=dummy; entries
-  // here override them. A bare "NAME" removes NAME: {"DISPLAY",
+  // sets DISPLAY, SDL_VIDEODRIVER=x11, SDL_AUDIODRIVER=dummy and
+  // HOPGAMES_DATA_DIR (a folder of the session's own, for saved best
+  // scores); entries here override them. A bare "NAME" removes NAME: {"DISPLAY",
   // "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"} starts the game with no display.
   std::vector<std::string> env;
 };

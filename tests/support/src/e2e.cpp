@@ -228,6 +228,7 @@ void GameSession::start(const Launch& launch) {
   std::vector<std::string> env = env_;
   setEnv(env, "SDL_VIDEODRIVER=x11");
   setEnv(env, "SDL_AUDIODRIVER=dummy");
+  setEnv(env, "HOPGAMES_DATA_DIR=" + dir_ + "/data");
   // The frame counter: preloaded in front of SDL. A sanitizer runtime
   // insists on coming first among the libraries; here it need not.
   const std::string library = framesLibrary();
