@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <string>
 
 namespace henrun {
 
@@ -52,18 +53,15 @@ void Programa::showLoading() {
 void Programa::frame(std::uint32_t now, const Teclas& keys) {
   Juego& j = *juego_;
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-  j.clock().tick(j.game().paused);
-  const int dt = j.clock().elapsed(now);
+  const int dt = j.clock().frameStart(now, j.game().paused);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   if (j.needsWorld()) showLoading();
   setProjectionAndView(j.camera(), j.game());
   if (orbiting_ && j.camera().cameraMode == Camara::Follow) {
-    int mx = 0, my = 0;
-    SDL_GetMouseState(&mx, &my);
-    j.camera().orbit(j.game().hen, mx - mouseX_, my - mouseY_);
-    mouseX_ = mx;
-    mouseY_ = my;
+    j.camera().orbit(j.game().hen, mouseX_ - lastX_, mouseY_ - lastY_);
+    lastX_ = mouseX_;
+    lastY_ = mouseY_;
     setProjectionAndView(j.camera(), j.game());
   }
   drawWorld(j.game(), j.camera(), *res_);
@@ -90,11 +88,15 @@ void Programa::handleEvent(const SDL_Event& e, std::uint32_t now) {
     case SDL_KEYDOWN:
       if (!e.key.repeat) juego_->keyDown(teclaDe(e.key.keysym.sym), now);
       break;
+    case SDL_MOUSEMOTION:
+      mouseX_ = e.motion.x;
+      mouseY_ = e.motion.y;
+      break;
     case SDL_MOUSEBUTTONDOWN:
       if (e.button.button == SDL_BUTTON_RIGHT) {
         orbiting_ = true;
-        mouseX_ = e.button.x;
-        mouseY_ = e.button.y;
+        lastX_ = mouseX_ = e.button.x;
+        lastY_ = mouseY_ = e.button.y;
       }
       break;
     case SDL_MOUSEBUTTONUP:
@@ -116,10 +118,36 @@ void Programa::handleEvent(const SDL_Event& e, std::uint32_t now) {
   }
 }
 
+bool videoDriverWithoutDisplay(const char* driver, const char* asked) {
+  if (!driver || (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0)) return false;
+  // SDL_VIDEODRIVER may list several drivers, comma-separated.
+  const std::string list = asked ? asked : "";
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    std::string entry = list.substr(start, end - start);
+    entry.erase(0, entry.find_first_not_of(" \t"));
+    entry.erase(entry.find_last_not_of(" \t") + 1);
+    if (SDL_strcasecmp(entry.c_str(), driver) == 0) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 int runGame() {
   setvbuf(stdout, nullptr, _IOLBF, 0);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::cerr << "No se pudo iniciar SDL: " << SDL_GetError() << std::endl;
+    return 1;
+  }
+  // Without a display SDL falls back on a driver that shows nothing: a
+  // player would wait for a window that never comes.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (videoDriverWithoutDisplay(driver, std::getenv("SDL_VIDEODRIVER"))) {
+    std::cerr << "No hay pantalla disponible (controlador de video \"" << driver
+              << "\"): inicie el juego desde una sesión gráfica" << std::endl;
+    SDL_Quit();
     return 1;
   }
   SDL_DisplayMode desktop{};

@@ -41,8 +41,14 @@ class Programa {
   std::unique_ptr<Sonido> sound_;
   std::unique_ptr<Juego> juego_;
   bool orbiting_ = false;
-  int mouseX_ = 0, mouseY_ = 0;
+  int mouseX_ = 0, mouseY_ = 0;  // where the pointer is
+  int lastX_ = 0, lastY_ = 0;    // where the last orbit step saw it
 };
+
+// True when SDL chose `driver`, one that shows nothing ("offscreen",
+// "dummy"), without SDL_VIDEODRIVER (`asked`, a comma-separated list)
+// naming it.
+bool videoDriverWithoutDisplay(const char* driver, const char* asked);
 
 // The keyboard as the hen reads it.
 Teclas keyboardState();

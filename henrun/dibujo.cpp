@@ -2,26 +2,108 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
+#include <vector>
 
 namespace henrun {
 
 namespace {
 
-// Read by each object's draw(): the switches of the game being drawn.
-const Game* drawing = nullptr;
+// A box in world units.
+struct Caja {
+  double min[3], max[3];
+};
 
-void drawModel(const ObjetoJuego& o, float extraTilt = 0.f, float squash = 1.f) {
+// What each object's draw() reads: the switches of the game being drawn and,
+// in the follow view, how to keep the hen in sight.
+struct Contexto {
+  const Game* game = nullptr;
+  // Follow view: a tree or truck between the eye and the hen is put aside
+  // and drawn see-through once everything else is drawn.
+  bool deferBlockers = false;
+  Vec3 eye;
+  Caja hen{};
+  std::vector<const ObjetoJuego*> deferred;
+  float alpha = 1.f;
+};
+Contexto ctx;
+
+constexpr float kSeeThrough = 0.3f;  // the alpha of a tree or truck in the way
+constexpr float kSquash = 0.15f;     // a run-over hen keeps this much of its height
+
+// Where an object's model lies: its box scaled, turned by the heading about
+// y and moved to the object (its origin at height `atY`).
+Caja drawnBox(const ObjetoJuego& o, double atY) {
+  const objloader::Point lo = o.modelo->min(), hi = o.modelo->max();
+  const double h = double(o.heading) * 3.14159265358979323846 / 180.0, c = std::cos(h), s = std::sin(h);
+  Caja box{{1e30, 1e30, 1e30}, {-1e30, -1e30, -1e30}};
+  for (int k = 0; k < 8; ++k) {
+    const double mx = (k & 1 ? hi.x : lo.x) * o.scaleX, my = (k & 2 ? hi.y : lo.y) * o.scaleY,
+                 mz = (k & 4 ? hi.z : lo.z) * o.scaleZ;
+    // glRotatef(h, 0, 1, 0): x' = x cos + z sin, z' = -x sin + z cos.
+    const double p[3] = {o.x + mx * c + mz * s, atY + my, o.z - mx * s + mz * c};
+    for (int i = 0; i < 3; ++i) {
+      box.min[i] = std::min(box.min[i], p[i]);
+      box.max[i] = std::max(box.max[i], p[i]);
+    }
+  }
+  return box;
+}
+
+// Whether the segment from a to b passes through the box (slabs).
+bool segmentHits(const double a[3], const double b[3], const Caja& box) {
+  double t0 = 0, t1 = 1;
+  for (int i = 0; i < 3; ++i) {
+    const double d = b[i] - a[i];
+    if (std::fabs(d) < 1e-12) {
+      if (a[i] < box.min[i] || a[i] > box.max[i]) return false;
+      continue;
+    }
+    double ta = (box.min[i] - a[i]) / d, tb = (box.max[i] - a[i]) / d;
+    if (ta > tb) std::swap(ta, tb);
+    t0 = std::max(t0, ta);
+    t1 = std::min(t1, tb);
+    if (t0 > t1) return false;
+  }
+  return true;
+}
+
+// In the follow view, an object whose model stands between the eye and any
+// part of the hen waits to be drawn see-through; true when it was put aside.
+bool deferIfInTheWay(const ObjetoJuego& o) {
+  if (!ctx.deferBlockers || !o.modelo) return false;
+  const Caja box = drawnBox(o, o.y);
+  const double eye[3] = {ctx.eye.x, ctx.eye.y, ctx.eye.z};
+  const Caja& hen = ctx.hen;
+  // The hen's centre and its box's corners drawn in a little.
+  for (int k = 0; k < 9; ++k) {
+    double p[3];
+    for (int i = 0; i < 3; ++i) {
+      const double mid = (hen.min[i] + hen.max[i]) / 2, half = (hen.max[i] - hen.min[i]) / 2 * 0.8;
+      p[i] = k == 8 ? mid : mid + ((k >> i) & 1 ? half : -half);
+    }
+    if (segmentHits(eye, p, box)) {
+      ctx.deferred.push_back(&o);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Draws an object's model with its origin at height `atY`, tilted `tilt`
+// degrees about its own x axis and its height scaled by `squash`.
+void drawModel(const ObjetoJuego& o, float atY, float tilt = 0.f, float squash = 1.f) {
   if (!o.modelo) return;
   glPushMatrix();
-  glTranslatef(o.x, o.y, o.z);
+  glTranslatef(o.x, atY, o.z);
   glRotatef(float(o.heading), 0, 1, 0);
-  if (extraTilt != 0.f) glRotatef(extraTilt, 1, 0, 0);
+  if (tilt != 0.f) glRotatef(tilt, 1, 0, 0);
   glScalef(o.scaleX, o.scaleY * squash, o.scaleZ);
-  glPolygonMode(GL_FRONT_AND_BACK, drawing->filled ? GL_FILL : GL_LINE);
+  glPolygonMode(GL_FRONT_AND_BACK, ctx.game->filled ? GL_FILL : GL_LINE);
   glEnable(GL_RESCALE_NORMAL);
-  glColor3f(1, 1, 1);
-  o.modelo->drawTriangles(drawing->texturesOn);
+  o.modelo->drawTriangles(ctx.game->texturesOn, ctx.alpha);
   glPopMatrix();
 }
 
@@ -34,7 +116,7 @@ void setMaterial(float r, float g, float b) {
 
 void drawGround(const Fila& row, float r, float g, float b) {
   glDisable(GL_TEXTURE_2D);
-  glPolygonMode(GL_FRONT_AND_BACK, drawing->filled ? GL_FILL : GL_LINE);
+  glPolygonMode(GL_FRONT_AND_BACK, ctx.game->filled ? GL_FILL : GL_LINE);
   glColor3f(r, g, b);
   glNormal3f(0, 1, 0);
   glBegin(GL_QUADS);
@@ -85,12 +167,22 @@ const Colour kWhite{255, 255, 255}, kRed{255, 0, 0}, kBlack{0, 0, 0};
 }  // namespace
 
 Recursos::Recursos() {
-  hen = std::make_unique<Modelo>("../Modelos/gallina_plonkito.obj", "../Texturas/texture_voxmold.png");
-  truck = std::make_unique<Modelo>("../Modelos/camion_plonkito.obj", "../Texturas/texture_voxmold.png");
-  tree = std::make_unique<Modelo>("../Modelos/tree.obj", "../Texturas/tree.png");
-  skyDay = loadTexture("../Texturas/skybox_dia.jpg");
-  skyNight = loadTexture("../Texturas/skybox_noche.png");
-  text = std::make_unique<Texto>("../Fuentes/fuente.ttf");
+  // Flat colours with textures off: a cream hen, red trucks, dark green
+  // trees, each apart from the others, the grass and the road.
+  hen = std::make_unique<Modelo>("../Modelos/gallina_plonkito.obj", "../Texturas/texture_voxmold.png",
+                                 Modelo::Color{1.f, 0.9f, 0.62f});
+  truck = std::make_unique<Modelo>("../Modelos/camion_plonkito.obj", "../Texturas/texture_voxmold.png",
+                                   Modelo::Color{0.85f, 0.2f, 0.15f});
+  tree = std::make_unique<Modelo>("../Modelos/tree.obj", "../Texturas/tree.png", Modelo::Color{0.12f, 0.42f, 0.12f});
+  try {
+    skyDay = loadTexture("../Texturas/skybox_dia.jpg");
+    skyNight = loadTexture("../Texturas/skybox_noche.png");
+    text = std::make_unique<Texto>("../Fuentes/fuente.ttf");
+  } catch (...) {
+    glDeleteTextures(1, &skyDay);
+    glDeleteTextures(1, &skyNight);
+    throw;
+  }
 }
 
 Recursos::~Recursos() {
@@ -111,23 +203,29 @@ void attachModels(Game& game, const Recursos& res) {
 }
 
 void Gallina::draw() const {
-  // A hen knocked over lies on its side; one run over lies flat.
+  if (!modelo) return;
+  // Alive, the model's feet are on the ground at its height; a dead hen
+  // lies on that same ground: knocked onto its side (its lowest point after
+  // the tilt is -scaleZ * max z), or flattened (its feet stay down).
+  const float ground = y + modelo->min().y * scaleY;
   if (state == Golpeada)
-    drawModel(*this, 90.f);
+    drawModel(*this, ground + modelo->max().z * scaleZ, 90.f);
   else if (state == Atropellada)
-    drawModel(*this, 0.f, 0.15f);
+    drawModel(*this, ground - kSquash * modelo->min().y * scaleY, 0.f, kSquash);
   else
-    drawModel(*this);
+    drawModel(*this, y);
 }
 
 void Arbol::draw() const {
+  if (deferIfInTheWay(*this)) return;
   setMaterial(0.5f, 0.8f, 0.4f);
-  drawModel(*this);
+  drawModel(*this, y);
 }
 
 void Camion::draw() const {
+  if (deferIfInTheWay(*this)) return;
   setMaterial(0.9f, 0.9f, 0.9f);
-  drawModel(*this);
+  drawModel(*this, y);
 }
 
 void Pasto::draw() const {
@@ -206,13 +304,47 @@ void drawSkybox(const Game& game, const Recursos& res) {
 }
 
 void drawWorld(const Game& game, const Camara& camera, const Recursos& res) {
-  drawing = &game;
+  ctx.game = &game;
+  ctx.deferred.clear();
+  ctx.alpha = 1.f;
+  ctx.deferBlockers = camera.cameraMode == Camara::Follow;
+  if (ctx.deferBlockers) {
+    ctx.eye = camera.eye;
+    const Gallina& h = game.hen;
+    // Without its model (a test hiding it) the hen stands in a box of its size.
+    ctx.hen = h.modelo ? drawnBox(h, h.y) : Caja{{h.x - 0.7, 0, h.z - 0.7}, {h.x + 0.7, 2.5, h.z + 0.7}};
+  }
   glShadeModel(game.flatShading ? GL_FLAT : GL_SMOOTH);
   setLights(game);
   if (camera.cameraMode == Camara::Follow) drawSkybox(game, res);
   game.hen.draw();
   const auto [first, last] = game.world.visible(game.hen.z);
   for (std::size_t i = first; i < last; ++i) game.world[i].draw();
+
+  // What stood in the way, farthest first, each as one see-through layer:
+  // its depth first, then its colour over the nearest of its own faces.
+  ctx.deferBlockers = false;
+  auto distance = [&](const ObjetoJuego* o) {
+    return std::hypot(o->x - camera.eye.x, o->y - camera.eye.y, o->z - camera.eye.z);
+  };
+  std::sort(ctx.deferred.begin(), ctx.deferred.end(),
+            [&](const ObjetoJuego* a, const ObjetoJuego* b) { return distance(a) > distance(b); });
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  for (const ObjetoJuego* o : ctx.deferred) {
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    o->draw();
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    ctx.alpha = kSeeThrough;
+    o->draw();
+    ctx.alpha = 1.f;
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LESS);
+  }
+  ctx.deferred.clear();
+
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   glDisable(GL_LIGHTING);
   glDisable(GL_COLOR_MATERIAL);

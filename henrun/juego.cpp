@@ -6,19 +6,15 @@ namespace henrun {
 
 Game::Game(float w, float h) : height(h), width(w) {}
 
-void FrameClock::tick(bool paused) {
+int FrameClock::frameStart(std::uint32_t now, bool paused) {
   nextFrame += frameTime;
-  if (paused) return;
-  if (++frames == framesPerSecond) {
-    ++seconds;
-    frames = 0;
-  }
-}
-
-int FrameClock::elapsed(std::uint32_t now) {
-  const int dt = int(now - lastTick);
+  const int dt = std::max(int(now - lastTick), 0);
   lastTick = now;
-  return std::max(dt, 0);
+  if (!paused) {
+    playedMs += dt;
+    seconds = int(playedMs / 1000);
+  }
+  return dt;
 }
 
 int FrameClock::sleepFor(std::uint32_t now) {

@@ -33,19 +33,20 @@ struct Game {
   bool musicStarted = false;  // the first P starts the music
 };
 
-// Counts frames, not wall time: 60 frames of play make a second.
+// Paces the loop at 60 frames a second and keeps the time shown to the
+// player: the real milliseconds spent playing, whatever the frame rate.
 struct FrameClock {
   explicit FrameClock(std::uint32_t now) : nextFrame(now), lastTick(now) {}
   static constexpr int framesPerSecond = 60;
   static constexpr int frameTime = 16;  // ms
   std::uint32_t nextFrame, lastTick;
   int delay = 0;
-  int frames = 0;
-  int seconds = 0;
-  // Start of a frame: the frame's deadline moves on and, in play, one frame counts.
-  void tick(bool paused);
-  // ms since the last call.
-  int elapsed(std::uint32_t now);
+  long playedMs = 0;  // real time in play (not paused)
+  int seconds = 0;    // the displayed time: whole seconds of playedMs
+  // Start of a frame at tick `now`: the frame's deadline moves on, and the
+  // time since the last frame counts as play unless the game is paused.
+  // Returns that time in ms.
+  int frameStart(std::uint32_t now, bool paused);
   // End of a frame: how long to sleep (0 when late). A loop more than a few
   // frames late starts counting again from now instead of racing to catch up.
   int sleepFor(std::uint32_t now);
@@ -57,7 +58,8 @@ class Juego {
  public:
   // World steps are at most this long; a longer frame is split.
   static constexpr int kMaxStepMs = 20;
-  // A frame longer than this (a stall) only advances the world this much.
+  // A frame longer than this (a stall, a window drag) only advances the
+  // world this much.
   static constexpr int kMaxFrameMs = 250;
 
   Juego(float width, float height, std::uint32_t now, Audio* audio);

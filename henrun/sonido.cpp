@@ -5,6 +5,8 @@
 
 #include <iostream>
 
+#include "recursos.h"
+
 namespace henrun {
 
 namespace {
@@ -17,11 +19,23 @@ Sonido::Sonido(const std::string& musicPath, const std::string& deathPath) {
     return;
   }
   Mix_Init(MIX_INIT_MP3);
-  music_ = Mix_LoadMUS(musicPath.c_str());
-  death_ = Mix_LoadWAV(deathPath.c_str());
-  if (!music_ || !death_) {
-    std::cout << "Sin sonido: no se pudo leer " << (music_ ? deathPath : musicPath) << ": " << Mix_GetError()
-              << std::endl;
+  // Read whole first, so a folder or a pipe in a file's place is refused by
+  // name and never blocks; the music plays from the bytes kept here.
+  std::string problem;
+  try {
+    musicData_ = leerArchivo(musicPath);
+    music_ = Mix_LoadMUS_RW(SDL_RWFromConstMem(musicData_.data(), int(musicData_.size())), 1);
+    if (!music_) problem = "no se pudo leer " + musicPath + ": " + Mix_GetError();
+    if (music_) {
+      const std::string death = leerArchivo(deathPath);
+      death_ = Mix_LoadWAV_RW(SDL_RWFromConstMem(death.data(), int(death.size())), 1);
+      if (!death_) problem = "no se pudo leer " + deathPath + ": " + Mix_GetError();
+    }
+  } catch (const ErrorArchivo& e) {
+    problem = e.what();
+  }
+  if (!problem.empty()) {
+    std::cout << "Sin sonido: " << problem << std::endl;
     if (music_) Mix_FreeMusic(music_);
     if (death_) Mix_FreeChunk(death_);
     music_ = nullptr;

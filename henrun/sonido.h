@@ -28,6 +28,7 @@ class Sonido : public Audio {
 
  private:
   bool open_ = false;
+  std::string musicData_;  // the music file, streamed from memory
   _Mix_Music* music_ = nullptr;
   Mix_Chunk* death_ = nullptr;
 };

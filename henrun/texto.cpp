@@ -12,9 +12,20 @@ int nextPowerOfTwo(int n) {
 }
 }  // namespace
 
-Texto::Texto(const std::string& fontPath) : path_(fontPath) {
+Texto::Texto(const std::string& fontPath) : path_(fontPath), data_(leerArchivo(fontPath)) {
   if (!TTF_WasInit() && TTF_Init() != 0) throw ErrorArchivo(std::string("No se pudo iniciar TTF: ") + TTF_GetError());
-  for (int size : {15, 100}) font(size);
+  try {
+    // A damaged font may open and then draw nothing: every size must draw a line.
+    for (int size : {15, 100}) {
+      SDL_Surface* probe = TTF_RenderUTF8_Blended(font(size), "PLONKITO Tiempo: 0123456789", SDL_Color{255, 255, 255, 255});
+      const bool drawn = probe && probe->w > 0;
+      if (probe) SDL_FreeSurface(probe);
+      if (!drawn) throw ErrorArchivo("No se pudo usar la fuente " + path_ + ": " + TTF_GetError());
+    }
+  } catch (const ErrorArchivo&) {
+    for (auto& [size, f] : fonts_) TTF_CloseFont(f);
+    throw;
+  }
 }
 
 Texto::~Texto() {
@@ -25,7 +36,7 @@ Texto::~Texto() {
 TTF_Font* Texto::font(int size) {
   auto it = fonts_.find(size);
   if (it != fonts_.end()) return it->second;
-  TTF_Font* f = TTF_OpenFont(path_.c_str(), size);
+  TTF_Font* f = TTF_OpenFontRW(SDL_RWFromConstMem(data_.data(), int(data_.size())), 1, size);
   if (!f) throw ErrorArchivo("No se pudo abrir la fuente " + path_ + ": " + TTF_GetError());
   fonts_[size] = f;
   return f;
@@ -71,19 +82,29 @@ void Texto::drawText(const std::string& text, int size, Colour colour, Rect& rec
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, e.texture);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+  const auto quad = [&](float dx, float dy) {
+    const float x0 = float(rect.x) + dx, y0 = float(rect.y) + dy;
+    const float x1 = x0 + float(e.texWidth), y1 = y0 + float(e.texHeight);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1);
+    glVertex2f(x0, y0);
+    glTexCoord2f(1, 1);
+    glVertex2f(x1, y0);
+    glTexCoord2f(1, 0);
+    glVertex2f(x1, y1);
+    glTexCoord2f(0, 0);
+    glVertex2f(x0, y1);
+    glEnd();
+  };
+  // The rim: the glyphs' shape in near black, a pixel or two around.
+  if (colour.r + colour.g + colour.b > 3 * 60) {
+    const float r = size >= 40 ? 3.f : 2.f;
+    glColor4f(0.05f, 0.05f, 0.08f, 0.85f);
+    const float around[4][2] = {{r, -r}, {-r, -r}, {r, r}, {-r, r}};
+    for (const auto& d : around) quad(d[0], d[1]);
+  }
   glColor4f(1, 1, 1, 1);
-  const float x0 = float(rect.x), y0 = float(rect.y);
-  const float x1 = x0 + float(e.texWidth), y1 = y0 + float(e.texHeight);
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 1);
-  glVertex2f(x0, y0);
-  glTexCoord2f(1, 1);
-  glVertex2f(x1, y0);
-  glTexCoord2f(1, 0);
-  glVertex2f(x1, y1);
-  glTexCoord2f(0, 0);
-  glVertex2f(x0, y1);
-  glEnd();
+  quad(0, 0);
   glDisable(GL_TEXTURE_2D);
   glEnable(GL_DEPTH_TEST);
 }

@@ -22,8 +22,8 @@ struct Colour {
 
 class Texto {
  public:
-  // Opens the font at the sizes the screens use; throws ErrorArchivo naming
-  // the file when it cannot be opened.
+  // Reads the font and opens it at the sizes the screens use; throws
+  // ErrorArchivo naming the file when it cannot be read or draws no text.
   explicit Texto(const std::string& fontPath);
   ~Texto();
   Texto(const Texto&) = delete;
@@ -31,7 +31,8 @@ class Texto {
 
   // Draws `text` with its lower-left corner at rect.x, rect.y (pixels from
   // the bottom-left of a width x height screen); stores the text's size in
-  // rect.w, rect.h. The caller has set up the 2D projection.
+  // rect.w, rect.h. The caller has set up the 2D projection. A light text
+  // gets a dark rim, so it reads over any scene, white models included.
   void drawText(const std::string& text, int size, Colour colour, Rect& rect);
   // Frees the texts not drawn since the last call.
   void endFrame();
@@ -50,6 +51,7 @@ class Texto {
   TTF_Font* font(int size);
 
   std::string path_;
+  std::string data_;  // the font file: SDL_ttf reads its glyphs from here
   std::map<int, TTF_Font*> fonts_;
   std::map<Key, Entry> cache_;
   int renders_ = 0;

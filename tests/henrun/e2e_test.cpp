@@ -1,11 +1,17 @@
 // The real program under Xvfb: menu, play, score, a death, back to the menu,
-// quit; and a model file that is missing.
+// quit; no display; no sound device, then SIGTERM or the window closed;
+// broken files.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
 
+#include "hoptest/broken.h"
 #include "hoptest/e2e.h"
 #include "mundo.h"
 
@@ -95,28 +101,68 @@ TEST(HenrunE2E, MenuPlayScoreDeathMenuAndQuit) {
   EXPECT_EQ(game.waitExit(kPatience), 0);
 }
 
-TEST(HenrunE2E, MissingFilesAreNamed) {
-  // A copy of the game's folder without the tree model: the loader's message,
-  // the file named, and the game plays on with bare trees.
-  const fs::path stage = fs::path(HENRUN_BIN).parent_path().parent_path();
-  const fs::path copy = fs::temp_directory_path() / ("henrun_e2e_" + std::to_string(::getpid()));
-  fs::remove_all(copy);
-  fs::copy(stage, copy, fs::copy_options::recursive);
-  fs::remove(copy / "Modelos/tree.obj");
-  {
-    GameSession game(hoptest::Launch((copy / "bin/henrun").string()));
-    EXPECT_TRUE(game.waitForOutput("Impossible to open the file !", kPatience)) << game.stdoutText();
-    EXPECT_TRUE(game.waitForOutput("tree.obj", kPatience));
-    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(game.key("Escape"));
+TEST(HenrunE2E, WithoutADisplayItSaysSoAndEnds) {
+  GameSession game({HENRUN_BIN, {}, {}, {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}});
+  EXPECT_EQ(game.waitExit(kPatience), 1);
+  // Its one line (a library may have said something of its own before it).
+  const std::string err = game.stderrText();
+  const std::regex line(
+      "(^|\n)No hay pantalla disponible \\(controlador de video \"(offscreen|dummy)\"\\): "
+      "inicie el juego desde una sesión gráfica\n");
+  EXPECT_EQ(std::distance(std::sregex_iterator(err.begin(), err.end(), line), std::sregex_iterator()), 1) << err;
+}
+
+TEST(HenrunE2E, WithoutASoundDeviceItSaysSoOncePlaysSilentlyAndEndsOnSigtermOrClose) {
+  // A driver that does not exist; ALSA without a card; no driver asked for
+  // and none of them able to reach a device.
+  const std::vector<std::string> noDevice[] = {
+      {"SDL_AUDIODRIVER=no-such-driver"},
+      {"SDL_AUDIODRIVER=alsa", "AUDIODEV=hw:77,0"},
+      {"SDL_AUDIODRIVER", "AUDIODEV=hw:77,0", "PULSE_SERVER=unix:/nonexistent/pulse", "PIPEWIRE_REMOTE=nonexistent",
+       "JACK_NO_START_SERVER=1"},
+  };
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE("no sound device, case " + std::to_string(k));
+    GameSession game({HENRUN_BIN, {}, {}, noDevice[k]});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    EXPECT_TRUE(game.waitForOutput("Sin sonido", kPatience));
+    // P starts play (and would start the music); the game goes on.
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(game.waitFrames(5));
+    const std::string said = game.stdoutText() + game.stderrText();
+    EXPECT_EQ(said.find("Sin sonido"), said.rfind("Sin sonido")) << "one line: " << said;
+    if (k == 1)
+      ASSERT_TRUE(game.closeWindow());
+    else
+      game.terminate();
     EXPECT_EQ(game.waitExit(kPatience), 0);
   }
-  // Without its font it cannot draw a word: it says which file and ends with status 1.
-  fs::remove(copy / "Fuentes/fuente.ttf");
-  {
+}
+
+TEST(HenrunE2E, BrokenFilesAreNamedAndEndTheGame) {
+  // A copy of the game's folder with one file broken at a time: the file is
+  // named and the game ends with status 1 at once, a named pipe included.
+  const fs::path stage = fs::path(HENRUN_BIN).parent_path().parent_path();
+  const fs::path copy = fs::temp_directory_path() / ("henrun_e2e_" + std::to_string(::getpid()));
+  const std::vector<const char*> files = {
+      "bin/henrun",          "Modelos/gallina_plonkito.obj", "Modelos/camion_plonkito.obj", "Modelos/tree.obj",
+      "Texturas/tree.png",   "Texturas/texture_voxmold.png", "Texturas/skybox_dia.jpg",     "Texturas/skybox_noche.png",
+      "Fuentes/fuente.ttf",  "Sonidos/sonidoJuego.mp3",      "Sonidos/sonidoMuerte.mp3"};
+  const std::pair<const char*, hoptest::Break> cases[] = {
+      {"Modelos/tree.obj", hoptest::Garbage},     {"Modelos/tree.obj", hoptest::Deleted},
+      {"Modelos/camion_plonkito.obj", hoptest::Empty}, {"Modelos/gallina_plonkito.obj", hoptest::Folder},
+      {"Texturas/tree.png", hoptest::Pipe},       {"Texturas/skybox_dia.jpg", hoptest::Half},
+      {"Fuentes/fuente.ttf", hoptest::Deleted}};
+  std::mt19937 random(5);
+  for (const auto& [file, how] : cases) {
+    SCOPED_TRACE(std::string(file) + " broken as " + std::to_string(int(how)));
+    hoptest::stageBroken(stage, copy, files, file, how, random);
     GameSession game(hoptest::Launch((copy / "bin/henrun").string()));
     EXPECT_EQ(game.waitExit(kPatience), 1);
-    EXPECT_NE(game.stderrText().find("fuente.ttf"), std::string::npos) << game.stderrText();
+    EXPECT_NE(game.stderrText().find(std::string("../") + file), std::string::npos) << game.stderrText();
+    if (std::string(file).find(".obj") != std::string::npos && how == hoptest::Deleted) {
+      EXPECT_NE(game.stdoutText().find("Impossible to open the file !"), std::string::npos) << "the loader's word";
+    }
   }
   fs::remove_all(copy);
 }

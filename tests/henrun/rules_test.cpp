@@ -1,14 +1,24 @@
 // The hen game's rules without a window: the generated world, trucks, the
-// hen's steering and deaths, the score, the key table, the clock and cameras.
+// hen's steering and deaths, the score, crossing, the key table, the clock
+// and cameras; and its readers, fed strings and broken files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <vector>
 
+#include "app.h"
 #include "juego.h"
+#include "recursos.h"
 
 using namespace henrun;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -240,40 +250,6 @@ TEST(HenrunRules, ScoreCountsRowsPastTheStartAreaAndAppendsOneRowEach) {
   EXPECT_EQ(p.g().hen.state, Gallina::Viva);
 }
 
-TEST(HenrunRules, LongFramesAreSteppedSoNothingIsPassedThrough) {
-  // A tree half a unit ahead, and one frame of 2 s (a stall counts as a
-  // quarter of a second, 3.75 units of walk): the hen is stopped by the tree,
-  // not carried past its 1.8 units.
-  Playing p;
-  std::size_t i = 12;
-  while (p.g().world[i].esCalle()) ++i;
-  Pasto& row = grass(p.g().world, i);
-  auto tree = std::make_unique<Arbol>(2.f);
-  tree->x = -0.9f;
-  tree->z = row.z - 1.f;
-  row.trees.push_back(std::move(tree));
-  p.g().hen.z = row.z - 0.5f;
-  p.juego.update(2000, {true, false, false});
-  EXPECT_EQ(p.g().hen.state, Gallina::Golpeada);
-  EXPECT_GT(p.g().hen.z, row.z - 1.5f) << "stopped at the tree";
-
-  // A truck sweeping across the hen's square during one long frame hits it.
-  Calle r;
-  r.x = -50;
-  r.z = -40;
-  r.trucks.push_back(std::make_unique<Camion>(-12.f, 0.f, -40.f, 0.1f));
-  Gallina hen;
-  hen.z = -41;
-  bool hit = false;
-  for (int t = 0; t < 600 && !hit; t += Juego::kMaxStepMs) hit = moveTrucks(r, hen, 1.f, Juego::kMaxStepMs);
-  EXPECT_TRUE(hit) << "a truck moves at most 0.1 units per 20 ms step, less than its own length";
-
-  // Normal frames: one step each, so a 16 ms frame walks exactly 0.24 units.
-  Playing n;
-  n.juego.update(16, {true, false, false});
-  EXPECT_NEAR(n.g().hen.z, -40.24f, 1e-5);
-}
-
 TEST(HenrunRules, KeyTableSoundAndRestart) {
   RecordingAudio audio;
   Juego j(1920, 1080, 1000, &audio);
@@ -327,20 +303,20 @@ TEST(HenrunRules, KeyTableSoundAndRestart) {
   EXPECT_TRUE(j.quitRequested());
 }
 
-TEST(HenrunRules, ClockCountsFramesOnlyInPlayAndPausedStopsTheWorld) {
+TEST(HenrunRules, ClockCountsRealTimeOnlyInPlayAndPausedStopsTheWorld) {
   FrameClock c(100);
-  for (int i = 0; i < 59; ++i) c.tick(false);
-  EXPECT_EQ(c.seconds, 0);
-  c.tick(false);
+  // 110 ms frames in play, then paused ones: only the first count.
+  std::uint32_t t = 100;
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(c.frameStart(t += 110, false), 110);
   EXPECT_EQ(c.seconds, 1);
-  for (int i = 0; i < 200; ++i) c.tick(true);
+  for (int i = 0; i < 200; ++i) c.frameStart(t += 16, true);
   EXPECT_EQ(c.seconds, 1);
-  EXPECT_EQ(c.frames, 0);
-  EXPECT_EQ(c.nextFrame, 100u + 260u * 16u);
+  EXPECT_EQ(c.playedMs, 1100);
+  EXPECT_EQ(c.nextFrame, 100u + 210u * 16u);
   // Late by far more than a few frames: no catch-up burst afterwards.
-  EXPECT_EQ(c.sleepFor(100 + 260 * 16 + 5000), 0);
-  c.tick(false);
-  EXPECT_GT(c.sleepFor(100 + 260 * 16 + 5000), 0);
+  EXPECT_EQ(c.sleepFor(t + 5000), 0);
+  c.frameStart(t + 5000, false);
+  EXPECT_GT(c.sleepFor(t + 5000), 0);
 
   Playing p;
   p.juego.keyDown(Tecla::P, 0);  // back to the menu
@@ -363,28 +339,229 @@ TEST(HenrunCamera, OverviewFollowsZAndFollowOrbitsWithinLimits) {
 
   cam.toggleCamera(hen);
   EXPECT_EQ(cam.cameraMode, Camara::Follow);
-  EXPECT_FLOAT_EQ(float(cam.eye.z), -85.f);
+  EXPECT_FLOAT_EQ(float(cam.eye.x), 3.f);
   EXPECT_FLOAT_EQ(float(cam.eye.y), hen.y + 5);
-  // Small moves do nothing; each move of more than 2 pixels turns by 0.1.
+  EXPECT_FLOAT_EQ(float(cam.eye.z), -85.f);
+  // Small moves do nothing; each move of more than 2 pixels turns by 0.1:
+  // across the screen round the hen, up and down in height.
   cam.orbit(hen, 2, -2);
   EXPECT_EQ(cam.orbitAngle, 0);
-  cam.orbit(hen, 0, 3);
+  cam.orbit(hen, -3, 0);
   EXPECT_NEAR(cam.orbitAngle, 0.1, 1e-9);
-  cam.orbit(hen, 0, -3);
-  cam.orbit(hen, 0, -3);
-  EXPECT_NEAR(cam.orbitAngle, 6.283185307179586, 1e-9) << "wraps below zero to a full turn";
-  for (int i = 0; i < 40; ++i) cam.orbit(hen, 3, 0);
+  cam.orbit(hen, 3, 0);
+  cam.orbit(hen, 3, 0);
+  EXPECT_NEAR(cam.orbitAngle, 6.283185307179586 - 0.1, 1e-9) << "wraps below zero";
+  EXPECT_NEAR(cam.eye.y, hen.y + 5, 1e-6) << "a level move keeps the height";
+  for (int i = 0; i < 40; ++i) cam.orbit(hen, 0, 3);
   EXPECT_NEAR(cam.orbitElevation, 1.5707963, 1e-6);
-  EXPECT_NEAR(cam.eye.y, 15.0, 1e-6);
-  for (int i = 0; i < 40; ++i) cam.orbit(hen, -3, 0);
+  EXPECT_NEAR(cam.eye.y, hen.y + 15.0, 1e-6);
+  for (int i = 0; i < 40; ++i) cam.orbit(hen, 0, -3);
   EXPECT_NEAR(cam.orbitElevation, 0.2, 1e-9);
   const double d = std::hypot(cam.eye.x - hen.x, cam.eye.z - hen.z);
   EXPECT_NEAR(d, 15.0, 1e-5);
+  // The hen walks on: the orbited camera keeps its place round it.
+  const double ex = cam.eye.x - hen.x, ey = cam.eye.y, ez = cam.eye.z - hen.z;
+  hen.z -= 4;
+  cam.updateCamera(hen);
+  EXPECT_NEAR(cam.eye.x - hen.x, ex, 1e-9);
+  EXPECT_NEAR(cam.eye.y, ey, 1e-9);
+  EXPECT_NEAR(cam.eye.z - hen.z, ez, 1e-9);
 
   cam.toggleCamera(hen);
   EXPECT_EQ(cam.cameraMode, Camara::Overview);
-  EXPECT_EQ(cam.eye.z, -95);
+  EXPECT_EQ(cam.eye.z, -99);
   EXPECT_EQ(cam.orbitAngle, 0);
-  cam.orbit(hen, 0, 50);
+  EXPECT_EQ(cam.orbitElevation, Camara::kStartElevation);
+  cam.orbit(hen, 50, 0);
   EXPECT_EQ(cam.orbitAngle, 0) << "the overview does not orbit";
+}
+
+namespace {
+
+// A player who looks before it goes (or one that only minds the trees). It
+// only ever stops in the last free
+// band of a grass row (past that row's trees, before the next row's): there
+// it steps sideways to a place clear of the trees of the next grass row
+// ahead, waits until every truck of the roads between will stay away from
+// that place while it walks across, then walks straight to the far band of
+// that grass row. The trucks' course is foreseen the way a watching player
+// would: each drives at its lane's speed and comes back on the left.
+struct CautiousHen {
+  explicit CautiousHen(unsigned seed) {
+    std::srand(seed);
+    juego.buildWorld();
+    juego.keyDown(Tecla::P, 0);
+  }
+  RecordingAudio audio;
+  Juego juego{1920, 1080, 0, &audio};
+  static constexpr float kStep = 0.3f * 16 / 20;  // the walk of one 16 ms frame
+
+  Gallina& hen() { return juego.game().hen; }
+  Fila& row(int i) { return juego.game().world[std::size_t(i)]; }
+  bool alive() { return hen().state == Gallina::Viva; }
+  void frame(Teclas keys) { juego.update(16, keys); }
+  void face(int heading) {
+    while (alive() && hen().heading != heading) frame({false, hen().heading < heading, hen().heading > heading});
+  }
+  void forwardTo(float z) {
+    while (alive() && hen().z > z) frame({true, false, false});
+  }
+  void sidewaysTo(float x) {
+    const float dir = x > hen().x ? 1.f : -1.f;
+    if ((x - hen().x) * dir <= kStep / 2) return;
+    face(dir > 0 ? 180 : 360);  // heading 180 walks toward +x, 360 toward -x
+    while (alive() && (x - hen().x) * dir > kStep / 2) frame({true, false, false});
+    face(270);
+  }
+  // The place nearest the hen, from `from` on, clear of a grass row's trees.
+  float clearPlace(const Pasto& grassRow, float from) {
+    for (float d = 0; d < 80; d += 0.1f)
+      for (float x : {from + d, from - d}) {
+        if (std::fabs(x) > 38.f) continue;
+        bool clear = true;
+        for (const auto& t : grassRow.trees) clear = clear && (x < t->x - 0.5f || x > t->x + t->length + 0.5f);
+        if (clear) return x;
+      }
+    return from;
+  }
+  // Whether walking straight ahead from now on keeps clear of every truck
+  // of roads first..last, with a frame's walk and a unit of room to spare.
+  bool trafficClear(int first, int last) {
+    const float z0 = hen().z, x = hen().x;
+    for (int r = first; r <= last; ++r) {
+      const Calle& road = static_cast<const Calle&>(row(r));
+      const int in = int((z0 - road.z) / kStep), out = int((z0 - road.z + 4.f) / kStep) + 1;
+      for (const auto& t : road.trucks) {
+        float tx = t->x;
+        for (int f = 1; f <= out + 4; ++f) {
+          if (tx > 50.f) {
+            tx = -59.5f;
+            continue;
+          }
+          tx += t->speed * 16 / 20;
+          if (f >= in - 3 && tx - 1.f <= x && x <= tx + 9.5f + 1.f) return false;
+        }
+      }
+    }
+    return true;
+  }
+  // Crosses until `rows` rows are gained, waiting for the traffic when
+  // `watching`; false when it died or was stuck.
+  bool cross(int rows, bool watching = true) {
+    forwardTo(row(10).z - 3.4f);
+    while (alive() && juego.game().score < rows) {
+      const int here = int(std::floor(-hen().z / Fila::kRowDepth));
+      int land = here + 1;
+      while (row(land).esCalle()) ++land;
+      sidewaysTo(clearPlace(static_cast<const Pasto&>(row(land)), hen().x));
+      for (int waited = 0; watching && alive() && !trafficClear(here + 1, land - 1); ++waited) {
+        if (waited > 6000) return false;  // a minute and a half: trapped
+        frame({});
+      }
+      forwardTo(row(land).z - 3.4f);
+    }
+    return alive();
+  }
+};
+
+}  // namespace
+
+TEST(HenrunRules, AHenThatWaitsForAGapCrossesAndOneThatRunsBlindIsRunOver) {
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    CautiousHen cautious(seed);
+    EXPECT_TRUE(cautious.cross(40)) << "seed " << seed << ": score " << cautious.juego.game().score << ", state "
+                                    << cautious.hen().state;
+    // The same way round the trees, into the roads without a look.
+    CautiousHen blind(seed);
+    EXPECT_FALSE(blind.cross(100, false));
+    EXPECT_EQ(blind.hen().state, Gallina::Atropellada)
+        << "seed " << seed << ": walked blind to row " << blind.juego.game().score;
+  }
+}
+
+TEST(HenrunStart, OnlyADriverThatShowsNothingUnaskedMeansNoDisplay) {
+  EXPECT_TRUE(videoDriverWithoutDisplay("offscreen", nullptr));
+  EXPECT_TRUE(videoDriverWithoutDisplay("dummy", ""));
+  EXPECT_TRUE(videoDriverWithoutDisplay("offscreen", "x11,wayland"));
+  EXPECT_FALSE(videoDriverWithoutDisplay("offscreen", "x11,OffScreen"));
+  EXPECT_FALSE(videoDriverWithoutDisplay("dummy", "DUMMY"));
+  EXPECT_FALSE(videoDriverWithoutDisplay("x11", nullptr));
+  EXPECT_FALSE(videoDriverWithoutDisplay("wayland", "offscreen"));
+}
+
+// The readers, fed strings and the game's own files (from its bin folder).
+TEST(HenrunReaders, OnlyRegularFilesAreReadAndNoneBlocks) {
+  const fs::path dir = fs::temp_directory_path() / ("henrun-readers-" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "folder");
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  std::ofstream(dir / "file") << "v 1 2 3\n";
+  EXPECT_EQ(leerArchivo((dir / "file").string()), "v 1 2 3\n");
+  for (const char* name : {"folder", "pipe", "missing"}) {
+    const std::string path = (dir / name).string();
+    try {
+      leerArchivo(path);
+      ADD_FAILURE() << name << " was read";
+    } catch (const ErrorArchivo& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+  }
+  fs::remove_all(dir);
+}
+
+TEST(HenrunReaders, AModelWithoutTrianglesOrThatDoesNotParseIsRefusedByName) {
+  std::mt19937 random(3);
+  std::string garbage;
+  for (int i = 0; i < 3459; ++i) garbage += char(random() & 0xff);
+  const std::string bad[] = {
+      "",                                                          // empty
+      "# only points\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 1 0\n",  // no face
+      garbage,                                                     // no word the reader knows
+      "f 1/1/1 2/1/1 3/1/1\n",                                     // corners of nothing
+      "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 1 0\nf 1//1 2//1 3//1\n",  // no texture index
+  };
+  testing::internal::CaptureStdout();
+  for (const std::string& text : bad) {
+    std::istringstream in(text);
+    try {
+      leerModelo(in, "../Modelos/tree.obj");
+      ADD_FAILURE() << "read: " << text.substr(0, 40);
+    } catch (const ErrorArchivo& e) {
+      EXPECT_NE(std::string(e.what()).find("../Modelos/tree.obj"), std::string::npos) << e.what();
+    }
+  }
+  testing::internal::GetCapturedStdout();
+  std::istringstream triangle("v 0 0 0\nv 2 0 -1\nv 0 3 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n");
+  const Geometria g = leerModelo(triangle, "t.obj");
+  EXPECT_EQ(g.positions.size(), 3u);
+  EXPECT_EQ(g.min.z, -1.f);
+  EXPECT_EQ(g.max.x, 2.f);
+  EXPECT_EQ(g.max.y, 3.f);
+}
+
+TEST(HenrunReaders, ACutDamagedOrUnknownImageIsRefusedByName) {
+  const std::string jpeg = leerArchivo("../Texturas/skybox_dia.jpg");
+  const std::string png = leerArchivo("../Texturas/skybox_noche.png");
+  const Imagen sky = leerImagen(jpeg, "sky.jpg");
+  EXPECT_EQ(sky.width, 512);
+  EXPECT_EQ(sky.height, 256);
+  EXPECT_EQ(sky.rgb.size(), 512u * 256u * 3u);
+  std::string scrambled = png;
+  for (std::size_t i = 64; i < scrambled.size(); i += 7) scrambled[i] = char(~scrambled[i]);
+  const std::pair<std::string, std::string> bad[] = {
+      {"half of a JPEG", jpeg.substr(0, jpeg.size() / 2)},
+      {"a JPEG without its last bytes", jpeg.substr(0, jpeg.size() - 2)},
+      {"half of a PNG", png.substr(0, png.size() / 2)},
+      {"a PNG with damaged data", scrambled},
+      {"empty", ""},
+      {"text", "not a picture at all"},
+  };
+  for (const auto& [what, bytes] : bad) {
+    try {
+      leerImagen(bytes, "../Texturas/x.img");
+      ADD_FAILURE() << what << " was read";
+    } catch (const ErrorArchivo& e) {
+      EXPECT_NE(std::string(e.what()).find("../Texturas/x.img"), std::string::npos) << what << ": " << e.what();
+    }
+  }
 }
