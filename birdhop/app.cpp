@@ -2,7 +2,10 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <exception>
 #include <iostream>
@@ -14,13 +17,41 @@ namespace birdhop {
 namespace {
 constexpr double kFrameMs = 16.66;  // about 60 frames a second
 constexpr double kMaxWaitMs = 17;
+
+bool sameNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
 }  // namespace
+
+std::string noDisplayLine(const char* driver, const char* requested) {
+    const std::string name = driver ? driver : "";
+    if (!sameNoCase(name, "offscreen") && !sameNoCase(name, "dummy")) return "";
+    const std::string asked = requested ? requested : "";
+    std::size_t start = 0;
+    while (start <= asked.size()) {
+        const std::size_t comma = std::min(asked.find(',', start), asked.size());
+        if (sameNoCase(asked.substr(start, comma - start), name)) return "";
+        start = comma + 1;
+    }
+    return "No hay pantalla disponible (controlador de video \"" + name +
+           "\"): inicie el juego desde una sesión gráfica";
+}
 
 int runGame() {
     // Console lines reach a pipe or a file promptly.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::cerr << "No se pudo iniciar SDL: " << SDL_GetError() << std::endl;
+        return 1;
+    }
+    const std::string noDisplay = noDisplayLine(SDL_GetCurrentVideoDriver(), std::getenv("SDL_VIDEODRIVER"));
+    if (!noDisplay.empty()) {
+        std::cerr << noDisplay << std::endl;
+        SDL_Quit();
         return 1;
     }
     SDL_Window* window = SDL_CreateWindow("Taller-3D", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kWidth,

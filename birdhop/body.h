@@ -44,6 +44,7 @@ struct Body {
     Motion move, turn, grow;  // position, rotation, scale
     const BirdModel* model = nullptr;
     int danceStep = 0;        // 0, or the step 1..19 of the dance under way
+    Vec3d danceFrom;          // the rotation the dance began with, and ends with
     int emitter[3] = {0, 0, 0};  // firework commands: 0 none, 1 prepare, 2 launch
 
     // One dance step (while dancing), then the three motions.

@@ -1,5 +1,7 @@
 // The bird's dance after a level up (or the word "cuak"): nineteen steps, one
 // per world step, each waiting for the hop before it to land.
+#include <cmath>
+
 #include "body.h"
 
 namespace birdhop {
@@ -26,6 +28,7 @@ void runDanceStep(Body& b) {
     if (b.danceStep == 0 || b.move.running()) return;
     switch (b.danceStep) {
         case 1:
+            b.danceFrom = b.rotation;
             hop(b);
             setEmitters(b, 1);
             break;
@@ -65,11 +68,19 @@ void runDanceStep(Body& b) {
             b.rotation.y = 90;
             break;
         case 17: still(b, 0.2); break;
-        case 18:
+        case 18: {
+            // The spin of step 14 runs on past step 16's "yaw 90", by an
+            // amount that depends on the frame rate: this last turn, the same
+            // way round, ends where the dance began rather than a fixed -95°.
             hop(b);
-            turn(b, {0, -190, 0}, {}, 0.5);
+            const double left = std::fmod(std::fmod(b.rotation.y - b.danceFrom.y, 360.0) + 360.0, 360.0);
+            b.turn.set({0, -left / 0.5, 0}, {}, 0.5);
             break;
+        }
         default:  // 19: the last pause, and the fireworks go up
+            // Facing exactly as before the dance (the rolls were whole turns).
+            b.turn.clear();
+            b.rotation = b.danceFrom;
             still(b, 0.2);
             setEmitters(b, 2);
             b.danceStep = 0;

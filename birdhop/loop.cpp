@@ -43,12 +43,13 @@ Key keyOf(SDL_Keycode k) {
     }
 }
 
-std::string fixed2(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.2f", v);
+}  // namespace
+
+std::string lightDirectionText(const Vec3d& d) {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "direccion luz (presiona D): %.2f %.2f %.2f", d.x, d.y, d.z);
     return buf;
 }
-}  // namespace
 
 void setupGL() {
     glClearColor(0.3f, 0.3f, 0.3f, 1);
@@ -69,7 +70,8 @@ BirdLoop::BirdLoop(SDL_Window* window, std::uint32_t seed, std::ostream& out) : 
     game_ = std::make_unique<BirdGame>(assets, seed, out);
     counter_ = SDL_GetPerformanceCounter();
     text_ = std::make_unique<TextRenderer>();
-    if (window_) SDL_WarpMouseInWindow(window_, kWidth / 2, kHeight / 2);
+    if (window_) focused_ = (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+    if (window_ && focused_) SDL_WarpMouseInWindow(window_, kWidth / 2, kHeight / 2);
 }
 
 BirdLoop::~BirdLoop() {
@@ -104,6 +106,9 @@ void BirdLoop::begin(double ms, int mx, int my) {
     if (g.paused) {
         ms = 0;
         dx = dy = 0;
+    } else if (!focused_) {
+        // Another window has the pointer: it is neither pulled back nor read.
+        dx = dy = 0;
     } else if (window_) {
         SDL_WarpMouseInWindow(window_, kWidth / 2, kHeight / 2);
     }
@@ -113,7 +118,7 @@ void BirdLoop::begin(double ms, int mx, int my) {
         --quietFrames_;
         dx = dy = 0;
     }
-    if (window_) SDL_ShowCursor(g.paused ? SDL_ENABLE : SDL_DISABLE);
+    if (window_ && focused_) SDL_ShowCursor(g.paused ? SDL_ENABLE : SDL_DISABLE);
     if (ms / 1000 > kLongFrameMs / 1000) ms = kLongFrameAs;
 
     draw3D(dx, dy);
@@ -174,7 +179,7 @@ void BirdLoop::drawWorld() {
 void BirdLoop::togglePause() {
     BirdGame& g = *game_;
     g.paused = !g.paused;
-    if (window_) SDL_WarpMouseInWindow(window_, kWidth / 2, kHeight / 2);
+    if (window_ && focused_) SDL_WarpMouseInWindow(window_, kWidth / 2, kHeight / 2);
     if (!g.paused) quietFrames_ = 2;
 }
 
@@ -182,6 +187,15 @@ void BirdLoop::handleEvent(const SDL_Event& e) {
     BirdGame& g = *game_;
     switch (e.type) {
         case SDL_QUIT: quit = true; break;
+        case SDL_WINDOWEVENT:
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                focused_ = false;
+            } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                // The pointer comes back from wherever it was: not a turn.
+                if (!focused_) quietFrames_ = 2;
+                focused_ = true;
+            }
+            break;
         case SDL_KEYDOWN: {
             // A held arrow keeps hopping (each hop still waits for the last
             // to land); a held Space, D or V acts once.
@@ -236,8 +250,7 @@ void BirdLoop::drawHud() {
         runPanel(panel, click, g.flags, mouseX, mouseY, gui_);
         const Vec3d& d = g.lightDirection;
         // Below the score line, which shares the top centre.
-        text_->set("direccion luz (presiona D):" + fixed2(d.x) + fixed2(d.y) + fixed2(d.z), "center", "top", 0.1f,
-                   0.2);
+        text_->set(lightDirectionText(d), "center", "top", 0.1f, 0.2);
         text_->draw();
     }
     click = false;

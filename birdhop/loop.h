@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "camera.h"
@@ -38,6 +39,10 @@ constexpr const char* kGui = "../resources/GUI_texture.png";
 // The perspective projection, clear colour and depth test of start-up.
 void setupGL();
 
+// The pause screen's light line: the direction's x, y and z with two
+// decimals, each after a space.
+std::string lightDirectionText(const Vec3d& direction);
+
 class BirdLoop {
 public:
     // Loads every file in start-up order (throws AssetError naming the file),
@@ -63,6 +68,11 @@ public:
 
     // Rows drawn in the last frame: those of p-20 .. p+19 in view.
     int rowsDrawn() const { return rowsDrawn_; }
+    // Projection x model-view of the last frame's camera (column-major).
+    const double* clip() const { return clip_; }
+    // Whether the window has the keyboard focus: only then is the pointer
+    // the game's to warp, and its offset a turn of the head.
+    bool focused() const { return focused_; }
 
     BirdCamera camera;
     std::vector<PanelCell> panel;
@@ -81,6 +91,7 @@ private:
     int rowsDrawn_ = 0;
     int quietFrames_ = 2;        // frames whose mouse offset is ignored (start, resume)
     bool redSky_ = false;        // the frame after a squash clears red
+    bool focused_ = true;        // no window (tests): as if focused
     unsigned grass_ = 0, road_ = 0, gui_ = 0;
     BirdModel birdModel_, carModel_, treeModel_;
     std::unique_ptr<TextRenderer> text_;

@@ -1,5 +1,7 @@
 #include "model.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -95,12 +97,23 @@ ObjMesh readObj(std::istream& in) {
     return m;
 }
 
+void checkRegularFile(const std::string& path, const char* what) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) throw AssetError(path + ": cannot open the " + what);
+    if (S_ISREG(st.st_mode)) return;
+    if (S_ISDIR(st.st_mode)) throw AssetError(path + ": is a folder, not a " + what + " file");
+    if (S_ISFIFO(st.st_mode)) throw AssetError(path + ": is a named pipe, not a " + what + " file");
+    throw AssetError(path + ": is not a regular file");
+}
+
 ObjMesh readObjFile(const std::string& path) {
+    checkRegularFile(path, "model");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw AssetError(path + ": cannot open the model");
     try {
         return readObj(in);
-    } catch (const AssetError& e) {
+    } catch (const std::exception& e) {
+        // The reader's own errors, and the stream's (a read that fails).
         throw AssetError(path + ": " + e.what());
     }
 }

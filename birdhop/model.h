@@ -18,6 +18,11 @@ struct AssetError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Throws AssetError("<path>: cannot open the <what>") when the path names
+// nothing, and names a folder, a named pipe or anything else that is not a
+// plain file before anything opens it (a pipe would block the open).
+void checkRegularFile(const std::string& path, const char* what);
+
 struct ObjMesh {
     struct Corner {
         int position, texcoord, normal;  // 0-based, checked against the lists

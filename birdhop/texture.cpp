@@ -62,11 +62,13 @@ ImageData readImage(std::istream& in, int bits) {
 }
 
 ImageData readImageFile(const std::string& path, int bits) {
+    checkRegularFile(path, "picture");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw AssetError(path + ": cannot open the picture");
     try {
         return readImage(in, bits);
-    } catch (const AssetError& e) {
+    } catch (const std::exception& e) {
+        // The reader's own errors, and the stream's (a read that fails).
         throw AssetError(path + ": " + e.what());
     }
 }

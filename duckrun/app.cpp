@@ -5,8 +5,11 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <thread>
 
@@ -30,7 +33,29 @@ std::int64_t steadyNs() {
         .count();
 }
 
+bool sameNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
 }  // namespace
+
+std::string noDisplayLine(const char* driver, const char* requested) {
+    const std::string name = driver ? driver : "";
+    if (!sameNoCase(name, "offscreen") && !sameNoCase(name, "dummy")) return "";
+    const std::string asked = requested ? requested : "";
+    std::size_t start = 0;
+    while (start <= asked.size()) {
+        const std::size_t comma = std::min(asked.find(',', start), asked.size());
+        if (sameNoCase(asked.substr(start, comma - start), name)) return "";
+        start = comma + 1;
+    }
+    return "No hay pantalla disponible (controlador de video \"" + name +
+           "\"): inicie el juego desde una sesión gráfica";
+}
 
 void setupGL() {
     glViewport(0, 0, Game::kWidth, Game::kHeight);
@@ -47,6 +72,14 @@ int runGame(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "No se pudo iniciar SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    // Without a display SDL may fall back to a driver that shows nothing;
+    // GLUT would then end the program on its own, without a word.
+    const std::string noDisplay = noDisplayLine(SDL_GetCurrentVideoDriver(), std::getenv("SDL_VIDEODRIVER"));
+    if (!noDisplay.empty()) {
+        std::fprintf(stderr, "%s\n", noDisplay.c_str());
+        SDL_Quit();
         return 1;
     }
     SDL_Window* window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Game::kWidth,

@@ -1,6 +1,7 @@
 #include "assets.h"
 
 #include <FreeImage.h>
+#include <sys/stat.h>
 
 #include <charconv>
 #include <cstring>
@@ -26,9 +27,18 @@ const std::array<std::string, 6> kNightSky = {
 
 namespace {
 
+// Only a plain file is opened: a folder would fail half-way through the
+// read with a message that does not name it, and a named pipe nobody
+// writes to would block the open for ever.
 std::ifstream openFile(const std::string& path, const char* what) {
+    const std::string cannot = std::string("No se pudo abrir ") + what + " " + path;
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) throw AssetError(cannot);
+    if (S_ISDIR(st.st_mode)) throw AssetError(cannot + ": es una carpeta, no un archivo");
+    if (S_ISFIFO(st.st_mode)) throw AssetError(cannot + ": es una tubería con nombre, no un archivo");
+    if (!S_ISREG(st.st_mode)) throw AssetError(cannot + ": no es un archivo común");
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw AssetError(std::string("No se pudo abrir ") + what + " " + path);
+    if (!in) throw AssetError(cannot);
     return in;
 }
 
@@ -80,7 +90,13 @@ Picture readPicture(std::istream& in, const std::string& name, int bits) {
 
 Picture readPicture(const std::string& path, int bits) {
     std::ifstream in = openFile(path, "la imagen");
-    return readPicture(in, path, bits);
+    try {
+        return readPicture(in, path, bits);
+    } catch (const AssetError&) {
+        throw;
+    } catch (const std::exception& e) {  // the stream's own failure (a read error)
+        throw AssetError("No se pudo leer la imagen " + path + ": " + e.what());
+    }
 }
 
 namespace {
@@ -170,7 +186,13 @@ DuckMesh readDuckModel(std::istream& in, const std::string& name) {
 
 DuckMesh readDuckModel(const std::string& path) {
     std::ifstream in = openFile(path, "el modelo");
-    return readDuckModel(in, path);
+    try {
+        return readDuckModel(in, path);
+    } catch (const AssetError&) {
+        throw;
+    } catch (const std::exception& e) {  // the stream's own failure (a read error)
+        throw AssetError("No se pudo leer el modelo " + path + ": " + e.what());
+    }
 }
 
 }  // namespace duckrun

@@ -78,22 +78,36 @@ void DuckCamera::update(const Field& field, bool paused, float dt) {
 }
 
 void DuckCamera::yawBy(float d) {
+    // Turning the eye clockwise round the duck (seen from above) turns the
+    // view to the right.
     const float a = d * mouseSensitivity * kMouseRadians;
-    eye = target + rotated(eye - target, kWorldUp, a);
-    yaw += a * kRadToDeg;
+    eye = target + rotated(eye - target, kWorldUp, -a);
+    yaw -= a * kRadToDeg;
     derive();
 }
 
 void DuckCamera::pitchBy(float d) {
     const float a = d * mouseSensitivity * kMouseRadians;
-    const Vec3 turned = rotated(eye - target, right, -a);
+    Vec3 turned = rotated(eye - target, right, -a);
     const float newPitch = std::asin(std::clamp(normalised(turned * -1.0f).y, -1.0f, 1.0f)) * kRadToDeg;
     // Past the limit only a turn back toward the range is taken; the eye
     // never crosses the vertical, where `right` would flip.
     const bool within = std::fabs(newPitch) <= kPitchLimit;
     const bool backward = std::fabs(newPitch) < std::fabs(pitch);
     const bool crossesOver = dot(Vec3{turned.x, 0, turned.z}, Vec3{eye.x - target.x, 0, eye.z - target.z}) < 0;
-    if ((within || backward) && !crossesOver) eye = target + normalised(turned) * distance;
+    if ((within || backward) && !crossesOver) {
+        // Looking up lowers the eye: it stops on the lowest height allowed,
+        // as far from the duck as before, rather than sink into the grass
+        // (where the height clamp of lookFrom() would put it inside the duck).
+        const float lowest = kMinEyeHeight - target.y;
+        if (turned.y < lowest && turned.y < eye.y - target.y) {
+            const float drop = std::min(lowest, eye.y - target.y);
+            const Vec3 flat = normalised(Vec3{turned.x, 0, turned.z});
+            const float along = std::sqrt(std::max(distance * distance - drop * drop, 0.0f));
+            turned = flat * along + Vec3{0, drop, 0};
+        }
+        eye = target + normalised(turned) * distance;
+    }
     derive();
 }
 

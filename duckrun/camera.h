@@ -14,6 +14,9 @@ public:
     static constexpr Vec3 kStartEye{6, 5, 70};
     static constexpr Vec3 kStartTarget{0, 3, 60};
     static constexpr float kPitchLimit = 89.9f;  // degrees
+    // The lowest the eye goes when the view tilts up: above the grass, and
+    // (at the orbit's distance) well clear of the duck.
+    static constexpr float kMinEyeHeight = 0.5f;
 
     DuckCamera() { init(kStartEye, kStartTarget); }
 
@@ -24,9 +27,12 @@ public:
     // by the arrows held (each direction tried alone against the field's
     // bounds) and applies the mouse motion gathered since the last update.
     void update(const Field& field, bool paused, float dt);
-    // Orbit the eye about the vertical through the target by d mouse units.
+    // Orbit the eye about the vertical through the target by d mouse units:
+    // d > 0 (the mouse moved right) turns the view to the right.
     void yawBy(float d);
-    // Tilt the eye about `right` through the target; refused past the limits.
+    // Tilt the eye about `right` through the target (d > 0, the mouse moved
+    // down, looks down); refused past the limits, and stopped at
+    // kMinEyeHeight when looking up.
     void pitchBy(float d);
     // The eye as gluLookAt gets it: never below 0.5 above the ground.
     Vec3 lookFrom() const;

@@ -1,6 +1,7 @@
 // The real program under Xvfb: the HUD, hops, the panel, the dance words, a
 // squash and its restart, quitting, and damaged files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -130,12 +131,28 @@ TEST(BirdhopE2E, SpaceAfterASquashPrintsTheScore) {
     EXPECT_EQ(game.waitExit(20s), 0);
 }
 
-TEST(BirdhopE2E, EscapeQuits) {
-    GameSession game({BIRDHOP_BIN});
-    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kLevel, isGreen) > 400; }, 30s));
-    ASSERT_TRUE(game.key("Escape"));
-    EXPECT_EQ(game.waitExit(20s), 0);
+TEST(BirdhopE2E, EscapeSigtermAndClosingTheWindowEachEndWithStatusZero) {
+    for (const char* how : {"Escape", "SIGTERM", "close"}) {
+        GameSession game({BIRDHOP_BIN});
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kLevel, isGreen) > 400; }, 30s));
+        if (how[0] == 'E') ASSERT_TRUE(game.key("Escape"));
+        else if (how[0] == 'S') game.terminate();
+        else ASSERT_TRUE(game.closeWindow());
+        EXPECT_EQ(game.waitExit(), 0) << how;
+    }
+}
+
+TEST(BirdhopE2E, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
+    GameSession game(hoptest::Launch(BIRDHOP_BIN, {}, {}, {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}));
+    EXPECT_EQ(game.waitExit(), 1);
+    // The line ends what the program says (the display libraries SDL
+    // tries may complain before it).
+    const std::string line =
+        "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una sesión gráfica\n";
+    const std::string err = game.stderrText();
+    EXPECT_TRUE(err.size() >= line.size() && err.compare(err.size() - line.size(), line.size(), line) == 0) << err;
+    EXPECT_EQ(game.stdoutText(), "") << "nothing was loaded";
 }
 
 TEST(BirdhopE2E, AMissingOrMalformedFileEndsWithItsNameAndStatusOne) {
@@ -166,6 +183,24 @@ TEST(BirdhopE2E, AMissingOrMalformedFileEndsWithItsNameAndStatusOne) {
         EXPECT_NE(game.stderrText().find("../resources/64.jpg: the road picture must be 64 x 64 pixels, not 32 x 32"),
                   std::string::npos)
             << game.stderrText();
+    }
+    {
+        // A folder or a named pipe where a picture should be: named, and the
+        // pipe never opened (it would block).
+        StageCopy stage;
+        fs::remove(stage.resource("textura_pasto.jpg"));
+        fs::create_directory(stage.resource("textura_pasto.jpg"));
+        GameSession game(hoptest::Launch(stage.program()));
+        EXPECT_EQ(game.waitExit(60s), 1);
+        EXPECT_EQ(game.stderrText(), "../resources/textura_pasto.jpg: is a folder, not a picture file\n");
+    }
+    {
+        StageCopy stage;
+        fs::remove(stage.resource("skybox_texture.jpg"));
+        ASSERT_EQ(mkfifo(stage.resource("skybox_texture.jpg").c_str(), 0600), 0);
+        GameSession game(hoptest::Launch(stage.program()));
+        EXPECT_EQ(game.waitExit(60s), 1);
+        EXPECT_EQ(game.stderrText(), "../resources/skybox_texture.jpg: is a named pipe, not a picture file\n");
     }
     {
         StageCopy stage;

@@ -5,11 +5,18 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <sstream>
 #include <string>
 
 #include "draw.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 #include "hoptest/gl.h"
 #include "loop.h"
@@ -59,6 +66,24 @@ protected:
     }
     std::ostringstream out;
 };
+
+// A world point in window pixels (y down) through a frame's camera; w > 0
+// when the point lies ahead of the eye.
+struct OnScreen {
+    double x, y, w;
+};
+OnScreen project(const double* m, const Vec3d& p) {
+    double c[4];
+    for (int r = 0; r < 4; ++r) c[r] = m[r] * p.x + m[4 + r] * p.y + m[8 + r] * p.z + m[12 + r];
+    return {(c[0] / c[3] + 1) / 2 * kWidth, (1 - c[1] / c[3]) / 2 * kHeight, c[3]};
+}
+
+SDL_Event windowEvent(SDL_WindowEventID id) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = Uint8(id);
+    return e;
+}
 
 void clearRows(BirdGame& g) {
     for (std::size_t i = 0; i < g.rows.size(); ++i)
@@ -289,4 +314,302 @@ TEST_F(BirdhopGL, EachCameraModeShowsItsOwnViewAndTheWheelZooms) {
     EXPECT_EQ(loop.camera.mode, 0);
     frame(loop, {hoptest::keyEvent(SDLK_UP, true, true)});
     EXPECT_EQ(loop.game().p, 1);
+}
+
+TEST_F(BirdhopGL, ThePointerIsWarpedAndReadOnlyWhileTheWindowHasFocus) {
+    SDL_Window* window = gl().window();
+    BirdLoop loop(window, 19, out);
+    loop.handleEvent(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+    // The pointer over another window, then over this one off-centre.
+    SDL_WarpMouseInWindow(window, 100, 90);
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    ASSERT_EQ(x, 100);
+    const double yaw = loop.camera.yaw, pitch = loop.camera.pitch;
+    for (int i = 0; i < 4; ++i) {
+        loop.frame();
+        SDL_GetMouseState(&x, &y);
+        EXPECT_EQ(x, 100) << "warped without focus";
+        EXPECT_EQ(y, 90);
+    }
+    EXPECT_EQ(loop.camera.yaw, yaw) << "another window's pointer turned the view";
+    EXPECT_EQ(loop.camera.pitch, pitch);
+    // Focus back: the pointer is pulled to the centre, and only offsets
+    // from there turn the head.
+    SDL_Event gained = windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    SDL_PushEvent(&gained);
+    for (int i = 0; i < 4; ++i) loop.frame();
+    SDL_GetMouseState(&x, &y);
+    EXPECT_EQ(x, kWidth / 2);
+    EXPECT_EQ(y, kHeight / 2);
+    EXPECT_EQ(loop.camera.yaw, yaw) << "the way back from the other window is not a turn";
+    SDL_WarpMouseInWindow(window, kWidth / 2 + 20, kHeight / 2);
+    loop.frame();
+    loop.frame();
+    EXPECT_EQ(loop.camera.yaw, yaw - 10);
+}
+
+TEST_F(BirdhopGL, ArrowsHopTowardTheirSideOfTheScreenInEveryView) {
+    BirdLoop loop(nullptr, 17, out);
+    BirdGame& g = loop.game();
+    frame(loop);
+    clearRows(g);
+    g.p = 2;
+    g.bird.position = {0, 0, 4};
+    struct Moved {
+        double dx[4], dy[4];
+    };
+    const Key keys[4] = {Key::Left, Key::Right, Key::Up, Key::Down};
+    const Key back[4] = {Key::Right, Key::Left, Key::Down, Key::Up};
+    // Each arrow's hop seen through the camera of the frame before it, where
+    // the view looks: at the place 6 units round the bird that shows
+    // nearest the middle of the window (the bird itself is under the eye
+    // in first person).
+    const auto hops = [&] {
+        frame(loop, {}, 0);
+        double m[16];
+        std::copy(loop.clip(), loop.clip() + 16, m);
+        Vec3d seen;
+        double best = 1e9;
+        for (int i = 0; i < 72; ++i) {
+            const double a = i * 5 * 3.14159265358979 / 180;
+            const Vec3d p{g.bird.position.x + 6 * std::cos(a), 0, g.bird.position.z + 6 * std::sin(a)};
+            const OnScreen s = project(m, p);
+            const double off = std::abs(s.x - kWidth / 2) + std::abs(s.y - kHeight / 2);
+            if (s.w > 0.1 && off < best) best = off, seen = p;
+        }
+        Moved moved{};
+        for (int k = 0; k < 4; ++k) {
+            const Vec3d from = g.bird.position;
+            EXPECT_TRUE(g.hop(keys[k]));
+            while (g.bird.move.running()) g.update(16);
+            const Vec3d to{seen.x + g.bird.position.x - from.x, 0, seen.z + g.bird.position.z - from.z};
+            const OnScreen a = project(m, seen), b = project(m, to);
+            moved.dx[k] = b.x - a.x;
+            moved.dy[k] = b.y - a.y;
+            EXPECT_TRUE(g.hop(back[k]));
+            while (g.bird.move.running()) g.update(16);
+        }
+        return moved;
+    };
+    // The starting view, then V through the overview and the first person,
+    // then each after the mouse has turned it 40 degrees and tilted it.
+    for (int turned = 0; turned < 2; ++turned)
+        for (int mode = 0; mode < 3; ++mode) {
+            const Moved m = hops();
+            const std::string view = "mode " + std::to_string(mode) + (turned ? ", turned" : "");
+            EXPECT_LT(m.dx[0], -10) << view << ": Left";
+            EXPECT_GT(m.dx[1], 10) << view << ": Right";
+            frame(loop, {hoptest::keyEvent(SDLK_v)}, 0);
+            if (mode == 2 && !turned) {
+                // 80 pixels right and 40 down of the centre: yaw -40, pitch +20.
+                frame(loop, {}, 0, kWidth / 2 + 80, kHeight / 2 + 40);
+                ASSERT_EQ(loop.camera.yaw, 140);
+                ASSERT_EQ(loop.camera.pitch, 35);
+            }
+        }
+    // Facing any way, the first person sees every hop go the way the orbit
+    // view sees it go, left or right, up or down the screen.
+    for (const double yaw : {130.0, 217.0, 305.0, 20.0}) {
+        loop.camera.yaw = yaw;
+        loop.camera.mode = 0;
+        const Moved orbit = hops();
+        loop.camera.mode = 2;
+        const Moved first = hops();
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_GT(orbit.dx[k] * first.dx[k], 0) << "yaw " << yaw << ", arrow " << k;
+            if (k >= 2) {
+                EXPECT_GT(orbit.dy[k] * first.dy[k], 0) << "yaw " << yaw << ", arrow " << k;
+            }
+        }
+    }
+}
+
+namespace {
+
+// The window rectangle a box covers through a camera, and the one the
+// pixels that changed cover.
+struct Area {
+    double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
+    void add(double x, double y) { x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y); }
+};
+Area boxArea(const double* m, const GroundBox& b, double height) {
+    Area a;
+    for (int i = 0; i < 8; ++i) {
+        const OnScreen p = project(m, {i & 1 ? b.maxX : b.minX, i & 2 ? height : 0, i & 4 ? b.maxZ : b.minZ});
+        a.add(p.x, p.y);
+    }
+    return a;
+}
+Area changedArea(const Image& a, const Image& b, int* count) {
+    Area r;
+    *count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const Color p = a.pixel(x, y), q = b.pixel(x, y);
+            if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 30) r.add(x, y), ++*count;
+        }
+    return r;
+}
+
+}  // namespace
+
+TEST_F(BirdhopGL, CarsTreesAndTheBirdAreDrawnOverTheirHitBoxes) {
+    BirdLoop loop(nullptr, 23, out);
+    BirdGame& g = loop.game();
+    frame(loop);
+    clearRows(g);
+    const auto road = [&](int row) {
+        auto r = std::make_unique<AutoGenerator>(row, true, 5, 10, 5, g.assets.car, g.assets.roadTexture, g.random);
+        r->spawnTimer = 1000;
+        g.rows[std::size_t(row)] = std::move(r);
+    };
+    road(4);
+    road(6);
+    const auto body = [&](const BirdModel* model, Vec3d at, double yaw, double scale) {
+        auto b = std::make_unique<Body>();
+        b->model = model;
+        b->position = at;
+        b->rotation.y = yaw;
+        b->scale = {scale, scale, scale};
+        return b;
+    };
+    struct Case {
+        const char* what;
+        int row;
+        std::unique_ptr<Body> thing;
+        double widerRight;  // the tree's second copy sits 0.3 to the right
+    };
+    Case cases[] = {
+        {"car toward -x", 4, body(g.assets.car, {3, 0, 8}, 90, 4), 0},
+        {"car toward +x", 6, body(g.assets.car, {-4, 0, 12}, -90, 4), 0},
+        {"tree", 3, body(g.assets.tree, {-4, 0, 6}, 0, 1), 0.3},
+    };
+    for (Case& c : cases) {
+        frame(loop, {}, 0);
+        const Image without = readFramebuffer();
+        double m[16];
+        std::copy(loop.clip(), loop.clip() + 16, m);
+        GroundBox box = c.thing->groundBox();
+        box.maxX += c.widerRight;
+        const double height = c.thing->model->bounds.maxY * c.thing->scale.y;
+        g.rows[std::size_t(c.row)]->objects.push_back(std::move(c.thing));
+        frame(loop, {}, 0);
+        shot(c.what);
+        int n = 0;
+        const Area drawn = changedArea(without, readFramebuffer(), &n), hit = boxArea(m, box, height);
+        EXPECT_GT(n, 200) << c.what;
+        EXPECT_GE(drawn.x0, hit.x0 - 3) << c.what;
+        EXPECT_LE(drawn.x1, hit.x1 + 3) << c.what;
+        EXPECT_GE(drawn.y0, hit.y0 - 3) << c.what;
+        EXPECT_LE(drawn.y1, hit.y1 + 3) << c.what;
+        EXPECT_GT(drawn.x1 - drawn.x0, (hit.x1 - hit.x0) * 0.6) << c.what;
+        EXPECT_GT(drawn.y1 - drawn.y0, (hit.y1 - hit.y0) * 0.6) << c.what;
+    }
+    // The bird, facing ahead, left and right, seen from the overview.
+    loop.camera.mode = 1;
+    g.bird.position = {2, 0, 4};
+    for (const double yaw : {0.0, 90.0, 270.0}) {
+        g.bird.rotation.y = yaw;
+        g.bird.model = nullptr;
+        frame(loop, {}, 0);
+        const Image without = readFramebuffer();
+        g.bird.model = g.assets.bird;
+        frame(loop, {}, 0);
+        int n = 0;
+        const Area drawn = changedArea(without, readFramebuffer(), &n);
+        const Area hit = boxArea(loop.clip(), g.bird.groundBox(), g.assets.bird->bounds.maxY);
+        EXPECT_GT(n, 100) << "bird at yaw " << yaw;
+        EXPECT_GE(drawn.x0, hit.x0 - 3) << yaw;
+        EXPECT_LE(drawn.x1, hit.x1 + 3) << yaw;
+        EXPECT_GE(drawn.y0, hit.y0 - 3) << yaw;
+        EXPECT_LE(drawn.y1, hit.y1 + 3) << yaw;
+        EXPECT_GT(drawn.x1 - drawn.x0, (hit.x1 - hit.x0) * 0.6) << yaw;
+        EXPECT_GT(drawn.y1 - drawn.y0, (hit.y1 - hit.y0) * 0.6) << yaw;
+    }
+}
+
+TEST_F(BirdhopGL, ALongFrameMovesTheWorldInThirtiethsOfASecondAndAStallCountsAsHalfASecond) {
+    BirdLoop loop(nullptr, 29, out);
+    BirdGame& g = loop.game();
+    frame(loop);
+    clearRows(g);
+    auto road = std::make_unique<AutoGenerator>(1, true, 5, 10, 5, g.assets.car, g.assets.roadTexture, g.random);
+    road->spawnTimer = 1000;
+    AutoGenerator& lane = *road;
+    g.rows[1] = std::move(road);
+    g.p = 1;
+    g.bird.position = {0, 0, 2};
+    // Car and bird overlap while their centres are closer than S. The car
+    // covers 1.5 S a thirtieth of a second: every such step lands one
+    // position inside (-S, S), while steps of a twentieth of a second from
+    // where it starts would all miss, and one step of the whole frame too.
+    const double S = 4 * g.assets.car->bounds.maxZ + g.assets.bird->bounds.maxX;
+    auto car = std::make_unique<Body>();
+    car->model = g.assets.car;
+    car->scale = {4, 4, 4};
+    car->rotation.y = 90;
+    car->position = {5.625 * S, 0, 2};
+    car->move.set({-45 * S, 0, 0}, {}, 30);
+    lane.objects.push_back(std::move(car));
+    frame(loop, {}, 500);
+    EXPECT_TRUE(g.dead) << "the car went through the bird";
+
+    // A stall of three seconds moves the world half a second.
+    frame(loop, {hoptest::keyEvent(SDLK_SPACE)}, 0);
+    ASSERT_FALSE(g.dead);
+    lane.objects.clear();
+    auto slow = std::make_unique<Body>();
+    slow->model = g.assets.car;
+    slow->scale = {4, 4, 4};
+    slow->rotation.y = 90;
+    slow->position = {20, 0, 2};
+    slow->move.set({-1, 0, 0}, {}, 30);
+    lane.objects.push_back(std::move(slow));
+    const double played = g.playMs;
+    frame(loop, {}, 3000);
+    EXPECT_NEAR(lane.objects[0]->position.x, 19.5, 1e-9);
+    EXPECT_DOUBLE_EQ(g.playMs - played, 500);
+}
+
+// Every file the game reads, broken in turn in a copy of its folders: the
+// game refuses to start with a message that names the file. Folders and
+// named pipes for every file; the other kinds in turn, all of them for one
+// model and one picture of each format.
+TEST_F(BirdhopGL, EveryBrokenFileIsNamedAndNoneBlocks) {
+    namespace fs = std::filesystem;
+    const fs::path game = fs::current_path(), stage = game.parent_path();
+    std::vector<std::string> names = {paths::kGrass, paths::kBirdObj, paths::kBirdTexture, paths::kCarObj,
+                                      paths::kCarTexture, paths::kTreeObj, paths::kTreeTexture, paths::kSkybox,
+                                      paths::kGui, TextRenderer::kFontPath};
+    for (int k = 0; k < kRoadLevels; ++k) names.push_back(std::string(paths::kRoadDir) + "/" + std::to_string(512 >> k) + ".jpg");
+    std::vector<std::string> files;  // relative to the stage folder
+    for (const std::string& n : names) files.push_back(n.substr(3));
+    std::vector<const char*> list;
+    for (const std::string& f : files) list.push_back(f.c_str());
+    const fs::path dir = fs::temp_directory_path() / ("birdhop_broken_" + std::to_string(getpid()));
+    std::mt19937 random(7);
+    int turn = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const bool all = names[i] == paths::kBirdObj || names[i] == paths::kGrass || names[i] == paths::kGui;
+        std::vector<hoptest::Break> kinds = {hoptest::Folder, hoptest::Pipe};
+        for (int k = 0; k < 4; ++k)
+            if (all || k == turn % 4) kinds.push_back(hoptest::Break(k));
+        ++turn;
+        for (const hoptest::Break how : kinds) {
+            hoptest::stageBroken(stage, dir, list, list[i], how, random);
+            fs::create_directories(dir / "game");
+            fs::current_path(dir / "game");
+            try {
+                BirdLoop loop(nullptr, 1, out);
+                // Half a model may still be a whole one: its cut fell between lines.
+                if (!(how == hoptest::Half && names[i].find(".obj") != std::string::npos))
+                    ADD_FAILURE() << names[i] << " broken (" << how << "): the game started";
+            } catch (const AssetError& e) {
+                EXPECT_EQ(std::string(e.what()).rfind(names[i] + ": ", 0), 0u) << how << ": " << e.what();
+            }
+            fs::current_path(game);
+        }
+    }
+    fs::remove_all(dir);
 }

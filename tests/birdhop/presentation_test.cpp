@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "app.h"
 #include "camera.h"
+#include "loop.h"
 #include "panel.h"
 #include "text.h"
 
@@ -36,7 +38,8 @@ TEST(BirdhopCamera, OrbitOverviewAndFirstPersonPoses) {
     expectVec(p.eye, 10 * cp, 10 * sp + 2, 0, "overview eye");
     expectVec(p.target, 0, 2, 0, "overview target");
     // First person from 2 above the bird, looking the way the orbit looks
-    // (toward -x here), 70 - pitch degrees above the bird's height + 1.
+    // for the same yaw (toward -x here), 70 - pitch degrees above the bird's
+    // height + 1.
     c.mode = 2;
     c.pitch = 10;
     p = c.pose(bird);
@@ -44,6 +47,24 @@ TEST(BirdhopCamera, OrbitOverviewAndFirstPersonPoses) {
     expectVec(p.eye, 2, 2.5, 10, "eye");
     expectVec(p.target, 2 - std::cos(a), 1.5 + std::sin(a), 10, "first-person target");
     expectVec(p.up, std::sin(a), std::cos(a), 0, "first-person up");
+    // At headings where neither the sine nor the cosine of the yaw is zero,
+    // the first-person view still looks where the orbit view looks, with an
+    // up vector in the view's upright plane.
+    for (double yaw : {130.0, 217.0, 305.0, -20.0}) {
+        c.yaw = yaw;
+        c.mode = 0;
+        const CameraPose orbit = c.pose(bird);
+        c.mode = 2;
+        const CameraPose first = c.pose(bird);
+        const double ox = orbit.target.x - orbit.eye.x, oz = orbit.target.z - orbit.eye.z;
+        const Vec3d f{first.target.x - first.eye.x, first.target.y - first.eye.y, first.target.z - first.eye.z};
+        const double ol = std::hypot(ox, oz), fl = std::hypot(f.x, f.z);
+        EXPECT_NEAR(f.x / fl, ox / ol, 1e-9) << "yaw " << yaw;
+        EXPECT_NEAR(f.z / fl, oz / ol, 1e-9) << "yaw " << yaw;
+        EXPECT_NEAR(f.x * first.up.z - f.z * first.up.x, 0, 1e-9) << "yaw " << yaw << ": up leans along the view";
+        EXPECT_GT(first.up.y, 0) << "yaw " << yaw;
+        expectVec(first.eye, bird.x, bird.y + 2, bird.z, "first-person eye");
+    }
     c.nextMode();
     EXPECT_EQ(c.mode, 0);
 }
@@ -192,4 +213,24 @@ TEST(BirdhopCamera, RowsOutsideTheViewVolumeAreCulledAndOthersKept) {
     EXPECT_TRUE(boxVisible(persp, {-21, -2, -11}, {21, 2, -9}));
     EXPECT_FALSE(boxVisible(persp, {-21, -2, 9}, {21, 2, 11}));
     EXPECT_FALSE(boxVisible(persp, {-21, -2, -130}, {21, 2, -110})) << "beyond the far plane";
+}
+
+TEST(BirdhopHud, TheLightLineSeparatesItsThreeNumbers) {
+    EXPECT_EQ(lightDirectionText({-0.69, -0.66, 0.02}), "direccion luz (presiona D): -0.69 -0.66 0.02");
+    EXPECT_EQ(lightDirectionText({0.5, -1, -1}), "direccion luz (presiona D): 0.50 -1.00 -1.00");
+}
+
+TEST(BirdhopStart, OnlyADriverThatShowsNothingUnaskedMeansNoDisplay) {
+    const std::string line =
+        "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una sesión gráfica";
+    EXPECT_EQ(noDisplayLine("offscreen", nullptr), line);
+    EXPECT_EQ(noDisplayLine("offscreen", ""), line);
+    EXPECT_EQ(noDisplayLine("offscreen", "x11,wayland"), line);
+    EXPECT_EQ(noDisplayLine("dummy", "x11"), "No hay pantalla disponible (controlador de video \"dummy\"): inicie el "
+                                             "juego desde una sesión gráfica");
+    EXPECT_EQ(noDisplayLine("offscreen", "offscreen"), "");
+    EXPECT_EQ(noDisplayLine("offscreen", "x11,OffScreen"), "") << "any entry, any case";
+    EXPECT_EQ(noDisplayLine("dummy", "DUMMY"), "");
+    EXPECT_EQ(noDisplayLine("x11", nullptr), "");
+    EXPECT_EQ(noDisplayLine("wayland", "offscreen"), "");
 }

@@ -1,7 +1,10 @@
 // The OBJ reader, the image reader and the arithmetic that readies models.
 #include <FreeImage.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "model.h"
@@ -189,4 +192,31 @@ TEST(BirdhopImages, PicturesDecodeAndDamagedOnesAreRefused) {
     } catch (const AssetError& e) {
         EXPECT_STREQ(e.what(), "/nonexistent/grass.jpg: cannot open the picture");
     }
+}
+
+TEST(BirdhopFiles, FoldersPipesAndUnreadableFilesAreRefusedByName) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("birdhop_files_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "grass.jpg");
+    ASSERT_EQ(mkfifo((dir / "bird.obj").c_str(), 0600), 0);
+    const auto error = [](auto read) -> std::string {
+        try {
+            read();
+        } catch (const AssetError& e) {
+            return e.what();
+        }
+        return "";
+    };
+    const std::string folder = (dir / "grass.jpg").string(), pipe = (dir / "bird.obj").string();
+    EXPECT_EQ(error([&] { readImageFile(folder, 24); }), folder + ": is a folder, not a picture file");
+    EXPECT_EQ(error([&] { readObjFile(folder); }), folder + ": is a folder, not a model file");
+    // A pipe nobody writes to would block the open: it is never opened.
+    EXPECT_EQ(error([&] { readObjFile(pipe); }), pipe + ": is a named pipe, not a model file");
+    EXPECT_EQ(error([&] { readImageFile(pipe, 32); }), pipe + ": is a named pipe, not a picture file");
+    EXPECT_EQ(error([&] { readImageFile("/dev/null", 24); }), "/dev/null: is not a regular file");
+    // A plain file whose read fails: the stream's error, with the path.
+    EXPECT_EQ(error([&] { readImageFile("/proc/self/mem", 24); }).rfind("/proc/self/mem: ", 0), 0u);
+    EXPECT_EQ(error([&] { readObjFile("/proc/self/mem"); }).rfind("/proc/self/mem: ", 0), 0u);
+    fs::remove_all(dir);
 }

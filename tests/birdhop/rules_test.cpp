@@ -1,5 +1,5 @@
 // The rules without a window: motions, rows, cars, hops, collisions, score,
-// levels, restart, the dance words and the dance.
+// levels, restart, the dance words, the dance, and players crossing.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -484,6 +484,24 @@ TEST(BirdhopDance, NineteenStepsReturnTheBirdToItsPlaceAndEndWithTheLaunch) {
     EXPECT_TRUE(g.hop(Key::Up));
 }
 
+TEST(BirdhopDance, TheBirdEndsFacingTheWayItStartedAtAnyFrameRate) {
+    // Facing ahead after a level up, or left or right when "cuak" is typed
+    // after a sideways hop; frames of a 144 Hz screen, 60 Hz, and a slow 20 Hz.
+    for (const double yaw : {0.0, 90.0, 270.0})
+        for (const double ms : {1000.0 / 144, 1000.0 / 60, 50.0}) {
+            Game t;
+            Body& b = t.game.bird;
+            b.rotation = {0, yaw, 0};
+            b.danceStep = 1;
+            for (int i = 0; i < 10000 && b.danceStep != 0; ++i) t.game.update(ms);
+            t.land(ms);
+            for (int i = 0; i < 60; ++i) t.game.update(ms);  // nothing turns on after the end
+            EXPECT_EQ(b.rotation.y, yaw) << "from " << yaw << " at " << ms << " ms a frame";
+            EXPECT_EQ(b.rotation.x, 0);
+            EXPECT_EQ(std::fmod(b.rotation.z, 360.0), 0) << "the rolls are whole turns";
+        }
+}
+
 TEST(BirdhopSpeed, DoubleSpeedHalvesTheHopButNotThePlayClockAndPauseStopsBoth) {
     Game t;
     BirdGame& g = t.game;
@@ -524,4 +542,156 @@ TEST(BirdhopKeys, DChangesTheLightWithinRangeAndOtherKeysAreIgnored) {
     g.keyUp(Key::Up);  // arrows act on press only
     EXPECT_EQ(g.p, p);
     EXPECT_FALSE(g.bird.move.running());
+}
+
+namespace {
+
+constexpr double kFrameMs = 1000.0 / 60;
+
+// What a watchful player foresees: the bird at its column hops straight
+// across the roads `first` .. `last` (toward +z when `dir` is 1, -z when -1)
+// and onto the grass beyond, one hop right after another: does a car touch
+// it on the way? Each road's cars are copies moved by the game's own
+// motion; the car a road's timer announces enters at the road's end, and a
+// car after that one, which no one can see yet, must not be able to reach
+// the bird's column before the bird has left that road.
+bool crossingIsClear(const BirdGame& g, int first, int last, int dir) {
+    constexpr double kStep = 1.0 / 120, kMargin = 0.6;
+    const int hops = std::abs(last - first) + 2;
+    const double seconds = 0.5 * hops + 0.25, x = g.bird.position.x;
+    struct Lane {
+        const AutoGenerator* road;
+        std::vector<Body> cars;
+        bool announced;
+    };
+    std::vector<Lane> lanes;
+    for (int r = first, i = 0; r != last + dir; r += dir, ++i) {
+        const auto* road = dynamic_cast<const AutoGenerator*>(g.row(r));
+        if (!road) return false;
+        const double unseenArrives = road->spawnTimer + road->intervalLow + (21 - std::fabs(x) - 3) / road->carSpeed;
+        if (unseenArrives < 0.5 * (i + 1) + 0.6) return false;
+        Lane lane{road, {}, false};
+        for (const auto& c : road->objects) lane.cars.push_back(*c);
+        lanes.push_back(std::move(lane));
+    }
+    Body bird = g.bird;
+    bird.rotation = {0, 0, 0};
+    const double z0 = bird.position.z;
+    for (double t = 0; t <= seconds; t += kStep) {
+        bird.position.z = z0 + dir * std::min(4 * t, 2.0 * hops);
+        GroundBox box = bird.groundBox();
+        box.minX -= kMargin, box.maxX += kMargin;
+        for (Lane& lane : lanes) {
+            if (!lane.announced && t >= lane.road->spawnTimer) {
+                Body car;
+                car.position = lane.road->origin;
+                car.rotation.y = lane.road->towardMinusX ? 90 : -90;
+                car.scale = {4, 4, 4};
+                car.model = lane.road->carModel;
+                car.move.set({lane.road->towardMinusX ? -lane.road->carSpeed : lane.road->carSpeed, 0, 0}, {}, 30);
+                lane.cars.push_back(car);
+                lane.announced = true;
+            }
+            for (Body& c : lane.cars) {
+                c.update(kStep);
+                if (overlaps(c.groundBox(), box)) return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The player's map: the places of the grass rows it can reach by hopping
+// sideways on grass, between neighbouring grass rows, and straight across
+// a run of roads from grass to grass. The first hop of a shortest way to
+// the furthest reachable grass row; Key::Other when the bird is there.
+struct Step {
+    Key key = Key::Other;
+    int roadsFrom = 0, roadsTo = 0;  // the roads that hop starts across, if any
+};
+Step nextStep(const BirdGame& g) {
+    const int lo = std::max(0, g.p - 10), hi = int(g.rowCount()) - 1, cols = 9;
+    const auto col = [](double x) { return int(std::lround(x / 2)) + 4; };
+    const auto clearPlace = [&](int r, int c) {
+        const Street* s = g.row(r);
+        return s && s->isForest() && !s->blocksPoint(2.0 * (c - 4), kRowDepth * r);
+    };
+    const auto grassAfter = [&](int r, int dir) {
+        for (int q = r + dir; q >= lo && q <= hi; q += dir)
+            if (g.row(q)->isForest()) return q;
+        return -1;
+    };
+    const int start = g.p * cols + col(g.bird.position.x);
+    std::vector<int> from(std::size_t((hi + 1) * cols), -2);
+    std::vector<int> queue{start};
+    from[std::size_t(start)] = -1;
+    int best = start;
+    for (std::size_t i = 0; i < queue.size(); ++i) {
+        const int n = queue[i], r = n / cols, c = n % cols;
+        if (r > best / cols) best = n;
+        std::vector<int> next;
+        for (int dc : {-1, 1})
+            if (c + dc >= 0 && c + dc < cols && clearPlace(r, c + dc)) next.push_back(n + dc);
+        for (int dir : {1, -1}) {
+            const int q = grassAfter(r, dir);
+            if (q >= 0 && clearPlace(q, c)) next.push_back(q * cols + c);
+        }
+        for (int m : next)
+            if (from[std::size_t(m)] == -2) from[std::size_t(m)] = n, queue.push_back(m);
+    }
+    if (best == start) return {};
+    int n = best;
+    while (from[std::size_t(n)] != start) n = from[std::size_t(n)];
+    const int r = n / cols, c = n % cols, here = col(g.bird.position.x);
+    if (r == g.p) return {c > here ? Key::Left : Key::Right};  // Left hops toward +x
+    const int dir = r > g.p ? 1 : -1;
+    return {dir > 0 ? Key::Up : Key::Down, g.p + dir, r - dir};
+}
+
+// Rows crossed (the levels completed and the score of the one under way)
+// by a player that follows its map, after the traffic has run for half a
+// minute; -1 when a car squashed it. A watchful player waits on the grass
+// until the roads ahead are clear; a blind one just goes.
+int crossRows(std::uint32_t seed, bool watchful, int goal) {
+    Game t(seed);
+    BirdGame& g = t.game;
+    for (int i = 0; i < 60 * 30; ++i) g.update(kFrameMs);
+    int done = 0;
+    Key crossing = Key::Up;  // the way of the run of roads under way
+    for (int frame = 0; frame < 60 * 60 * 10; ++frame) {
+        if (g.dead) return -1;
+        done = g.score;
+        for (int l = 0; l < g.levelUps; ++l) done += BirdGame::kStartTarget + 5 * l;
+        if (done >= goal) break;
+        if (!g.bird.move.running() && g.bird.danceStep == 0 && g.row(g.p)) {
+            if (!g.row(g.p)->isForest()) {
+                g.hop(crossing);  // on a road: keep going
+            } else {
+                const Step s = nextStep(g);
+                const int dir = s.key == Key::Up ? 1 : -1;
+                const bool vertical = s.key == Key::Up || s.key == Key::Down;
+                const bool roads = vertical && s.roadsTo * dir >= s.roadsFrom * dir;
+                if (vertical) crossing = s.key;
+                // A waiting player looks again every tenth of a second.
+                if (s.key != Key::Other &&
+                    (!roads || !watchful || (frame % 6 == 0 && crossingIsClear(g, s.roadsFrom, s.roadsTo, dir))))
+                    g.hop(s.key);
+            }
+        }
+        g.update(kFrameMs);
+    }
+    return done;
+}
+
+}  // namespace
+
+TEST(BirdhopCrossing, AWatchfulPlayerCrossesTwoLevelsAndABlindOneIsSquashed) {
+    // Two levels: 30 rows, then 35 on faster, busier roads.
+    constexpr int kGoal = 65;
+    int blindDeaths = 0;
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        EXPECT_EQ(crossRows(seed, true, kGoal), kGoal) << "seed " << seed;
+        blindDeaths += crossRows(seed, false, kGoal) < 0;
+    }
+    EXPECT_GE(blindDeaths, 11) << "a bird that never looks crosses the traffic";
 }

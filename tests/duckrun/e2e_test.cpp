@@ -1,5 +1,6 @@
 // The real program under Xvfb: start screen, play, walking, pause, night,
-// quit, window close, and a missing model.
+// quit, SIGTERM, window close, no display, a missing model and a folder
+// where a picture should be.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -98,16 +99,31 @@ TEST(DuckrunE2E, StartPlayWalkPauseNightAndQuit) {
     EXPECT_EQ(game.stderrText(), "");
 }
 
-TEST(DuckrunE2E, WindowCloseQuitsCleanly) {
-    GameSession game({DUCKRUN_BIN});
-    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kPrompt) > 150; }, 30s));
-    game.terminate();
-    EXPECT_EQ(game.waitExit(20s), 0);
+TEST(DuckrunE2E, SigtermAndClosingTheWindowEachEndWithStatusZero) {
+    for (const bool close : {false, true}) {
+        GameSession game({DUCKRUN_BIN});
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(hoptest::waitUntil([&] { return countWhite(game.screenshot(), kPrompt) > 150; }, 30s));
+        if (close) ASSERT_TRUE(game.closeWindow());
+        else game.terminate();
+        EXPECT_EQ(game.waitExit(), 0) << (close ? "window closed" : "SIGTERM");
+    }
 }
 
-TEST(DuckrunE2E, AMissingModelEndsWithStatusOneNamingIt) {
-    // A copy of the game's folder without its model.
+TEST(DuckrunE2E, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
+    GameSession game(hoptest::Launch(DUCKRUN_BIN, {}, {}, {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}));
+    EXPECT_EQ(game.waitExit(), 1);
+    // The line ends what the program says (the display libraries SDL
+    // tries may complain before it).
+    const std::string line =
+        "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una sesión gráfica\n";
+    const std::string err = game.stderrText();
+    EXPECT_TRUE(err.size() >= line.size() && err.compare(err.size() - line.size(), line.size(), line) == 0) << err;
+}
+
+TEST(DuckrunE2E, AMissingModelOrAFolderForAnImageEndsWithStatusOneNamingIt) {
+    // A copy of the game's folder without its model, then with a folder
+    // where the grass picture should be.
     const fs::path stage = fs::path(DUCKRUN_BIN).parent_path();
     const fs::path copy = fs::temp_directory_path() / ("duckrun_e2e_" + std::to_string(getpid()));
     fs::remove_all(copy);
@@ -117,6 +133,17 @@ TEST(DuckrunE2E, AMissingModelEndsWithStatusOneNamingIt) {
         GameSession game({(copy / "duckrun").string(), {}, copy.string()});
         EXPECT_EQ(game.waitExit(60s), 1);
         EXPECT_NE(game.stderrText().find("./assets/models/Duck.obj"), std::string::npos) << game.stderrText();
+    }
+    fs::remove_all(copy);
+    fs::copy(stage, copy, fs::copy_options::recursive);
+    fs::remove(copy / "assets" / "textures" / "grass.png");
+    fs::create_directory(copy / "assets" / "textures" / "grass.png");
+    {
+        GameSession game({(copy / "duckrun").string(), {}, copy.string()});
+        EXPECT_EQ(game.waitExit(60s), 1);
+        EXPECT_NE(game.stderrText().find("No se pudo abrir la imagen ./assets/textures/grass.png: es una carpeta"),
+                  std::string::npos)
+            << game.stderrText();
     }
     fs::remove_all(copy);
 }

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -14,9 +16,11 @@
 #include "app.h"
 #include "assets.h"
 #include "game.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 #include "hoptest/gl.h"
 #include "overlay.h"
+#include "render.h"
 
 using namespace duckrun;
 using hoptest::Color;
@@ -203,46 +207,223 @@ TEST_F(DuckGL, EndScreensShowResultScoreTimeAndRestart) {
 }
 
 // Each file the game reads, broken in turn in a copy of the stage folder:
-// the game refuses to start with a message naming it.
+// the game refuses to start with a message naming it. A folder and a named
+// pipe in the place of every file; the other kinds in turn, all of them
+// for the model and one image of each format.
 TEST_F(DuckGL, EveryBrokenFileIsNamed) {
     const fs::path stage = fs::current_path();
     const fs::path copy = fs::temp_directory_path() / ("duckrun_files_" + std::to_string(getpid()));
-    fs::remove_all(copy);
-    fs::create_directories(copy);
-    fs::copy(stage / "assets", copy / "assets", fs::copy_options::recursive);
     std::vector<std::string> files = {paths::kDuckModel, paths::kDuckTexture, paths::kGrass, paths::kBlackboard};
     for (const auto* set : {&paths::kDaySky, &paths::kNightSky}) files.insert(files.end(), set->begin(), set->end());
     ASSERT_EQ(files.size(), 16u);
-    fs::current_path(copy);
+    std::vector<const char*> list;
+    for (const std::string& f : files) list.push_back(f.c_str() + 2);  // without "./"
     std::mt19937 random(5);
-    const char* const kinds[] = {"deleted", "empty", "cut in half", "random bytes"};
-    int kind = 0;
-    for (const std::string& file : files) {
-        const std::string original = [&] {
-            std::ifstream in(file, std::ios::binary);
-            return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        }();
-        // Every kind for the model and one image of each format; one kind
-        // each, in turn, for the rest.
-        const bool all = file == paths::kDuckModel || file == paths::kDuckTexture || file == paths::kGrass;
-        for (int k = all ? 0 : kind++ % 4; k < 4; k = all ? k + 1 : 4) {
-            if (k == 0) {
-                fs::remove(file);
-            } else {
-                std::string bytes = k == 1 ? "" : original.substr(0, original.size() / 2);
-                if (k == 3)
-                    for (char& c : (bytes = original)) c = char(random());
-                std::ofstream(file, std::ios::binary) << bytes;
-            }
+    int turn = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const bool all = files[i] == paths::kDuckModel || files[i] == paths::kDuckTexture || files[i] == paths::kGrass;
+        std::vector<hoptest::Break> kinds = {hoptest::Folder, hoptest::Pipe};
+        for (int k = 0; k < 4; ++k)
+            if (all || k == turn % 4) kinds.push_back(hoptest::Break(k));
+        ++turn;
+        for (const hoptest::Break how : kinds) {
+            hoptest::stageBroken(stage, copy, list, list[i], how, random);
+            fs::current_path(copy);
             try {
                 Game g(true, 0);
-                ADD_FAILURE() << file << " " << kinds[k] << ": the game started";
+                ADD_FAILURE() << files[i] << " broken (" << how << "): the game started";
             } catch (const AssetError& e) {
-                EXPECT_NE(std::string(e.what()).find(file), std::string::npos) << kinds[k] << ": " << e.what();
+                EXPECT_NE(std::string(e.what()).find(files[i]), std::string::npos) << how << ": " << e.what();
             }
-            std::ofstream(file, std::ios::binary) << original;
+            fs::current_path(stage);
         }
     }
-    fs::current_path(stage);
     fs::remove_all(copy);
+}
+
+namespace {
+
+// Projection x view of the camera as the game sets it up, column-major.
+struct Camera {
+    double clip[16], view[16];
+};
+Camera cameraOf(const DuckCamera& c) {
+    Camera m;
+    double projection[16];
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    applyCamera(c);
+    glGetDoublev(GL_MODELVIEW_MATRIX, m.view);
+    glPopMatrix();
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    for (int col = 0; col < 4; ++col)
+        for (int r = 0; r < 4; ++r) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k) sum += projection[k * 4 + r] * m.view[col * 4 + k];
+            m.clip[col * 4 + r] = sum;
+        }
+    return m;
+}
+
+// A world point in window pixels (y down); w > 0 ahead of the eye.
+struct OnScreen {
+    double x, y, w;
+};
+OnScreen project(const Camera& m, Vec3 p) {
+    double c[4];
+    for (int r = 0; r < 4; ++r) c[r] = m.clip[r] * p.x + m.clip[4 + r] * p.y + m.clip[8 + r] * p.z + m.clip[12 + r];
+    return {(c[0] / c[3] + 1) / 2 * Game::kWidth, (1 - c[1] / c[3]) / 2 * Game::kHeight, c[3]};
+}
+
+void blocksAway(Game& g) {
+    for (Block& b : g.blocks) b.x = 1000, b.speed = 0;
+}
+
+}  // namespace
+
+TEST_F(DuckGL, ArrowsAndTheMouseGoTowardTheirSideOfTheScreen) {
+    Game g(true, now);
+    blocksAway(g);
+    tap(g, SDLK_p);
+    frame(g);
+    Arrows left, right;
+    left.left = true, right.right = true;
+    // The starting view; turned by the mouse either way; the fixed view of
+    // V; and free look again after it.
+    const std::vector<int> turns = {0, 300, -700, 1300, 0, 0};
+    for (std::size_t v = 0; v < turns.size(); ++v) {
+        if (turns[v]) frame(g, {hoptest::motionEvent(turns[v], 0)});
+        if (v == 4 || v == 5) tap(g, SDLK_v);
+        frame(g);
+        const std::string view = "view " + std::to_string(v);
+        // Right, then Left, each seen through the camera before it moved.
+        for (const Arrows& held : {right, left}) {
+            const Camera before = cameraOf(g.camera);
+            const Vec3 from = g.camera.target;
+            frame(g, {}, held);
+            for (int i = 0; i < 6; ++i) frame(g, {}, held);
+            frame(g);
+            const double dx = project(before, g.camera.target).x - project(before, from).x;
+            EXPECT_GT(held.right ? dx : -dx, 5) << view << (held.right ? ": Right" : ": Left");
+        }
+        if (!g.camera.freeLook) continue;
+        // The mouse right, left, up, down: where the view then looks, seen
+        // through the view before.
+        const struct {
+            int dx, dy;
+        } moves[] = {{150, 0}, {-150, 0}, {0, -60}, {0, 60}};
+        for (const auto& m : moves) {
+            const Camera before = cameraOf(g.camera);
+            frame(g, {hoptest::motionEvent(m.dx, m.dy)});
+            frame(g);
+            const Vec3 ahead = g.camera.eye + g.camera.viewDir * 100;
+            const OnScreen s = project(before, ahead);
+            ASSERT_GT(s.w, 0);
+            // Window pixels: x grows to the right, y downward, like the mouse's.
+            const double sx = s.x - Game::kWidth / 2, sy = s.y - Game::kHeight / 2;
+            EXPECT_GT(m.dx * sx + m.dy * sy, 5 * std::abs(m.dx + m.dy)) << view << ": mouse " << m.dx << ", " << m.dy;
+        }
+    }
+}
+
+TEST_F(DuckGL, BlocksAreDrawnOverTheBoxesTheyCollideWith) {
+    Game g(true, now);
+    blocksAway(g);
+    tap(g, SDLK_p);
+    frame(g);
+    const Blocks start = initialBlocks();
+    // A frame without time: nothing moves between the two pictures.
+    const auto still = [&] {
+        g.step(now, {}, Arrows{});
+        glFinish();
+        return readFramebuffer();
+    };
+    const hoptest::Image without = still();
+    const Camera cam = cameraOf(g.camera);
+    for (int i = 0; i < kBlockCount; ++i) {
+        Block& b = g.blocks[std::size_t(i)];
+        b.x = (i % 2 ? 7.f : -7.f) + b.size / 2;  // clear of the duck in the middle
+        const hoptest::Image with = still();
+        // The box the collision uses: a block's centre and half its size.
+        const float h = b.size / 2, cx = b.centreX(), cz = b.centreZ();
+        double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+        for (int k = 0; k < 8; ++k) {
+            const OnScreen s = project(cam, {k & 1 ? cx + h : cx - h, k & 2 ? b.top : b.top - b.size, k & 4 ? cz + h : cz - h});
+            x0 = std::min(x0, s.x), x1 = std::max(x1, s.x), y0 = std::min(y0, s.y), y1 = std::max(y1, s.y);
+        }
+        int n = 0;
+        double dx0 = 1e9, dx1 = -1e9, dy0 = 1e9, dy1 = -1e9;
+        for (int y = 0; y < with.height(); ++y)
+            for (int x = 0; x < with.width(); ++x) {
+                const Color p = with.pixel(x, y), q = without.pixel(x, y);
+                if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 40)
+                    ++n, dx0 = std::min(dx0, double(x)), dx1 = std::max(dx1, double(x)), dy0 = std::min(dy0, double(y)),
+                         dy1 = std::max(dy1, double(y));
+            }
+        const std::string what = "block " + std::to_string(i);
+        EXPECT_GT(n, 20) << what;
+        EXPECT_GE(dx0, x0 - 2) << what;
+        EXPECT_LE(dx1, x1 + 2) << what;
+        EXPECT_GE(dy0, y0 - 2) << what;
+        EXPECT_LE(dy1, y1 + 2) << what;
+        EXPECT_GT(dx1 - dx0 + 1, (x1 - x0) * 0.7) << what;
+        EXPECT_GT(dy1 - dy0 + 1, (y1 - y0) * 0.7) << what;
+        b.x = 1000;
+        EXPECT_EQ(b.z, start[std::size_t(i)].z);
+    }
+}
+
+TEST_F(DuckGL, LightsStayWhereTheyAreInTheWorldAsTheCameraTurns) {
+    Game g(true, now);
+    tap(g, SDLK_p);
+    frame(g);
+    // Where light `i` is in the world: GL keeps it in eye space, placed
+    // through the view in force when it was set; undo this frame's view.
+    const auto world = [&](int i) {
+        GLfloat eye[4];
+        glGetLightfv(GLenum(GL_LIGHT0 + i), GL_POSITION, eye);
+        const Camera c = cameraOf(g.camera);
+        const double* v = c.view;  // rotation R (column-major) and translation t
+        const double d[3] = {eye[0] - v[12] * eye[3], eye[1] - v[13] * eye[3], eye[2] - v[14] * eye[3]};
+        std::array<double, 4> w{};
+        for (int k = 0; k < 3; ++k) w[std::size_t(k)] = v[k * 4] * d[0] + v[k * 4 + 1] * d[1] + v[k * 4 + 2] * d[2];
+        w[3] = eye[3];
+        return w;
+    };
+    const auto expectSame = [](const std::array<double, 4>& a, const std::array<double, 4>& b, const std::string& what) {
+        for (int k = 0; k < 4; ++k) EXPECT_NEAR(a[std::size_t(k)], b[std::size_t(k)], 1e-3) << what << " [" << k << "]";
+    };
+    for (const SDL_Keycode k : {SDLK_UNKNOWN, SDLK_l, SDLK_n}) {
+        if (k != SDLK_UNKNOWN) tap(g, k);
+        frame(g);
+        const int lights = g.night ? 7 : 1;
+        std::vector<std::array<double, 4>> first;
+        for (int i = 0; i < lights; ++i) first.push_back(world(i));
+        // The view turned and tilted: the lights have not moved.
+        frame(g, {hoptest::motionEvent(700, 120)});
+        frame(g);
+        const std::string what = k == SDLK_UNKNOWN ? "day" : k == SDLK_l ? "sunset" : "night";
+        for (int i = 0; i < lights; ++i) expectSame(world(i), first[std::size_t(i)], what + " light " + std::to_string(i));
+        if (g.night)
+            for (int i = 0; i < 6; ++i)
+                expectSame(first[std::size_t(i)], {Game::kLamps[i].x, Game::kLamps[i].y, Game::kLamps[i].z, 1},
+                           "lamp " + std::to_string(i));
+        EXPECT_TRUE(g.night || first[0][1] > 0) << what << ": the sun shines from above";
+    }
+}
+
+TEST_F(DuckGL, LookingUpKeepsTheEyeOutOfTheGrassAndTheDuck) {
+    Game g(true, now);
+    blocksAway(g);
+    tap(g, SDLK_p);
+    frame(g);
+    for (int i = 0; i < 40; ++i) frame(g, {hoptest::motionEvent(0, -60)});
+    frame(g);
+    EXPECT_GE(g.camera.eye.y, DuckCamera::kMinEyeHeight - 1e-3);
+    EXPECT_GT(g.camera.pitch, 5) << "the view looks up";
+    // The duck, whole, below a band of sky: the screen is not one yellow wall.
+    EXPECT_LT(count({0, 0, 1000, 480}, isYellow), 40000);
+    EXPECT_GT(count({350, 250, 300, 230}, isYellow), 800);
+    EXPECT_GT(count({0, 0, 1000, 60}, isSkyBlue), 30000);
 }

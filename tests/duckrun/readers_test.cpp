@@ -1,8 +1,11 @@
 // The readers: the duck model's OBJ lines and the images, from strings and
 // from the generated files (run from the game's stage folder).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <clocale>
 #include <fstream>
 #include <iterator>
@@ -157,6 +160,12 @@ TEST(DuckAssets, EveryGeneratedFileReads) {
     EXPECT_NEAR(hi[0] - lo[0], 2.0f, 0.01f);
     // The bill is at -y in the file (toward +z once drawn).
     EXPECT_GT(-lo[1], hi[1]);
+    // Drawn where it collides: the duck stands at its position, as wide as
+    // its 1-unit radius there; bill and tail reach a little past it.
+    EXPECT_NEAR(lo[0] + hi[0], 0, 0.05f);
+    EXPECT_NEAR(lo[1] + hi[1], 0, 0.05f);
+    EXPECT_LE(std::max(-lo[0], hi[0]), kDuckRadius + 0.05f);
+    EXPECT_LE(std::max(-lo[1], hi[1]), kDuckRadius + 0.45f);
 
     const Picture texture = readPicture(paths::kDuckTexture, 24);
     EXPECT_EQ(texture.width, 128);
@@ -211,4 +220,33 @@ TEST(DuckAssets, BadImagesAreRefusedNamingTheFile) {
             EXPECT_NE(std::string(e.what()).find("./assets/textures/x.png"), std::string::npos) << e.what();
         }
     }
+}
+
+TEST(DuckAssets, FoldersPipesAndUnreadableFilesAreRefusedByName) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("duckrun_files_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "grass.png");
+    ASSERT_EQ(mkfifo((dir / "Duck.obj").c_str(), 0600), 0);
+    const auto error = [](auto read) -> std::string {
+        try {
+            read();
+        } catch (const AssetError& e) {
+            return e.what();
+        }
+        return "";
+    };
+    const std::string folder = (dir / "grass.png").string(), pipe = (dir / "Duck.obj").string();
+    EXPECT_EQ(error([&] { readPicture(folder, 24); }), "No se pudo abrir la imagen " + folder + ": es una carpeta, no un archivo");
+    EXPECT_EQ(error([&] { readDuckModel(folder); }), "No se pudo abrir el modelo " + folder + ": es una carpeta, no un archivo");
+    // A pipe nobody writes to would block the open: it is never opened.
+    EXPECT_EQ(error([&] { readDuckModel(pipe); }),
+              "No se pudo abrir el modelo " + pipe + ": es una tubería con nombre, no un archivo");
+    EXPECT_EQ(error([&] { readPicture(pipe, 32); }),
+              "No se pudo abrir la imagen " + pipe + ": es una tubería con nombre, no un archivo");
+    EXPECT_EQ(error([&] { readPicture("/dev/null", 24); }), "No se pudo abrir la imagen /dev/null: no es un archivo común");
+    // A plain file whose read fails: the stream's error, with the path.
+    EXPECT_EQ(error([&] { readPicture("/proc/self/mem", 24); }).rfind("No se pudo leer la imagen /proc/self/mem", 0), 0u);
+    EXPECT_EQ(error([&] { readDuckModel("/proc/self/mem"); }).rfind("No se pudo leer el modelo /proc/self/mem", 0), 0u);
+    fs::remove_all(dir);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "camera.h"
 #include "game.h"
@@ -245,14 +246,26 @@ TEST(DuckRules, BlocksBounceAtPlusMinus25) {
 }
 
 TEST(DuckRules, ALongFrameDoesNotCarryABlockThroughTheDuck) {
+    // The fastest block, its centre 8 units to the duck's left and heading
+    // for it: a half-second stall (cut to a quarter) carries it 13.5 units,
+    // past the duck in one step.
     Driver d;
     d.play();
     d.clearBlocks();
-    // The fastest block 12 units to the duck's left, heading for it.
     Block& b = d.game.blocks[9];
-    b.speed = 0.09f, b.x = -12 + 1, b.z = 60 + 1;
+    b.speed = 0.09f, b.x = -8 + 1, b.z = 60 + 1;
     d.frame({}, {}, kSecond / 2);
     EXPECT_EQ(d.game.state.screen, ScreenGameOver);
+    // The step's bound itself: a block covering 3.5 units a 120th of a
+    // second always has a step inside the 4-unit reach round the duck;
+    // steps of a 60th of a second from where it starts would all miss.
+    Driver f;
+    f.play();
+    f.clearBlocks();
+    Block& fast = f.game.blocks[9];
+    fast.speed = 0.7f, fast.x = -9.5f + 1, fast.z = 60 + 1;
+    f.frame({}, {}, kSecond / 30);
+    EXPECT_EQ(f.game.state.screen, ScreenGameOver);
     // A two-second stall moves the world at most a quarter second.
     Driver e;
     e.play();
@@ -262,7 +275,7 @@ TEST(DuckRules, ALongFrameDoesNotCarryABlockThroughTheDuck) {
     EXPECT_NEAR(e.game.blocks[1].x, -20 + 18 * Game::kMaxFrameSeconds, 1e-3);
 }
 
-TEST(DuckRules, CameraPitchStaysWithinItsLimits) {
+TEST(DuckRules, CameraPitchStaysWithinItsLimitsAboveTheGroundAndOutOfTheDuck) {
     Field field;
     DuckCamera cam;
     const float start = cam.pitch;
@@ -271,19 +284,38 @@ TEST(DuckRules, CameraPitchStaysWithinItsLimits) {
     EXPECT_GE(cam.pitch, -DuckCamera::kPitchLimit);
     EXPECT_LT(cam.pitch, -80);
     EXPECT_NEAR(length(cam.eye - cam.target), cam.distance, 1e-3);
-    for (int i = 0; i < 400; ++i) cam.pitchBy(-40);  // mouse up
-    EXPECT_LE(cam.pitch, DuckCamera::kPitchLimit);
-    EXPECT_GT(cam.pitch, 80);
-    EXPECT_NEAR(length(cam.eye - cam.target), cam.distance, 1e-3);
-    EXPECT_GE(cam.lookFrom().y, 0.5f) << "the eye never goes below the ground";
-    // Yaw turns the eye round the duck and keeps its facing in step.
+    // Mouse up: the view tilts up until the eye rests just above the grass,
+    // as far from the duck as ever, and comes back down.
+    float lowest = cam.eye.y;
+    for (int i = 0; i < 400; ++i) {
+        cam.pitchBy(-40);
+        lowest = std::min(lowest, cam.eye.y);
+        EXPECT_NEAR(length(cam.eye - cam.target), cam.distance, 1e-3);
+    }
+    EXPECT_GT(cam.pitch, 5) << "the view looks up at the duck";
+    EXPECT_NEAR(lowest, DuckCamera::kMinEyeHeight, 1e-3) << "the eye never goes under the ground";
+    EXPECT_GT(std::hypot(cam.eye.x - cam.target.x, cam.eye.z - cam.target.z), 10) << "nor into the duck";
+    EXPECT_NEAR(cam.lookFrom().y, cam.eye.y, 1e-3) << "the height clamp has nothing left to do";
+    for (int i = 0; i < 10; ++i) cam.pitchBy(40);
+    EXPECT_GT(cam.eye.y, 2 * DuckCamera::kMinEyeHeight);
+}
+
+TEST(DuckRules, TheMouseTurnsTheViewTheWayItMovesAndTheDuckFacesWithIt) {
+    // At the start and after turns either way, the mouse moved right turns
+    // the view right (its new forward leans toward the old right), left the
+    // other way; the yaw follows the forward.
     DuckCamera turn;
-    const float yaw0 = turn.yaw;
-    turn.yawBy(100);
-    EXPECT_NEAR(turn.yaw - yaw0, 100 * 6 * 0.0005 * 57.29578, 1e-3);
-    const float expected = (turn.yaw) * 3.14159265f / 180;
-    EXPECT_NEAR(turn.flatForward.x, -std::sin(expected), 1e-4);
-    EXPECT_NEAR(turn.flatForward.z, -std::cos(expected), 1e-4);
+    for (const float d : {100.f, 400.f, -900.f, 250.f, -60.f}) {
+        const Vec3 forward = turn.flatForward, right = turn.right;
+        const float yaw0 = turn.yaw;
+        turn.yawBy(d);
+        EXPECT_GT(dot(turn.flatForward, right) * d, 0) << d;
+        EXPECT_LT(dot(turn.flatForward, forward), 1);
+        EXPECT_NEAR(turn.yaw - yaw0, -d * 6 * 0.0005 * 57.29578, 1e-3);
+        const float r = turn.yaw * 3.14159265f / 180;
+        EXPECT_NEAR(turn.flatForward.x, -std::sin(r), 1e-4);
+        EXPECT_NEAR(turn.flatForward.z, -std::cos(r), 1e-4);
+    }
 }
 
 TEST(DuckRules, KeyTable) {
@@ -360,4 +392,69 @@ TEST(DuckRules, TimeText) {
     EXPECT_EQ(timeText(599), "09 : 59");
     EXPECT_EQ(timeText(600), "10 : 00");
     EXPECT_EQ(timeText(3599), "59 : 59");
+}
+
+namespace {
+
+constexpr float kReach = kDuckRadius + 1;  // duck radius + a block's half-size
+constexpr float kWalk = 15;                // units a second
+
+// True when walking on from z (and already walking this frame when
+// `walking`) carries the duck past the band round `block` without the block
+// coming within reach, foreseen with the game's own block motion.
+bool passIsClear(Block block, float duckX, float z, bool walking) {
+    constexpr float kStep = 1.0f / 120, kMargin = 0.4f;
+    for (int i = 0; i < 240; ++i) {
+        if (walking || i >= 2) z -= kWalk * kStep;  // a new choice of arrows acts from the next frame
+        block.update(kStep);
+        if (std::hypot(duckX - block.centreX(), z - block.centreZ()) <= kReach + kMargin) return false;
+        if (z < block.centreZ() - kReach - kMargin) return true;
+    }
+    return false;
+}
+
+// The screen a run ends on: a player who walks ahead, and who, when
+// watchful, stops short of each block's band until the block's next pass
+// leaves it room.
+int run(std::uint32_t seed, bool watchful) {
+    std::mt19937 random(seed);
+    Driver d;
+    d.game.camera.freeLook = false;
+    for (Block& b : d.game.blocks) {
+        b.x = std::uniform_real_distribution<float>(-24, 24)(random);
+        if (random() % 2) b.speed = -b.speed;
+    }
+    d.play();
+    const float x = std::uniform_real_distribution<float>(-20, 20)(random);
+    d.game.camera.target.x = x;
+    bool walking = false;
+    for (int i = 0; i < 60 * 120 && d.game.state.screen == ScreenPlaying; ++i) {
+        const float z = d.game.camera.target.z;
+        bool go = true;
+        if (watchful) {
+            // The nearest band not yet passed, if the duck is about to enter it.
+            const Block* next = nullptr;
+            for (const Block& b : d.game.blocks)
+                if (b.centreZ() - kReach < z && (!next || b.centreZ() > next->centreZ())) next = &b;
+            const bool inside = next && z - next->centreZ() <= kReach + 0.5f;
+            const bool near = next && z - next->centreZ() <= kReach + 1.5f;
+            if (near && !inside) go = passIsClear(*next, x, z, walking);
+        }
+        Arrows held;
+        held.up = go;
+        d.frame(held);
+        walking = go;
+    }
+    return d.game.state.screen;
+}
+
+}  // namespace
+
+TEST(DuckRules, AWatchfulPlayerCrossesPastEveryPhaseOfTheBlocksAndABlindOneIsHit) {
+    int blindHit = 0;
+    for (std::uint32_t seed = 1; seed <= 20; ++seed) {
+        EXPECT_EQ(run(seed, true), ScreenWon) << "seed " << seed;
+        blindHit += run(seed, false) == ScreenGameOver;
+    }
+    EXPECT_GE(blindHit, 15) << "a duck that never looks walks through the blocks";
 }
