@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <algorithm>
 #include <exception>
+#include <string>
 
 #include "game.h"
 
@@ -21,11 +23,34 @@ double nowMs() { return double(SDL_GetPerformanceCounter()) * 1000.0 / double(SD
 
 }  // namespace
 
+bool videoDriverRequested(const char* requested, const char* driver) {
+    if (!requested || !driver) return false;
+    const std::string wanted = requested;
+    for (std::size_t start = 0; start <= wanted.size();) {
+        const std::size_t comma = std::min(wanted.find(',', start), wanted.size());
+        if (SDL_strcasecmp(wanted.substr(start, comma - start).c_str(), driver) == 0) return true;
+        start = comma + 1;
+    }
+    return false;
+}
+
 int runGame() {
     // Console lines reach a pipe or a file promptly.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "No se pudo iniciar SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    // SDL falls back to drivers that show nothing when there is no display:
+    // a window there would play unseen. Only the environment may ask for them.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0) &&
+        !videoDriverRequested(SDL_getenv("SDL_VIDEODRIVER"), driver)) {
+        std::fprintf(stderr,
+                     "No hay pantalla disponible (controlador de video \"%s\"): inicie el juego desde una "
+                     "sesión gráfica\n",
+                     driver);
+        SDL_Quit();
         return 1;
     }
     SDL_Window* window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Game::kWidth,

@@ -49,6 +49,8 @@ Assets::Assets(World& world) {
     readObjFile(AssetPaths::kPigeon, world.pigeon.model);
     readObjFile(AssetPaths::kCar, world.car1.model);
     readObjFile(AssetPaths::kCar, world.car2.model);
+    world.car1.fitBox();
+    world.car2.fitBox();
     readObjFile(AssetPaths::kCoin, world.coin.model);
     pigeonList = compileModel(world.pigeon.model);
     carList = compileModel(world.car1.model);

@@ -82,7 +82,13 @@ void Game::frame(double nowMs) {
 
 void Game::handleEvent(const SDL_Event& e) {
     handleGeneral(e);
-    if (world.status.state == StatePlaying) handleMovement(e);
+    if (world.status.state == StatePlaying) {
+        handleMovement(e);
+    } else if (e.type == SDL_KEYUP && (e.key.keysym.sym == SDLK_LEFT || e.key.keysym.sym == SDLK_RIGHT)) {
+        // A turn key let go while paused still ends the turn: the pigeon
+        // must not spin on when play resumes.
+        world.turning = 0;
+    }
     handleView(e);
     handleLight(e);
 }
@@ -178,6 +184,17 @@ void Game::handleView(const SDL_Event& e) {
                 dragging = false;
                 projectionDirty = true;
                 say("CAMBIO MODO DE VISTA");
+            }
+            break;
+        case SDL_WINDOWEVENT:
+            // Keys and buttons let go in another window never reach this
+            // one: losing the focus lets go of them all.
+            if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                world.turning = 0;
+                if (dragging) {
+                    dragging = false;
+                    say("DEJO DE MOVER CAMARA");
+                }
             }
             break;
         case SDL_MOUSEMOTION:

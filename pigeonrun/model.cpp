@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "files.h"
+
 namespace pigeonrun {
 
 namespace {
@@ -112,12 +114,20 @@ void readObj(std::istream& in, Model& model) {
 }
 
 void readObjFile(const std::string& path, Model& model) {
+    model = Model{};
+    // A folder or a pipe is refused before it is opened.
+    const std::string problem = fileProblem(path);
+    if (!problem.empty()) throw ModelError(path + ": " + problem);
     std::ifstream file(path, std::ios::binary);
     if (!file) throw ModelError(path + ": cannot open the file");
     try {
         readObj(file, model);
     } catch (const ModelError& e) {
         throw ModelError(path + ": " + e.what());
+    } catch (const std::exception& e) {
+        // The stream's own failures (a read error) say nothing of the file.
+        model = Model{};
+        throw ModelError(path + ": cannot read the file (" + e.what() + ")");
     }
 }
 

@@ -12,6 +12,12 @@ namespace pigeonrun {
 namespace {
 
 constexpr float kSky[4] = {0.3f, 0.5f, 1.0f, 1.0f};
+constexpr double kFixedReach = 2;
+constexpr float kFogStart = 20, kFogEnd = 40;
+// The world repeats every 36 units (three tiles) both ways: the block is
+// drawn again on every side of itself, so the roads run on out of sight
+// and no view shows the sky past the last tile.
+constexpr double kBlock = 36;
 
 struct Rect {
     float x0, x1, y0, y1;
@@ -67,7 +73,10 @@ void Game::setProjection() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     if (camera.fixedView) {
-        glOrtho(-6.5, 6.5, -5, 5, 10, -10);
+        // Twice the reach of the original box: a car just starting its sweep
+        // along the lane next to the pigeon is already in sight.
+        const double k = kFixedReach;
+        glOrtho(-6.5 * k, 6.5 * k, -5 * k, 5 * k, 10 * k, -10 * k);
         glRotated(camera.angles[1], 0, 1, 0);
         glRotated(camera.angles[0], 1, 0, 0);
         glRotated(camera.angles[2], 0, 0, 1);
@@ -79,8 +88,10 @@ void Game::setProjection() {
         glFogi(GL_FOG_MODE, GL_LINEAR);
         glFogfv(GL_FOG_COLOR, kSky);
         glFogf(GL_FOG_DENSITY, 0.01f);
-        glFogf(GL_FOG_START, camera.distance + 6);
-        glFogf(GL_FOG_END, camera.distance + 16);
+        // Far enough that a car beside the pigeon is never hidden, even from
+        // the farthest eye: a car is seen from the start of its sweep.
+        glFogf(GL_FOG_START, camera.distance + kFogStart);
+        glFogf(GL_FOG_END, camera.distance + kFogEnd);
         glHint(GL_FOG_HINT, GL_NICEST);
         glEnable(GL_FOG);
     }
@@ -129,13 +140,15 @@ void Game::drawScene() {
     glEnable(GL_NORMALIZE);  // the models are drawn scaled
     setLights();
 
-    // The pigeon, at the origin: turned to its facing while a hop lasts.
+    // The pigeon, at the origin: in the fixed view turned to its facing while
+    // a hop lasts (not while paused); in the free view turned by its
+    // heading, clockwise from above as the heading grows.
     const Pigeon& p = world.pigeon;
     glPushMatrix();
-    if (camera.fixedView && p.hopping) glRotated(p.angle, 0, 1, 0);
+    if (camera.fixedView && p.hopping && world.status.state == StatePlaying) glRotated(p.angle, 0, 1, 0);
     glTranslated(0, world.hopHeight, 0);
     glScaled(0.4, 0.4, 0.4);
-    if (!camera.fixedView) glRotated(world.heading, 0, 1, 0);
+    if (!camera.fixedView) glRotated(-world.heading, 0, 1, 0);
     glCallList(a.pigeonList);
     glPopMatrix();
 
@@ -153,14 +166,19 @@ void Game::drawScene() {
     glTranslated(world.worldOffsetX, 0, world.worldOffsetZ);
     glColor3f(1, 1, 1);
     if (textures) glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, a.grass);
-    glBegin(GL_QUADS);
-    for (const GroundQuad& q : world.ground.tiles) groundQuad(q);
-    glEnd();
-    glBindTexture(GL_TEXTURE_2D, a.road);
-    glBegin(GL_QUADS);
-    for (const GroundQuad& q : world.ground.roads) groundQuad(q);
-    glEnd();
+    for (int copy = 0; copy < 9; ++copy) {
+        glPushMatrix();
+        glTranslated((copy % 3 - 1) * kBlock, 0, (copy / 3 - 1) * kBlock);
+        glBindTexture(GL_TEXTURE_2D, a.grass);
+        glBegin(GL_QUADS);
+        for (const GroundQuad& q : world.ground.tiles) groundQuad(q);
+        glEnd();
+        glBindTexture(GL_TEXTURE_2D, a.road);
+        glBegin(GL_QUADS);
+        for (const GroundQuad& q : world.ground.roads) groundQuad(q);
+        glEnd();
+        glPopMatrix();
+    }
     glDisable(GL_TEXTURE_2D);
 
     glColor3f(1, 1, 0);

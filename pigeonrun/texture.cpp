@@ -8,6 +8,8 @@
 #include <iterator>
 #include <memory>
 
+#include "files.h"
+
 namespace pigeonrun {
 
 namespace {
@@ -45,9 +47,19 @@ Pixels readImage(std::istream& in, const std::string& name, bool withAlpha) {
 }
 
 Pixels readImageFile(const std::string& path, bool withAlpha) {
+    // A folder or a pipe is refused before it is opened.
+    const std::string problem = fileProblem(path);
+    if (!problem.empty()) throw ImageError(path + ": " + problem);
     std::ifstream file(path, std::ios::binary);
     if (!file) throw ImageError(path + ": cannot open the file");
-    return readImage(file, path, withAlpha);
+    try {
+        return readImage(file, path, withAlpha);
+    } catch (const ImageError&) {
+        throw;
+    } catch (const std::exception& e) {
+        // The stream's own failures (a read error) say nothing of the file.
+        throw ImageError(path + ": cannot read the file (" + e.what() + ")");
+    }
 }
 
 unsigned loadImageTexture(const std::string& path, int internalFormat, int pixelFormat, int envMode, bool withAlpha) {

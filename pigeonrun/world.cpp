@@ -1,5 +1,6 @@
 #include "world.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -36,12 +37,36 @@ double turnDelta(int from, int to) {
     return kDelta[from][to];
 }
 
+double hopDistance(double dtMs, float speedFactor, float jumpSpeed) {
+    // Pass k of a hop (hopTime k * dtMs / 200) moves the world
+    // speedFactor * jumpSpeed * hopTime / 10 while the height stays above 0,
+    // that is while hopTime < jumpSpeed / 4.9.
+    if (dtMs <= 0 || jumpSpeed <= 0) return 0;
+    const double step = dtMs / 200, end = jumpSpeed / kGravity;
+    const double passes = std::ceil(end / step) - 1;
+    return speedFactor * jumpSpeed * step / 10 * passes * (passes + 1) / 2;
+}
+
+void Car::fitBox() {
+    if (model.positions.empty()) return;
+    minX = maxX = model.positions[0][0];
+    minZ = maxZ = model.positions[0][2];
+    for (const auto& p : model.positions) {
+        minX = std::min(minX, p[0]);
+        maxX = std::max(maxX, p[0]);
+        minZ = std::min(minZ, p[2]);
+        maxZ = std::max(maxZ, p[2]);
+    }
+    width = maxX - minX;
+    depth = maxZ - minZ;
+}
+
 World::World(std::function<int()> random) : random_(std::move(random)) {
     pigeon.width = 2;
     pigeon.depth = 3.6f;
     for (Car* c : {&car1, &car2}) {
-        c->width = 5;
-        c->depth = 15;
+        c->width = c->maxX - c->minX;
+        c->depth = c->maxZ - c->minZ;
     }
     car1.start = car1.position = {9.5f, 0, -20};
     car2.start = car2.position = {15, 0, -20};
@@ -79,22 +104,35 @@ void World::reset() {
     pigeon.angle = 0;
     pigeon.facing = FacingForward;
     hopIsFree = false;
+    hopTargetX = hopTargetZ = hopLength_ = 0;
     heading = 0;
     turning = 0;
     status.score = status.coins = 0;
     placeCoinAfterPickup();
 }
 
-void World::hopFixed(int facing) {
+bool World::hopFixed(int facing) {
+    if (pigeon.hopping || facing < FacingForward || facing > FacingRight) return false;
     pigeon.angle += turnDelta(pigeon.facing, facing);
     pigeon.facing = facing;
     pigeon.hopping = true;
     hopIsFree = false;
+    // The row of the grid nearest to a whole hop that way (a free-view hop
+    // may have left the pigeon between rows).
+    static const double kStep[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};  // offset change, x and z
+    auto grid = [](double v) { return std::round(v / kHopGrid) * kHopGrid; };
+    hopTargetX = grid(worldOffsetX + kStep[facing][0] * kHopGrid);
+    hopTargetZ = grid(worldOffsetZ + kStep[facing][1] * kHopGrid);
+    if (kStep[facing][0] == 0) hopTargetX = worldOffsetX;
+    if (kStep[facing][1] == 0) hopTargetZ = worldOffsetZ;
+    hopLength_ = std::hypot(hopTargetX - worldOffsetX, hopTargetZ - worldOffsetZ);
     if (facing == FacingForward) ++status.score;
+    return true;
 }
 
 bool World::hopFree() {
     turning = 0;
+    if (pigeon.hopping) return false;
     pigeon.hopping = true;
     hopIsFree = true;
     const int degrees = std::abs(int(heading) % 360);
@@ -122,36 +160,37 @@ void World::stepHop(double dtMs) {
     pigeon.hopping = hopHeight > 0;
     if (!pigeon.hopping) {
         hopTime = hopHeight = 0;
+        // A fixed-view hop ends exactly on its row of the grid.
+        if (!hopIsFree) shiftWorld(hopTargetX - worldOffsetX, hopTargetZ - worldOffsetZ);
         return;
     }
     if (hopIsFree) {
-        // One unit per pass along the heading, whatever the pass lasts.
+        // One unit per pass along the heading, whatever the pass lasts. The
+        // pigeon moves along its nose, (-sin h, cos h) in x and z; car 1's
+        // frame has its road along -x, car 2's along +x.
         const double h = heading * kPi / 180;
         const float s = float(std::sin(h)), c = float(std::cos(h));
-        worldOffsetX -= s;
-        worldOffsetZ -= c;
-        car1.position.x -= c;
+        shiftWorld(s, -c);
         car1.position.z -= s;
-        car2.position.x += c;
         car2.position.z += s;
         return;
     }
-    const double d = speedFactor * pigeon.jumpSpeed * hopTime / 10;
-    switch (pigeon.facing) {
-        case FacingForward:
-            worldOffsetZ -= d;
-            car1.position.x -= float(d);
-            car2.position.x += float(d);
-            break;
-        case FacingLeft: worldOffsetX += d; break;
-        case FacingBack:
-            worldOffsetZ += d;
-            car1.position.x += float(d);
-            car2.position.x -= float(d);
-            break;
-        case FacingRight: worldOffsetX -= d; break;
-        default: break;
-    }
+    // The hop's own shape (slow off the ground, fast at the end), stretched
+    // so that a whole hop reaches the target; never past it.
+    const double dx = hopTargetX - worldOffsetX, dz = hopTargetZ - worldOffsetZ;
+    const double left = std::hypot(dx, dz), full = hopDistance(dtMs, speedFactor, pigeon.jumpSpeed);
+    if (left <= 0 || full <= 0) return;
+    const double d = std::min(speedFactor * pigeon.jumpSpeed * hopTime / 10 * hopLength_ / full, left);
+    shiftWorld(dx / left * d, dz / left * d);
+}
+
+void World::shiftWorld(double dx, double dz) {
+    worldOffsetX += dx;
+    worldOffsetZ += dz;
+    // Car 1's lane is its frame's x, along the world's z; car 2's frame is
+    // turned the other way.
+    car1.position.x += float(dz);
+    car2.position.x -= float(dz);
 }
 
 void World::stepTurning(double dtMs) {
@@ -176,8 +215,10 @@ void World::stepCars(double dtMs) {
 }
 
 bool World::carHits(const Car& car) const {
-    // The car's centre is drawn at drawZ along its road, its lane at x.
-    return std::fabs(car.position.x) <= car.width / 2 && std::fabs(car.drawZ) <= car.depth / 2;
+    // The car is drawn at (x, drawZ) of its frame, whose origin is the
+    // pigeon's feet: a hit is the pigeon inside the model's footprint.
+    return car.position.x + car.minX <= 0 && 0 <= car.position.x + car.maxX && car.drawZ + car.minZ <= 0 &&
+           0 <= car.drawZ + car.maxZ;
 }
 
 void World::moveTile(int tile, double dx, double dz) {

@@ -38,6 +38,12 @@ struct Car : Entity {
     Vec3f position, start;
     // Where the car is drawn along its road in the last pass (its frame's z).
     float drawZ = 0;
+    // The hit box in the car's frame (x across its lane, z along its road),
+    // the bounds of the model it is drawn with: a car hits exactly where it
+    // is seen. These defaults are the staged model's; fitBox() takes them
+    // from whatever model was loaded.
+    float minX = -2.2f, maxX = 2.2f, minZ = -6.6f, maxZ = 6.6f;
+    void fitBox();
 };
 
 struct Coin : Entity {
@@ -66,12 +72,20 @@ struct Ground {
 // The change of `angle` when the pigeon turns from one facing to another.
 double turnDelta(int from, int to);
 
+// How far a whole hop carries the world at passes of `dtMs` (the fixed
+// view's own shape of a hop, before it is fitted to the grid).
+double hopDistance(double dtMs, float speedFactor, float jumpSpeed);
+
 class World {
 public:
     static constexpr float kCarTimerEnd = 20;
     static constexpr float kCarTimerStep = 0.5f;  // per pass
     static constexpr double kCoinReach = 0.75;
     static constexpr double kCoinFar = 21.5;
+    // Fixed view: every hop lands on a multiple of this many units, half a
+    // tile. Each car's lane lies between two such rows, so a pigeon that
+    // waits on the grass beside a lane crosses it in one hop.
+    static constexpr double kHopGrid = 6;
 
     // `random` stands for std::rand (tests pass their own).
     explicit World(std::function<int()> random = {});
@@ -81,10 +95,13 @@ public:
     void reset();
     void buildGround();
 
-    // Fixed view: turn to `facing` and start (or keep on) a hop; forward scores.
-    void hopFixed(int facing);
+    // Fixed view: turn to `facing` and hop to the next row of the grid that
+    // way; forward scores. A key during a hop does nothing: the hop lands
+    // where it was going. Returns whether a hop started.
+    bool hopFixed(int facing);
     // Free view: a hop along `heading`; scores when heading is within 45
-    // degrees of forward. Returns whether it scored.
+    // degrees of forward. A release during a hop only stops the turning.
+    // Returns whether it scored.
     bool hopFree();
 
     // One pass of play, `dtMs` already scaled by the speed. Only in the
@@ -109,19 +126,28 @@ public:
     float speedFactor = 1.0f;
     double worldOffsetX = 0, worldOffsetZ = 0;
     double hopTime = 0, hopHeight = 0;
-    double heading = 0;  // degrees, free view
+    // Degrees, free view: positive turns clockwise seen from above, the nose
+    // from +z toward -x (the right of the starting camera).
+    double heading = 0;
     int turning = 0;
     float carTimer1 = 0, carTimer2 = 0;
     // The control scheme the hop in flight was started with: a change of
     // view finishes it the way it began.
     bool hopIsFree = false;
+    // Fixed view: the world offset the hop in flight ends at.
+    double hopTargetX = 0, hopTargetZ = 0;
     // Read by the hop and the presentation; set by the loop.
     bool fixedView = true;
+
+    // The world (offset and the cars' lanes) moved by (dx, dz): the pigeon
+    // moves the other way.
+    void shiftWorld(double dx, double dz);
 
 private:
     void moveTile(int tile, double dx, double dz);
     int random();
     std::function<int()> random_;
+    double hopLength_ = 0;  // from the offset at the hop's start to its target
 };
 
 }  // namespace pigeonrun

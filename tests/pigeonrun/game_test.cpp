@@ -2,6 +2,7 @@
 // pacing of world passes, the camera's zoom and drag, HUD digit places.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "game.h"
@@ -166,43 +167,100 @@ TEST(PigeonrunGame, KeysPrintTheirLinesAndFlipTheirSwitches) {
 }
 
 TEST(PigeonrunGame, WorldPassesFollowTimeAtSixtyASecondAndAStallIsBounded) {
+    // Through the game's own frame, on a clock of the test's.
     Fixture f;
     Game& g = f.game;
-    g.advance(1000);
-    EXPECT_EQ(g.passesLastFrame, 0) << "no world on the title";
+    double now = 0;
+    auto frameAfter = [&](double ms) {
+        now += ms;
+        g.frame(now);
+        return g.passesLastFrame;
+    };
+    frameAfter(0);
+    EXPECT_EQ(frameAfter(1000), 0) << "no world on the title";
     f.tap(SDLK_RETURN);
     // A frame paced at 16 ms still runs a pass every frame.
     int total = 0;
-    for (int i = 0; i < 60; ++i) {
-        g.advance(16);
-        total += g.passesLastFrame;
-    }
+    for (int i = 0; i < 60; ++i) total += frameAfter(16);
     EXPECT_GE(total, 57);
     EXPECT_LE(total, 60);
-    // A 2 s stall runs at most half a second of passes, one 1/60 s each:
-    // no car crosses the pigeon between two passes.
-    g.advance(2000);
-    EXPECT_EQ(g.passesLastFrame, Game::kMaxPassesPerFrame);
-    g.advance(16);
-    EXPECT_LE(g.passesLastFrame, 1);
+    // A 2 s stall runs at most half a second of passes, one 1/60 s each,
+    // and the cars' timers count no more passes than that.
+    const float timer = g.world.carTimer1;
+    EXPECT_EQ(frameAfter(2000), Game::kMaxPassesPerFrame);
+    EXPECT_FLOAT_EQ(std::fmod(timer + Game::kMaxPassesPerFrame * World::kCarTimerStep, 20.5f),
+                    std::fmod(g.world.carTimer1, 20.5f));
+    EXPECT_LE(frameAfter(16), 1);
     // A fast loop (vsync at 144 Hz) still runs 60 passes a second.
     total = 0;
-    for (int i = 0; i < 144; ++i) {
-        g.advance(1000.0 / 144);
-        total += g.passesLastFrame;
-    }
+    for (int i = 0; i < 144; ++i) total += frameAfter(1000.0 / 144);
     EXPECT_NEAR(total, 60, 2);
 
-    // A two-second frame with the pigeon in car 1's lane: the passes still
-    // meet the car on its way; it does not jump over the pigeon.
+    // A long frame with the pigeon in car 1's lane: the passes still meet
+    // the car on its way; it does not jump over the pigeon.
     for (int stall : {500, 2000}) {
         Fixture s;
         s.tap(SDLK_RETURN);
-        s.passes(1);
+        s.game.frame(0);
         s.game.world.car1.position.x = 0;
-        s.game.advance(stall);
+        s.game.frame(stall);
         EXPECT_EQ(s.game.world.status.state, StateGameOver) << stall << " ms";
     }
+}
+
+TEST(PigeonrunGame, APointIsAHopMadeAndKeysLetGoWhilePausedOrUnfocusedAreLetGo) {
+    Fixture f;
+    Game& g = f.game;
+    f.tap(SDLK_RETURN);
+    f.passes(1);
+    g.world.car1.position.x = g.world.car2.position.x = 1000;  // no traffic
+    auto land = [&] {
+        for (int i = 0; i < 100 && g.world.pigeon.hopping; ++i) f.passes(1);
+    };
+    // Six quick Ups in one hop: one hop, one point, in either view.
+    for (int i = 0; i < 6; ++i) {
+        f.tap(SDLK_UP);
+        f.passes(2);
+    }
+    EXPECT_EQ(g.world.status.score, 1);
+    land();
+    f.tap(SDLK_v);
+    for (int i = 0; i < 6; ++i) {
+        f.tap(SDLK_UP);
+        f.passes(2);
+    }
+    EXPECT_EQ(g.world.status.score, 2);
+    land();
+
+    // Right held, the game paused, Right let go, play resumed: no more turning.
+    g.handleEvent(keyEvent(SDLK_RIGHT, true));
+    f.passes(10);
+    f.tap(SDLK_p);
+    g.handleEvent(keyEvent(SDLK_RIGHT, false));
+    f.tap(SDLK_p);
+    double heading = g.world.heading;
+    f.passes(60);
+    EXPECT_EQ(g.world.heading, heading);
+    EXPECT_FALSE(g.world.pigeon.hopping) << "a key let go while paused does not hop";
+    EXPECT_EQ(g.world.status.score, 2);
+
+    // Left held and the mouse dragging when the window loses the focus:
+    // both let go.
+    g.handleEvent(keyEvent(SDLK_LEFT, true));
+    g.handleEvent(hoptest::clickEvent(10, 10, true));
+    f.passes(10);
+    SDL_Event lost{};
+    lost.type = SDL_WINDOWEVENT;
+    lost.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+    f.lines();
+    g.handleEvent(lost);
+    EXPECT_FALSE(g.dragging);
+    EXPECT_EQ(f.lines(), "DEJO DE MOVER CAMARA\n");
+    heading = g.world.heading;
+    const double azimuth = g.camera.azimuth;
+    f.passes(60);
+    EXPECT_EQ(g.world.heading, heading);
+    EXPECT_EQ(g.camera.azimuth, azimuth);
 }
 
 TEST(PigeonrunGame, ViewChangeMidHopFinishesTheHopAsItBegan) {

@@ -2,10 +2,14 @@
 // with a message, and every file the generator stages.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <clocale>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "app.h"
 #include "assets.h"
 #include "hud.h"
 #include "model.h"
@@ -209,4 +213,38 @@ TEST(PigeonrunFiles, EveryStagedModelAndImageReads) {
         const Pixels p = readImageFile(stage + path, false);
         EXPECT_EQ(p.bytes.size(), std::size_t(p.width * p.height * 3)) << path;
     }
+}
+
+TEST(PigeonrunFiles, AFolderIsRefusedByNameBeforeItIsRead) {
+    // Opened as a file, a folder fails on its first read with a message that
+    // does not name it.
+    const std::string dir =
+        (std::filesystem::temp_directory_path() / ("pigeonrun_folder_" + std::to_string(getpid()) + ".png")).string();
+    std::filesystem::create_directories(dir);
+    for (bool image : {true, false}) {
+        std::string message;
+        try {
+            if (image) {
+                readImageFile(dir, true);
+            } else {
+                Model m;
+                readObjFile(dir, m);
+            }
+        } catch (const std::exception& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message, dir + ": is a folder, not a file") << (image ? "image" : "model");
+    }
+    std::filesystem::remove(dir);
+}
+
+TEST(PigeonrunApp, TheVideoDriverCountsAsAskedForOnlyWhenTheEnvironmentNamesIt) {
+    EXPECT_TRUE(videoDriverRequested("offscreen", "offscreen"));
+    EXPECT_TRUE(videoDriverRequested("x11,OffScreen", "offscreen"));
+    EXPECT_TRUE(videoDriverRequested("DUMMY,", "dummy"));
+    EXPECT_FALSE(videoDriverRequested(nullptr, "offscreen"));
+    EXPECT_FALSE(videoDriverRequested("", "offscreen"));
+    EXPECT_FALSE(videoDriverRequested("x11,wayland", "dummy"));
+    EXPECT_FALSE(videoDriverRequested("offscreen2", "offscreen"));
+    EXPECT_FALSE(videoDriverRequested("offscreen", "dummy"));
 }

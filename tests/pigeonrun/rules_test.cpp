@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "world.h"
@@ -39,17 +40,16 @@ int land(World& w, double dt = kPassMs) {
 
 }  // namespace
 
-TEST(PigeonrunRules, ForwardHopAtSixtyPassesLastsAQuarterSecondAndCarriesTheWorld) {
+TEST(PigeonrunRules, HopsLastAQuarterSecondLandOnTheGridAndScoreOncePerForwardHop) {
     World w = playing();
-    w.hopFixed(FacingForward);
+    EXPECT_TRUE(w.hopFixed(FacingForward));
     EXPECT_EQ(w.status.score, 1);
     const float car1 = w.car1.position.x, car2 = w.car2.position.x;
     const int passes = land(w);
     const double seconds = passes / 60.0;
     EXPECT_GT(seconds, 0.23);
     EXPECT_LT(seconds, 0.26);
-    EXPECT_GT(-w.worldOffsetZ, 5.2);
-    EXPECT_LT(-w.worldOffsetZ, 6.1);
+    EXPECT_DOUBLE_EQ(w.worldOffsetZ, -World::kHopGrid);
     EXPECT_DOUBLE_EQ(w.worldOffsetX, 0);
     // The cars' lanes come nearer with the world: car 1 ahead, car 2 behind.
     EXPECT_NEAR(w.car1.position.x, car1 + w.worldOffsetZ, 1e-4);
@@ -58,25 +58,45 @@ TEST(PigeonrunRules, ForwardHopAtSixtyPassesLastsAQuarterSecondAndCarriesTheWorl
     EXPECT_EQ(w.hopHeight, 0);
 
     // Sideways and back move the other ways and do not score.
-    for (auto [facing, dx, dz] : {std::tuple{FacingLeft, 1, 0}, std::tuple{FacingRight, -1, 0},
-                                  std::tuple{FacingBack, 0, 1}}) {
+    for (auto [facing, dx, dz] : {std::tuple{FacingLeft, 6, 0}, std::tuple{FacingRight, -6, 0},
+                                  std::tuple{FacingBack, 0, 6}}) {
         World s = playing();
         s.hopFixed(facing);
         land(s);
         EXPECT_EQ(s.status.score, 0);
-        EXPECT_EQ(s.worldOffsetX > 5, dx > 0);
-        EXPECT_EQ(s.worldOffsetX < -5, dx < 0);
-        EXPECT_EQ(s.worldOffsetZ > 5, dz > 0);
+        EXPECT_DOUBLE_EQ(s.worldOffsetX, dx) << facing;
+        EXPECT_DOUBLE_EQ(s.worldOffsetZ, dz) << facing;
     }
-    // Three releases of Up score 3, also when the later ones come mid-hop.
+    // A point is a hop made: keys during a hop neither score, turn nor bend
+    // it. Six quick Ups make one hop and one point; three hops make three.
     World t = playing();
     t.hopFixed(FacingForward);
-    t.stepHop(kPassMs);
+    for (int i = 0; i < 5; ++i) {
+        t.stepHop(kPassMs);
+        EXPECT_FALSE(t.hopFixed(i % 2 ? FacingForward : FacingLeft));
+    }
+    land(t);
+    EXPECT_EQ(t.status.score, 1);
+    EXPECT_EQ(t.pigeon.facing, FacingForward);
+    EXPECT_DOUBLE_EQ(t.worldOffsetX, 0);
     t.hopFixed(FacingForward);
     land(t);
     t.hopFixed(FacingForward);
     land(t);
     EXPECT_EQ(t.status.score, 3);
+    EXPECT_DOUBLE_EQ(t.worldOffsetZ, -3 * World::kHopGrid);
+
+    // Off the grid (after a free-view hop), the next hop lands on it again,
+    // on the row nearest a whole hop ahead; slowed down, it lands there too.
+    for (float speed : {1.0f, 0.25f})
+        for (double from : {-2.9, 2.9, 0.4}) {
+            World g = playing();
+            g.speedFactor = speed;
+            g.worldOffsetZ = from;
+            g.hopFixed(FacingForward);
+            land(g, kPassMs * speed);
+            EXPECT_DOUBLE_EQ(g.worldOffsetZ, std::round((from - 6) / 6) * 6) << from << " at " << speed;
+        }
 }
 
 TEST(PigeonrunRules, TurnAnglesForEveryPairOfFacings) {
@@ -90,6 +110,7 @@ TEST(PigeonrunRules, TurnAnglesForEveryPairOfFacings) {
         for (int to = 0; to < 4; ++to) {
             World w = playing();
             w.hopFixed(from);
+            land(w);
             const double before = w.pigeon.angle;
             w.hopFixed(to);
             EXPECT_EQ(w.pigeon.angle - before, expected[from][to]) << from << " -> " << to;
@@ -116,14 +137,26 @@ TEST(PigeonrunRules, FreeViewScoresOnlyWithinFortyFiveDegreesOfForward) {
         EXPECT_EQ(w.status.score, c.scores ? 1 : 0) << c.heading;
         EXPECT_EQ(w.turning, 0);
     }
-    // A free hop goes one unit per pass along the heading, however long the pass.
+    // A free hop goes one unit per pass along the pigeon's nose, however
+    // long the pass: heading 90 is a quarter turn clockwise from above, to
+    // -x. The cars keep their place along their roads meanwhile (car 1
+    // drives along -x, car 2 along +x), and a release during the hop only
+    // stops the turning.
     World w = playing();
     w.fixedView = false;
     w.heading = 90;
+    const float road1 = -w.car1.position.z - float(w.worldOffsetX), road2 = w.car2.position.z - float(w.worldOffsetX);
     w.hopFree();
-    const int passes = land(w);
-    EXPECT_NEAR(w.worldOffsetX, -(passes - 1), 1e-6);
+    w.stepHop(kPassMs);
+    w.turning = 1;
+    EXPECT_FALSE(w.hopFree());
+    EXPECT_EQ(w.turning, 0);
+    const int passes = land(w) + 1;
+    EXPECT_NEAR(w.worldOffsetX, passes - 1, 1e-6);
     EXPECT_NEAR(w.worldOffsetZ, 0, 1e-6);
+    EXPECT_NEAR(-w.car1.position.z - w.worldOffsetX, road1, 1e-4);
+    EXPECT_NEAR(w.car2.position.z - w.worldOffsetX, road2, 1e-4);
+    EXPECT_EQ(w.status.score, 0);
 }
 
 TEST(PigeonrunRules, CarsSweepFortyPassesThenJumpBackAndHitOnlyInTheirLane) {
@@ -140,26 +173,28 @@ TEST(PigeonrunRules, CarsSweepFortyPassesThenJumpBackAndHitOnlyInTheirLane) {
     EXPECT_EQ(w.carTimer1, 0);
     EXPECT_FLOAT_EQ(w.car1.position.z, -20);
 
-    // Bounds: lane within 2.5 across, centre within 7.5 along the road.
+    // The hit box is the model's footprint, wherever the model lies in its
+    // frame: the pigeon's feet (the frame's origin) inside it, edges included.
     Car c = w.car1;
-    for (auto [x, z, hit] : {std::tuple{0.f, 0.f, true}, {2.5f, 7.5f, true}, {-2.5f, -7.5f, true},
-                             {2.6f, 0.f, false}, {-2.6f, 0.f, false}, {0.f, 7.6f, false}, {0.f, -7.6f, false}}) {
+    c.model.positions = {{-1, 0, -2}, {3, 2, 5}, {0, 1, 0}};
+    c.fitBox();
+    EXPECT_FLOAT_EQ(c.width, 4);
+    EXPECT_FLOAT_EQ(c.depth, 7);
+    for (auto [x, z, hit] : {std::tuple{0.f, 0.f, true}, {1.f, 2.f, true}, {-3.f, -5.f, true},
+                             {1.1f, 0.f, false}, {-3.1f, 0.f, false}, {0.f, 2.1f, false}, {0.f, -5.1f, false}}) {
         c.position.x = x;
         c.drawZ = z;
         EXPECT_EQ(w.carHits(c), hit) << x << ", " << z;
     }
 
-    // Standing still in no lane, a whole minute of traffic passes harmlessly;
-    // two hops forward put the pigeon in car 1's lane and the next sweep ends the game.
+    // Standing still in no lane, a whole minute of traffic passes
+    // harmlessly; in car 1's lane the next sweep ends the game.
     World safe = playing();
     for (int i = 0; i < 3600; ++i) safe.step(kPassMs);
     EXPECT_EQ(safe.status.state, StatePlaying);
     World run = playing();
-    for (int hop = 0; hop < 2; ++hop) {
-        run.hopFixed(FacingForward);
-        while (run.pigeon.hopping && run.status.state == StatePlaying) run.step(kPassMs);
-    }
-    for (int i = 0; i < 120 && run.status.state == StatePlaying; ++i) run.step(kPassMs);
+    run.car1.position.x = 0;
+    for (int i = 0; i < 41 && run.status.state == StatePlaying; ++i) run.step(kPassMs);
     EXPECT_EQ(run.status.state, StateGameOver);
 }
 
@@ -313,4 +348,136 @@ TEST(PigeonrunRules, ResetStartsANewGameWithoutTheLastOnesHop) {
     const double x = w.worldOffsetX;
     w.step(kPassMs);
     EXPECT_EQ(w.worldOffsetX, x) << "no hop carried over";
+}
+
+namespace {
+
+// The pigeon inside a car's lane: where that car, sweeping by, hits it.
+bool inLane(const World& w) {
+    for (const Car* c : {&w.car1, &w.car2})
+        if (c->position.x + c->minX <= 0 && 0 <= c->position.x + c->maxX) return true;
+    return false;
+}
+
+// Roads wholly behind the pigeon: the lanes repeat every 36 units (the
+// ground's block) from where they lie at the start.
+int roadsBehind(const World& w) {
+    const World start;
+    const double walked = -w.worldOffsetZ;
+    int n = 0;
+    for (double lane : {double(start.car1.start.x), 36.0 - start.car2.start.x})
+        for (double at = lane; at + start.car1.maxX < walked; at += 36) ++n;
+    return n;
+}
+
+void hop(World& w) {
+    if (w.fixedView)
+        w.hopFixed(FacingForward);
+    else
+        w.hopFree();
+}
+
+// A hop, and while it lands in a lane the next one straight away; false
+// when a car ends the game on the way.
+bool dash(World& w) {
+    do {
+        hop(w);
+        while (w.pigeon.hopping && w.status.state == StatePlaying) w.step(kPassMs);
+        if (inLane(w)) w.step(kPassMs);  // the frame that reads the next key
+    } while (inLane(w) && w.status.state == StatePlaying);
+    return w.status.state == StatePlaying;
+}
+
+// What a player watching the traffic can judge: this plan (stand `wait`
+// passes, holding the turn key for the last `turn` of them in the free
+// view, then dash) gets across alive.
+bool survives(World w, int wait, int turn) {
+    for (int i = 0; i < wait; ++i) {
+        w.turning = i >= wait - turn ? 1 : 0;
+        w.step(kPassMs);
+    }
+    return w.status.state == StatePlaying && dash(w);
+}
+
+bool hopTouchesALane(World w) {
+    hop(w);
+    while (w.pigeon.hopping) {
+        w.stepHop(kPassMs);
+        w.scrollGround();
+        if (inLane(w)) return true;
+    }
+    return false;
+}
+
+struct Crossing {
+    int roads = 0;
+    bool died = false;
+};
+
+// A player who waits on the grass for a gap in the traffic, then goes; it
+// also goes a few passes late (up to `slack`, drawn from `seed`), as a
+// person does. Where no forward hop ever gets through (the free view's hop
+// would land in a lane), it turns a little and hops from there.
+Crossing crossWatching(bool fixedView, unsigned seed, int slack, int goal) {
+    std::mt19937 late(seed);
+    World w = playing();
+    w.fixedView = fixedView;
+    for (unsigned i = 0; i < seed * 7; ++i) w.step(kPassMs);
+    auto allLate = [&](int wait, int turn) {
+        for (int d = 0; d <= slack; ++d)
+            if (!survives(w, wait + d, turn + d)) return false;
+        return true;
+    };
+    int waited = 0;
+    for (int passes = 0; passes < 20000 && w.status.state == StatePlaying && roadsBehind(w) < goal; ++passes) {
+        EXPECT_FALSE(inLane(w)) << "it waits on the grass";
+        const bool risky = hopTouchesALane(w);
+        int turn = -1;
+        if (!risky || allLate(0, 0)) {
+            turn = 0;
+        } else if (!fixedView && waited > 45) {
+            for (int n = 1; n < 150 && turn < 0; ++n)
+                if (allLate(n, n)) turn = n;
+        }
+        if (turn < 0) {
+            w.step(kPassMs);
+            ++waited;
+            continue;
+        }
+        const int wait = turn + (risky ? int(late() % unsigned(slack + 1)) : 0);
+        for (int i = 0; i < wait; ++i) {
+            w.turning = turn ? 1 : 0;  // a turn key held until the hop
+            w.step(kPassMs);
+        }
+        dash(w);
+        waited = 0;
+    }
+    return Crossing{roadsBehind(w), w.status.state != StatePlaying};
+}
+
+// A player who hops again as soon as it lands, whatever comes.
+Crossing crossBlindly(bool fixedView, unsigned seed) {
+    World w = playing();
+    w.fixedView = fixedView;
+    for (unsigned i = 0; i < seed * 7; ++i) w.step(kPassMs);
+    for (int passes = 0; passes < 20000 && w.status.state == StatePlaying; ++passes) {
+        if (!w.pigeon.hopping) hop(w);
+        w.step(kPassMs);
+    }
+    return Crossing{roadsBehind(w), w.status.state != StatePlaying};
+}
+
+}  // namespace
+
+TEST(PigeonrunRules, APlayerWhoWaitsForGapsCrossesRoadAfterRoadAndABlindOneDies) {
+    for (bool fixedView : {true, false})
+        for (unsigned seed = 1; seed <= 6; ++seed) {
+            const char* view = fixedView ? "fixed view" : "free view";
+            const Crossing watching = crossWatching(fixedView, seed, fixedView ? 8 : 4, 12);
+            EXPECT_FALSE(watching.died) << view << ", seed " << seed << ", after " << watching.roads << " roads";
+            EXPECT_GE(watching.roads, 12) << view << ", seed " << seed;
+            const Crossing blind = crossBlindly(fixedView, seed);
+            EXPECT_TRUE(blind.died) << view << ", seed " << seed;
+            EXPECT_LT(blind.roads, 10) << view << ", seed " << seed;
+        }
 }
