@@ -77,10 +77,11 @@ void Player::gridFloor() {
         const float lo = layer->shrink * tw / 2, hi = (1 - layer->shrink / 2) * tw;
         if (between(lo, fx, hi) && between(lo, fz, hi)) setFloorY(layer->y);
     }
-    if (position.y == floorY) {
-        if (tile == '5') jump(2.5f * normalJumpSpeed);
-        if (tile == 'b' || tile == 'w') playerState = WINNING;
-    }
+    if (position.y == floorY && tile == '5') jump(2.5f * normalJumpSpeed);
+    // Being over the goal reaches it, in mid-hop too: a walking hop spans two
+    // tiles and would carry the chicken over a one-row goal and off the
+    // board's end. Winning stops its walk, so it lands on the goal.
+    if ((tile == 'b' || tile == 'w') && playerState == ALIVE) playerState = WINNING;
 }
 
 void Player::collideObjects() {
