@@ -5,15 +5,22 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <utility>
+#include <optional>
+#include <random>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "camera.h"
@@ -27,6 +34,7 @@
 #include "player.h"
 #include "texturemanager.h"
 #include "world.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 
 using namespace lanehop;
@@ -833,3 +841,98 @@ TEST_F(LanehopGL, PagedGlyphTexturesKeepTheText) {
     }
     EXPECT_GT(countNear(hoptest::Color{255, 255, 255}, 8), 2000) << "text is drawn";
 }
+
+namespace {
+
+// Watches a named pipe for a reader: opening its write end without blocking
+// succeeds only while something has it open for reading. The open wakes that
+// reader (it reads nothing), so a faulty game cannot hang the test.
+class PipeWatch {
+public:
+    explicit PipeWatch(std::string path) : path_(std::move(path)), thread_([this] { watch(); }) {}
+    ~PipeWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool opened() const { return opened_; }
+
+private:
+    void watch() {
+        while (!stop_) {
+            const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened_ = true;
+                close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    std::string path_;
+    std::atomic<bool> stop_{false}, opened_{false};
+    std::thread thread_;
+};
+
+// A small window: these runs load every file, they do not look at pictures.
+class LanehopFiles : public LanehopGL {
+protected:
+    LanehopFiles() {
+        width = 320;
+        height = 180;
+    }
+};
+
+// Every file the game reads with a folder or a named pipe in its place:
+// the game names it and stops (the settings panel says why it is empty and
+// the game goes on). A pipe is never opened: it would block the game.
+TEST_F(LanehopFiles, EveryFileAsFolderOrPipeIsNamed) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> owned = {"resources/fonts/ocraext.ttf", "resources/fonts/cartoon.ttf",
+                                      "resources/settings.txt", "resources/models/tree/Tree_1.obj",
+                                      "resources/models/tree/Tree_5_73.obj"};
+    for (int n = 1; n <= 6; ++n) owned.push_back("level/level" + std::to_string(n) + ".txt");
+    for (const char* t : {"wood.jpg", "grass.jpg", "rock.jpg", "sand.jpg", "leaves.jpg", "street.jpg", "bump.jpg",
+                          "lotus.jpg", "water.png", "models/TEXTURE_V1.png", "models/Tree_5_normal.png"})
+        owned.push_back(std::string("resources/textures/") + t);
+    for (const char* sky : {"skybox/", "skyboxSunset/"})
+        for (const char* face : {"back", "front", "top", "bottom", "left", "right"})
+            owned.push_back(std::string("resources/textures/") + sky + face + ".jpg");
+    std::vector<const char*> files;
+    for (const std::string& f : owned) files.push_back(f.c_str());
+
+    const fs::path here = fs::current_path();
+    const fs::path dir = fs::temp_directory_path() / "lanehop-broken";
+    std::mt19937 random(3);
+    for (const char* file : files)
+        for (hoptest::Break how : {hoptest::Folder, hoptest::Pipe}) {
+            ml->shutdown();  // the scene, fonts and textures: every file is read again
+            hoptest::stageBroken(here, dir, files, file, how, random);
+            fs::current_path(dir);
+            std::optional<PipeWatch> watch;
+            if (how == hoptest::Pipe) watch.emplace((dir / file).string());
+            testing::internal::CaptureStderr();
+            testing::internal::CaptureStdout();
+            std::string said;
+            try {
+                ml->attach(gl().window(), gl().context(), width, height);  // the frame-rate font
+                World* w = makeWorld();
+                w->inputBase(hoptest::keyEvent(SDLK_2), 0);  // the sunset sky is read when shown
+                frame(w, 0);
+                for (int n = 2; n <= 6; ++n) w->nextLevel();
+            } catch (const std::exception& e) {
+                said = e.what();
+            }
+            said += testing::internal::GetCapturedStderr();
+            testing::internal::GetCapturedStdout();
+            fs::current_path(here);
+            const std::string name = std::string(file) + (how == hoptest::Folder ? " a folder" : " a pipe");
+            EXPECT_NE(said.find("./" + std::string(file) + ": "), std::string::npos) << name << ": " << said;
+            if (watch) {
+                EXPECT_FALSE(watch->opened()) << name << ": opened";
+            }
+            watch.reset();
+            glGetError();
+        }
+    fs::remove_all(dir);
+}
+
+}  // namespace
