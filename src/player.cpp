@@ -133,9 +133,17 @@ void Player::tick(float delta) {
         up = camera->getUp();
         right = forward.cross(up);
     } else {
-        forward = Vector3(0, 0, -1);
+        // Orthographic views walk along the board's axes: forward is the one
+        // nearest the way the camera looks, (0, 0, -1) from the views the game
+        // starts and sets. The mouse may have turned the view round: Right
+        // must still be the screen's right.
+        Vector3 view = camera ? camera->getViewVector() : Vector3(0, 0, -1);
+        if (std::fabs(view.x) > std::fabs(view.z))
+            forward = Vector3(view.x > 0 ? 1.f : -1.f, 0, 0);
+        else
+            forward = Vector3(0, 0, view.z > 0 ? 1.f : -1.f);
         up = Vector3(0, 1, 0);
-        right = Vector3(1, 0, 0);
+        right = forward.cross(up);
     }
     readMovement(delta);
     if (playerState != WINNING) position += movement;
