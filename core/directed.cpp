@@ -5,6 +5,8 @@
 #include <locale>
 #include <sstream>
 
+#include "files.h"
+
 namespace hop {
 
 // The first character of the path is dropped once, here: dropping it again
@@ -16,6 +18,14 @@ Directed::Directed(const std::string& path) : directivesPath(path.empty() ? path
 
 void Directed::loadModel() {
     directives.clear();
+    // A missing file is an empty model; anything else that is not a regular
+    // file is named and never opened (a pipe would block the loop).
+    const std::string problem = fileProblem(directivesPath);
+    if (!problem.empty()) {
+        if (problem != kMissingFile)
+            std::cout << "No se pudieron leer las directivas " << directivesPath << ": " << problem << std::endl;
+        return;
+    }
     std::ifstream in(directivesPath);
     if (!in) return;
     parse(in, std::cout);

@@ -6,10 +6,13 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "drawing.h"
+#include "files.h"
 #include "mainloop.h"
 #include "utf8.h"
 
@@ -37,6 +40,28 @@ char firstBlankGlyph(const std::string& path) {
     }
     FT_Done_FreeType(lib);
     return blank;
+}
+
+// Where a TrueType or OpenType file's table directory says its tables end,
+// when that is past the file's `size` bytes (a file cut short); 0 when every
+// table lies inside it or the file has no such directory (FreeType judges).
+std::uint64_t tablesEndPast(const std::string& path, std::uint64_t size) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[12];
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return 0;
+    const auto be32 = [](const unsigned char* p) {
+        return std::uint64_t(p[0]) << 24 | std::uint64_t(p[1]) << 16 | std::uint64_t(p[2]) << 8 | p[3];
+    };
+    const std::uint64_t version = be32(head);
+    if (version != 0x00010000 && version != 0x4F54544F && version != 0x74727565) return 0;  // 1.0, OTTO, true
+    const int tables = head[4] << 8 | head[5];
+    std::uint64_t end = 12 + 16 * std::uint64_t(tables);
+    for (int t = 0; t < tables; ++t) {
+        unsigned char record[16];
+        if (!in.read(reinterpret_cast<char*>(record), sizeof record)) break;
+        end = std::max(end, be32(record + 8) + be32(record + 12));
+    }
+    return end > size ? end : 0;
 }
 
 int nextPowerOf2(int n) {
@@ -123,6 +148,9 @@ void FontManager::loadFont(const std::string& name, unsigned size) {
     const std::string k = key(name, int(size));
     if (fonts.count(k)) return;
     const std::string path = pathOf(name);
+    // FTGL opens whatever it is given: a pipe would block it.
+    const std::string problem = fileProblem(path);
+    if (!problem.empty()) throw FontError("No se pudo cargar la fuente " + path + ": " + problem);
     std::unique_ptr<FTFont> font;
     if (fastDrawing)
         font = std::make_unique<PagedTextureFont>(path.c_str());
@@ -130,15 +158,21 @@ void FontManager::loadFont(const std::string& name, unsigned size) {
         font = std::make_unique<FTTextureFont>(path.c_str());
     if (font->Error() != 0 || !font->FaceSize(size, 72)) {
         std::ifstream in(path, std::ios::binary | std::ios::ate);
-        const char* why = !in ? "falta el archivo" : in.tellg() == 0 ? "el archivo está vacío" : "no es una fuente legible";
+        const char* why = !in ? "no se puede abrir" : in.tellg() == 0 ? "el archivo está vacío" : "no es una fuente legible";
         throw FontError("No se pudo cargar la fuente " + path + ": " + why);
     }
-    // A file cut short still opens, but the glyphs past the cut come out
-    // blank: the game would show no text and give no reason.
+    // A file cut short still opens, and may draw every letter and digit:
+    // what was past the cut (accents, kerning) is gone all the same.
+    std::error_code error;
+    const std::uint64_t bytes = std::filesystem::file_size(path, error);
+    if (const std::uint64_t end = error ? 0 : tablesEndPast(path, bytes))
+        throw FontError("No se pudo cargar la fuente " + path + ": archivo incompleto (tiene " + std::to_string(bytes) +
+                        " bytes, sus tablas llegan a " + std::to_string(end) + ")");
+    // Tables that are whole may still leave glyphs blank: the game would
+    // show no text and give no reason.
     const char blank = firstBlankGlyph(path);
     if (blank != 0)
-        throw FontError("No se pudo cargar la fuente " + path + ": no dibuja el caracter '" + blank +
-                        "' (archivo incompleto)");
+        throw FontError("No se pudo cargar la fuente " + path + ": no dibuja el carácter '" + blank + "'");
     fonts[k] = std::move(font);
 }
 

@@ -2,7 +2,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
+#include <sstream>
 
 #include "renderer.h"
 
@@ -68,6 +71,29 @@ GLWindow openGLWindow(const std::string& title, int width, int height) {
     }
     SDL_ShowWindow(w.window);
     return w;
+}
+
+namespace {
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+}  // namespace
+
+std::string unaskedHeadlessDriver(const std::string& driver, const char* requested) {
+    const std::string name = lower(driver);
+    if (name != "offscreen" && name != "dummy") return "";
+    std::istringstream entries(requested ? requested : "");
+    for (std::string entry; std::getline(entries, entry, ',');)
+        if (lower(entry) == name) return "";
+    return driver;
+}
+
+std::string noDisplayMessage(const std::string& driver) {
+    return "No hay pantalla disponible (controlador de video \"" + driver +
+           "\"): inicie el juego desde una sesión gráfica";
 }
 
 }  // namespace hop

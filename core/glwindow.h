@@ -24,4 +24,18 @@ struct GLWindow {
 // Returns no window (and SDL's error) where none could be had.
 GLWindow openGLWindow(const std::string& title, int width, int height);
 
+// The window's size as the window system has it (X11), which SDL does not
+// report while a switch to full screen waits for the window manager: it
+// gives the desktop's size at once, also where nothing ever resizes the
+// window. False where the system cannot be asked.
+bool windowSystemSize(SDL_Window* window, int& width, int& height);
+
+// Without a display SDL falls back to its "offscreen" or "dummy" driver and
+// the game would run in a window nobody sees. The name of such a driver when
+// `requested` (SDL_VIDEODRIVER: comma-separated names, any case) does not
+// name it; empty for any other driver or when it was asked for.
+std::string unaskedHeadlessDriver(const std::string& driver, const char* requested);
+// The line the game prints before it stops for that reason.
+std::string noDisplayMessage(const std::string& driver);
+
 }  // namespace hop

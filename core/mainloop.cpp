@@ -36,7 +36,9 @@ std::int64_t systemNow() {
 }  // namespace
 
 MainLoop::MainLoop()
-    : clock(systemNow), sleep([](std::int64_t ns) { std::this_thread::sleep_for(std::chrono::nanoseconds(ns)); }) {}
+    : clock(systemNow),
+      sleep([](std::int64_t ns) { std::this_thread::sleep_for(std::chrono::nanoseconds(ns)); }),
+      windowSystemSize([this](int& w, int& h) { return hop::windowSystemSize(win, w, h); }) {}
 
 // At exit the font and texture caches may already be gone (statics die in
 // reverse order of creation): only the window and SDL are released here;
@@ -57,6 +59,15 @@ MainLoop* MainLoop::getInstance() {
 void MainLoop::init(int w, int h, const std::string& title) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::cerr << "No se pudo iniciar SDL: " << SDL_GetError() << std::endl;
+        std::exit(1);
+    }
+    // No display: SDL picked a driver that shows nothing. Say so and stop
+    // before any window is made, unless the environment asked for it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string headless = unaskedHeadlessDriver(driver ? driver : "", std::getenv("SDL_VIDEODRIVER"));
+    if (!headless.empty()) {
+        std::cerr << noDisplayMessage(headless) << std::endl;
+        SDL_Quit();
         std::exit(1);
     }
     sdlStarted = true;
@@ -203,6 +214,19 @@ void MainLoop::followDrawable() {
     if (!win) return;
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(win, &w, &h);
+    if (fullscreenAskedAt >= 0) {
+        int realW = 0, realH = 0;
+        if (!windowSystemSize || !windowSystemSize(realW, realH) || (realW == w && realH == h)) {
+            fullscreenAskedAt = -1;  // granted, or nobody to ask
+        } else if (clock() - fullscreenAskedAt >= kFullscreenGraceNs) {
+            refuseFullscreen();
+            SDL_GL_GetDrawableSize(win, &w, &h);
+        } else {
+            // Not yet resized: draw into the window as it is.
+            w = realW;
+            h = realH;
+        }
+    }
     if (w > 0 && h >= 0 && (w != width || h != height)) setWindowSize(w, h);
 }
 
@@ -266,6 +290,10 @@ void MainLoop::setFog(bool on) {
 }
 
 void MainLoop::setFullscreen(bool on) {
+    if (on && fullscreenRefused) {
+        std::cout << kNoFullscreen << std::endl;
+        on = false;
+    }
     fullscreen = on;
     if (!win) return;
     SDL_SetWindowFullscreen(win, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -273,7 +301,17 @@ void MainLoop::setFullscreen(bool on) {
     // 900, or less where the desktop is smaller. The viewport follows what the
     // window really has, now and at every frame (the switch may settle late).
     if (!on) SDL_SetWindowSize(win, windowedWidth, windowedHeight);
+    fullscreenAskedAt = on ? clock() : -1;
     followDrawable();
+}
+
+void MainLoop::refuseFullscreen() {
+    fullscreenAskedAt = -1;
+    fullscreenRefused = true;
+    fullscreen = false;
+    SDL_SetWindowFullscreen(win, 0);
+    SDL_SetWindowSize(win, windowedWidth, windowedHeight);
+    std::cout << kNoFullscreen << std::endl;
 }
 
 void MainLoop::setWindowSize(int w, int h) {

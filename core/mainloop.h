@@ -24,6 +24,12 @@ public:
     // window exposed or resized), and otherwise only this often (nanoseconds):
     // a software-rendered frame of the whole scene costs tens of milliseconds.
     static constexpr std::int64_t kPausedRedrawNs = 500000000;
+    // A window manager resizes a window it makes full screen within this
+    // time (nanoseconds); one still at its old size by then was refused (no
+    // window manager at all, or one that does not do full screen), and the
+    // game stays in its window.
+    static constexpr std::int64_t kFullscreenGraceNs = 1000000000;
+    static constexpr const char* kNoFullscreen = "Pantalla completa no disponible: el juego sigue en una ventana";
 
     static MainLoop* getInstance();
 
@@ -46,7 +52,11 @@ public:
     // One event as the frame handles it: quit, window size, then the scene.
     void handleEvent(const SDL_Event& e, float delta);
     // Takes the viewport from the window's drawable size when it differs
-    // (after a full-screen switch, a resize event that came late).
+    // (after a full-screen switch, a resize event that came late). While a
+    // switch to full screen waits for the window manager, the size is the
+    // window system's (SDL already reports the desktop's), and a switch not
+    // granted within kFullscreenGraceNs is undone: back in the window, with
+    // kNoFullscreen on the console, and full screen refused from then on.
     void followDrawable();
     // The drawing part of a frame: clear, the scene, the frame-rate text.
     void drawFrame();
@@ -86,6 +96,8 @@ public:
     void setFullscreen(bool on);
     bool getFullscreen() const { return fullscreen; }
     void toggleFullscreen() { setFullscreen(!getFullscreen()); }
+    // False once the window manager has refused full screen.
+    bool getFullscreenAvailable() const { return !fullscreenRefused; }
     void setShowFPS(bool on) { showFps = on; }
     bool getShowFPS() const { return showFps; }
     void toggleShowFPS() { setShowFPS(!getShowFPS()); }
@@ -115,11 +127,15 @@ public:
     // The clock and sleep of run(), replaceable by tests (nanoseconds).
     std::function<std::int64_t()> clock;
     std::function<void(std::int64_t)> sleep;
+    // The window's size as the window system has it, where it can be asked
+    // (X11); false elsewhere. Replaceable by tests.
+    std::function<bool(int& w, int& h)> windowSystemSize;
 
 private:
     MainLoop();
     ~MainLoop();
     void applySwitches();
+    void refuseFullscreen();
 
     SDL_Window* win = nullptr;
     SDL_GLContext context = nullptr;
@@ -141,6 +157,8 @@ private:
     double gameSpeedMult = 1.0;
 
     int windowedWidth = 1600, windowedHeight = 900;
+    bool fullscreenRefused = false;
+    std::int64_t fullscreenAskedAt = -1;  // clock() of a switch not yet granted, or -1
     int designHeight = 0;
     bool ownsWindow = false;
     bool sdlStarted = false;

@@ -2,18 +2,48 @@
 
 #include <GL/gl.h>
 
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include "files.h"
+
 namespace hop {
+
+namespace {
+
+// assimp's own file access, but only to regular files: a model names other
+// files (an OBJ its material library), and a pipe in one's place would block
+// the import. The first file there but refused is kept for the message; a
+// missing one is left to assimp, which goes on without materials.
+class RegularFilesOnly : public Assimp::DefaultIOSystem {
+public:
+    bool Exists(const char* file) const override { return file && fileProblem(file).empty(); }
+    Assimp::IOStream* Open(const char* file, const char* mode) override {
+        const std::string problem = file ? fileProblem(file) : std::string(kMissingFile);
+        if (!problem.empty()) {
+            if (refused.empty() && problem != kMissingFile) refused = std::string(file ? file : "") + ": " + problem;
+            return nullptr;
+        }
+        return DefaultIOSystem::Open(file, mode);
+    }
+    std::string refused;
+};
+
+}  // namespace
 
 bool Model::batchFaces = true;
 
 Model::Model(const std::string& fullPath, int texId, Vector3 translate, Vector3 scale) : textureId(texId) {
     const std::string path = fullPath.empty() ? fullPath : fullPath.substr(1);
+    const std::string problem = fileProblem(path);
+    if (!problem.empty()) throw ModelError("No se pudo cargar el modelo " + path + ": " + problem);
     Assimp::Importer importer;
+    auto* files = new RegularFilesOnly;
+    importer.SetIOHandler(files);  // the importer owns it
     const aiScene* scene = importer.ReadFile(path, aiProcessPreset_TargetRealtime_MaxQuality);
+    if (!files->refused.empty()) throw ModelError("No se pudo cargar el modelo " + path + ": " + files->refused);
     if (!scene || !scene->mRootNode) throw ModelError("No se pudo cargar el modelo " + path + ": " + importer.GetErrorString());
     sceneDisplayList = glGenLists(1);
     glNewList(sceneDisplayList, GL_COMPILE);

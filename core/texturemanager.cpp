@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "files.h"
+
 namespace hop {
 
 namespace {
@@ -22,6 +24,9 @@ void keepDecoderMessage(FREE_IMAGE_FORMAT, const char* message) {
 }  // namespace
 
 LoadedImage loadImage(const std::string& path) {
+    // FreeImage opens the file to guess its type: a pipe would block it.
+    const std::string problem = fileProblem(path);
+    if (!problem.empty()) throw TextureError("No se pudo leer la imagen " + path + ": " + problem);
     FreeImage_SetOutputMessage(keepDecoderMessage);
     decoderMessage.clear();
     FREE_IMAGE_FORMAT fif = FreeImage_GetFileType(path.c_str(), 0);

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
+#include <string>
 
 #include "fuente.h"
 #include "juego.h"
+#include "ventana.h"
 
 namespace marsdash {
 
@@ -19,6 +21,15 @@ constexpr std::uint32_t kFrameMinimo = 16;  // ms: about 60 frames per second
 int runGame() {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "No se pudo iniciar SDL:%s\n", SDL_GetError());
+        return 1;
+    }
+    // No display: SDL fell back to a driver that shows nothing. Say so and
+    // stop before any window is made, unless the environment asked for it.
+    const char* conductor = SDL_GetCurrentVideoDriver();
+    const std::string sinPantalla = conductorSinPantalla(conductor ? conductor : "", std::getenv("SDL_VIDEODRIVER"));
+    if (!sinPantalla.empty()) {
+        std::fprintf(stderr, "%s\n", mensajeSinPantalla(sinPantalla).c_str());
+        SDL_Quit();
         return 1;
     }
     SDL_Window* ventana = SDL_CreateWindow("marsdash", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Juego::kAncho,

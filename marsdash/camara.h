@@ -21,6 +21,13 @@ struct Camara {
 
     void update(const Astronauta& astronauta, float dt);
     bool enObjetivo() const { return desplazX == objetivoX && desplazZ == objetivoZ; }
+    // The quarter turns (0..3) to add to the arrows' headings so that Left
+    // and Right still hop toward the screen's left and right once the board
+    // has been dragged round by `arrastre` degrees: 0 until a turn makes the
+    // Left arrow's hop go less than a quarter of the way left on screen,
+    // then the turn whose Left goes left and lies nearest where it went at
+    // the start.
+    int cuartosFlechas(float arrastre) const;
 };
 
 // The parked ships: the crashed one behind the start and the rescue ship

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "archivo.h"
+
 namespace marsdash {
 
 namespace {
@@ -69,6 +71,14 @@ int glifo(FT_Face cara, unsigned char ch, unsigned lista, unsigned tex) {
 }  // namespace
 
 Fuente::Fuente(const std::string& ruta) {
+    // FreeType opens whatever it is given: a pipe would block it.
+    const std::string problema = problemaDeArchivo(ruta);
+    if (!problema.empty()) {
+        std::printf("ROMPIO\n");
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: %s; the texts are not drawn\n", ruta.c_str(), problema.c_str());
+        return;
+    }
     FT_Library lib;
     if (FT_Init_FreeType(&lib)) {
         std::printf("ROMPIO\n");

@@ -3,8 +3,10 @@
 #include <SDL2/SDL.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "recursos.h"
+#include "ventana.h"
 
 namespace marsdash {
 
@@ -13,7 +15,10 @@ constexpr float kPasoLuz = 5.0f;
 constexpr float kPasoArrastre = 5.0f;
 }  // namespace
 
-Juego::Juego(bool graficos, SDL_Window* ventana) : graficos_(graficos), ventana_(ventana) {
+Juego::Juego(bool graficos, SDL_Window* ventana)
+    : tamanoSistema([this](int& w, int& h) { return tamanoEnElSistema(ventana_, w, h); }),
+      graficos_(graficos),
+      ventana_(ventana) {
     if (graficos_) {
         recursos_ = std::make_unique<Recursos>();
         recursos_->cargar();
@@ -90,13 +95,60 @@ void Juego::antesDelReloj() {
 }
 
 void Juego::frame(std::uint32_t nowMs) {
+    ahora_ = nowMs;
     antesDelReloj();
     endFrame(nowMs);
 }
 
 void Juego::frame() {
+    ahora_ = SDL_GetTicks();
     antesDelReloj();
     endFrame(SDL_GetTicks());
+}
+
+void Juego::seguirVentana() {
+    if (!ventana_) return;
+    int w = 0, h = 0;
+    SDL_GL_GetDrawableSize(ventana_, &w, &h);
+    if (pedidaEn_ >= 0) {
+        int realW = 0, realH = 0;
+        if (!tamanoSistema || !tamanoSistema(realW, realH) || (realW == w && realH == h)) {
+            pedidaEn_ = -1;  // granted, or nobody to ask
+        } else if (std::int64_t(ahora_) - pedidaEn_ >= kEsperaPantallaCompleta) {
+            pedidaEn_ = -1;
+            pantallaCompletaNegada = true;
+            pantallaCompleta = false;
+            SDL_SetWindowFullscreen(ventana_, 0);
+            SDL_SetWindowSize(ventana_, kAncho, kAlto);
+            std::printf("%s\n", kSinPantallaCompleta);
+            std::fflush(stdout);
+            SDL_GL_GetDrawableSize(ventana_, &w, &h);
+        } else {
+            // Not resized yet: draw into the window as it is.
+            w = realW;
+            h = realH;
+        }
+    }
+    if (w > 0 && h > 0) {
+        vistaAncho = w;
+        vistaAlto = h;
+    }
+}
+
+void Juego::pantallaCompletaF11() {
+    if (pantallaCompletaNegada) {
+        std::printf("%s\n", kSinPantallaCompleta);
+        std::fflush(stdout);
+        return;
+    }
+    if (ventana_) {
+        SDL_SetWindowFullscreen(ventana_, pantallaCompleta ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        // Back in its window it has its own size again: SDL would keep the
+        // desktop's, and the picture would stay zoomed.
+        if (pantallaCompleta) SDL_SetWindowSize(ventana_, kAncho, kAlto);
+    }
+    pantallaCompleta = !pantallaCompleta;
+    pedidaEn_ = pantallaCompleta && ventana_ ? std::int64_t(ahora_) : -1;
 }
 
 void Juego::handleEvent(const SDL_Event& e) {
@@ -156,10 +208,7 @@ void Juego::tecla(int sym) {
         case SDLK_y: alambre = !alambre; break;
         case SDLK_u: suave = !suave; break;
         case SDLK_z: modoVelocidad = modoVelocidad % 3 + 1; break;
-        case SDLK_F11:
-            if (ventana_) SDL_SetWindowFullscreen(ventana_, pantallaCompleta ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-            pantallaCompleta = !pantallaCompleta;
-            break;
+        case SDLK_F11: pantallaCompletaF11(); break;
         default: break;
     }
 }
@@ -172,7 +221,12 @@ void Juego::flecha(int sym, bool abajo) {
         flechaPulsada = true;
         return;
     }
-    rumboPedido = arriba ? 0.0f : sym == SDLK_RIGHT ? -90.0f : sym == SDLK_LEFT ? 90.0f : 180.0f;
+    const int base = arriba ? 0 : sym == SDLK_RIGHT ? -90 : sym == SDLK_LEFT ? 90 : 180;
+    // Dragged round, the board turns under the arrows: they keep to the
+    // screen (Left hops toward its left) by whole quarter turns.
+    const int cuartos = !seguir && camara ? camara->cuartosFlechas(arrastre) : 0;
+    const int rumbo = ((base + 90 * cuartos) % 360 + 360) % 360;  // 0, 90, 180 or 270
+    rumboPedido = rumbo == 270 ? -90.0f : float(rumbo);
     saltoPedido = true;
     flechaPulsada = false;
 }

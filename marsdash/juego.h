@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "astronauta.h"
@@ -88,8 +89,18 @@ public:
     // view's centre things can still show.
     int filasDibujadas = 0;
     float radioVista = 90.0f;
-    // The window's drawable size (full screen changes it).
+    // The window's drawable size (full screen changes it), followed every
+    // frame.
     int vistaAncho = kAncho, vistaAlto = kAlto;
+    // F11 asks the window manager for full screen; a window it has not
+    // resized within this many ms was refused (no window manager, or one
+    // without full screen): the game goes back to its window, says so, and
+    // refuses F11 from then on.
+    static constexpr std::uint32_t kEsperaPantallaCompleta = 1000;
+    bool pantallaCompletaNegada = false;
+    // The window's size as the window system has it (X11); false where it
+    // cannot be asked. Tests replace it.
+    std::function<bool(int& ancho, int& alto)> tamanoSistema;
 
 private:
     void construir();
@@ -100,6 +111,12 @@ private:
     void flecha(int sym, bool abajo);
     void proyeccion();
     void drawEscena();
+    // The viewport from the window's drawable size; while full screen waits
+    // for the window manager, from the window system's.
+    void seguirVentana();
+    void pantallaCompletaF11();
+    std::uint32_t ahora_ = 0;        // ms, the clock of this frame
+    std::int64_t pedidaEn_ = -1;     // ms of a full screen not yet granted, or -1
     bool graficos_;
     SDL_Window* ventana_;
     std::unique_ptr<Recursos> recursos_;

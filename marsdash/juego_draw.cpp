@@ -86,6 +86,7 @@ void Juego::proyeccion() {
 }
 
 void Juego::draw() {
+    seguirVentana();
     glViewport(0, 0, vistaAncho, vistaAlto);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, alambre ? GL_LINE : GL_FILL);

@@ -5,6 +5,8 @@
 #include <locale>
 #include <sstream>
 
+#include "archivo.h"
+
 namespace marsdash {
 
 namespace {
@@ -128,6 +130,12 @@ void leerModelo(std::istream& in, bool materiales, Modelo& m) {
 
 bool leerModelo(const std::string& ruta, bool materiales, Modelo& m) {
     m.limpiar();
+    // Never opened unless a regular file: a pipe would block the game.
+    const std::string problema = problemaDeArchivo(ruta);
+    if (!problema.empty()) {
+        std::fprintf(stderr, "%s: %s; the model is not drawn\n", ruta.c_str(), problema.c_str());
+        return false;
+    }
     std::ifstream file(ruta, std::ios::binary);
     if (!file) {
         std::fprintf(stderr, "%s: cannot open the file; the model is not drawn\n", ruta.c_str());

@@ -6,11 +6,19 @@
 #include <cstdio>
 #include <cstring>
 
+#include "archivo.h"
+
 namespace marsdash {
 
 bool Textura::cargar(const std::string& ruta) {
     ancho = alto = 0;
     bgr_.clear();
+    // FreeImage opens whatever it is given: a pipe would block it.
+    const std::string problema = problemaDeArchivo(ruta);
+    if (!problema.empty()) {
+        std::fprintf(stderr, "%s: %s; drawn untextured\n", ruta.c_str(), problema.c_str());
+        return false;
+    }
     FREE_IMAGE_FORMAT formato = FreeImage_GetFIFFromFilename(ruta.c_str());
     // A name without a known extension: let the content decide.
     if (formato == FIF_UNKNOWN) formato = FreeImage_GetFileType(ruta.c_str(), 0);

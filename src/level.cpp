@@ -4,6 +4,7 @@
 #include <fstream>
 #include <istream>
 
+#include "files.h"
 #include "utf8.h"
 
 namespace lanehop {
@@ -44,6 +45,7 @@ Grid parseLevel(std::istream& in) {
 }
 
 Grid readLevelFile(const std::string& path) {
+    if (!hop::fileProblem(path).empty()) return {};  // never open a pipe: it would block
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
     return parseLevel(in);
@@ -73,10 +75,12 @@ Settings parseSettings(std::istream& in) {
 }
 
 Settings readSettingsFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     Settings s;
+    s.problem = hop::fileProblem(path);  // a pipe would block the open
+    if (!s.problem.empty()) return s;
+    std::ifstream in(path, std::ios::binary);
     if (!in) {
-        s.problem = "falta el archivo";
+        s.problem = "no se puede abrir";
         return s;
     }
     s = parseSettings(in);

@@ -22,7 +22,7 @@ class LevelFormatError : public std::runtime_error {
 // ones are plain floor); other bytes throw LevelFormatError with the row
 // and column ("fila 3, columna 5: el byte 0xFF no es una casilla").
 Grid parseLevel(std::istream& in);
-// Empty when the file cannot be opened.
+// Empty when the file cannot be opened or is not a regular file.
 Grid readLevelFile(const std::string& path);
 // True when some tile is a goal ('b' or 'w'): a level without one can never
 // be finished (a file cut short loses its last rows, the goal among them).
@@ -30,8 +30,8 @@ bool hasGoal(const Grid& grid);
 
 struct Settings {
     std::vector<std::string> pages[2];
-    // Why the file gave no lines ("falta el archivo", "el archivo está
-    // vacío"); empty when it was read.
+    // Why the file gave no lines ("falta el archivo", "es una carpeta, no un
+    // archivo", "el archivo está vacío"...); empty when it was read.
     std::string problem;
     // Lines that held bytes that are not UTF-8 (shown with U+FFFD).
     int brokenLines = 0;
@@ -40,7 +40,8 @@ struct Settings {
 // separators are kept as lines of page 1). Bytes that are not UTF-8 become
 // U+FFFD: the lines go to the font renderer as they are.
 Settings parseSettings(std::istream& in);
-// A missing file or one without lines gives empty pages and the problem.
+// A missing file, one that is not a regular file (never opened) or one
+// without lines gives empty pages and the problem.
 Settings readSettingsFile(const std::string& path);
 // The parts of a panel line before and after its first ':' (the value is
 // empty when there is none).

@@ -77,10 +77,11 @@ void Player::gridFloor() {
         const float lo = layer->shrink * tw / 2, hi = (1 - layer->shrink / 2) * tw;
         if (between(lo, fx, hi) && between(lo, fz, hi)) setFloorY(layer->y);
     }
-    if (position.y == floorY) {
-        if (tile == '5') jump(2.5f * normalJumpSpeed);
-        if (tile == 'b' || tile == 'w') playerState = WINNING;
-    }
+    if (position.y == floorY && tile == '5') jump(2.5f * normalJumpSpeed);
+    // Being over the goal reaches it, in mid-hop too: a walking hop spans two
+    // tiles and would carry the chicken over a one-row goal and off the
+    // board's end. Winning stops its walk, so it lands on the goal.
+    if ((tile == 'b' || tile == 'w') && playerState == ALIVE) playerState = WINNING;
 }
 
 void Player::collideObjects() {
@@ -132,9 +133,17 @@ void Player::tick(float delta) {
         up = camera->getUp();
         right = forward.cross(up);
     } else {
-        forward = Vector3(0, 0, -1);
+        // Orthographic views walk along the board's axes: forward is the one
+        // nearest the way the camera looks, (0, 0, -1) from the views the game
+        // starts and sets. The mouse may have turned the view round: Right
+        // must still be the screen's right.
+        Vector3 view = camera ? camera->getViewVector() : Vector3(0, 0, -1);
+        if (std::fabs(view.x) > std::fabs(view.z))
+            forward = Vector3(view.x > 0 ? 1.f : -1.f, 0, 0);
+        else
+            forward = Vector3(0, 0, view.z > 0 ? 1.f : -1.f);
         up = Vector3(0, 1, 0);
-        right = Vector3(1, 0, 0);
+        right = forward.cross(up);
     }
     readMovement(delta);
     if (playerState != WINNING) position += movement;

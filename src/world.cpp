@@ -5,6 +5,7 @@
 
 #include "camera.h"
 #include "car.h"
+#include "files.h"
 #include "fontmanager.h"
 #include "mainloop.h"
 #include "model.h"
@@ -41,7 +42,7 @@ void World::loadSettings(const std::string& path) {
     settings = readSettingsFile(file);
     if (settings.brokenLines > 0)
         std::cerr << "Los ajustes " << file << " tienen " << settings.brokenLines
-                  << " linea(s) que no son UTF-8; sus bytes no validos se muestran como U+FFFD" << std::endl;
+                  << " línea(s) que no son UTF-8; sus bytes no válidos se muestran como U+FFFD" << std::endl;
     if (settings.problem.empty()) return;
     // The game plays without its panel text, but the player is told why the
     // panel is empty, on the console and on the panel itself.
@@ -51,13 +52,15 @@ void World::loadSettings(const std::string& path) {
 
 void World::loadLevel(const std::string& path) {
     const std::string file = enginePath(path);
+    const std::string problem = hop::fileProblem(file);
+    if (!problem.empty()) throw LevelError("No se pudo cargar el nivel " + file + ": " + problem);
     Grid grid;
     try {
         grid = readLevelFile(file);
     } catch (const LevelFormatError& e) {
         throw LevelError("No se pudo cargar el nivel " + file + ": " + e.what());
     }
-    if (grid.empty()) throw LevelError("No se pudo cargar el nivel " + file + ": falta el archivo o no tiene filas");
+    if (grid.empty()) throw LevelError("No se pudo cargar el nivel " + file + ": no tiene filas");
     if (!hasGoal(grid))
         throw LevelError("No se pudo cargar el nivel " + file + ": no tiene meta (casillas b o w); falta su final");
     setTiles(std::move(grid));

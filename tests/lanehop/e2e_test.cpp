@@ -218,3 +218,83 @@ TEST(LanehopE2E, MissingSettingsAreSaid) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without any display SDL would fall back to a driver that shows nothing:
+// the game says so in one line and stops. (A runtime folder as a desktop
+// session has one: without it the Wayland library complains on its own.)
+TEST(LanehopE2E, NoDisplayIsSaidInOneLine) {
+    GameSession game(hoptest::Launch(LANEHOP_BIN, {}, {},
+                                     {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR=" + ::testing::TempDir()}));
+    const auto status = game.waitExit();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(game.stderrText(),
+              "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una sesión "
+              "gráfica\n");
+}
+
+TEST(LanehopE2E, TerminationEndsCleanly) {
+    GameSession game({LANEHOP_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    ASSERT_TRUE(game.waitForOutput("Nivel 1"));
+    ASSERT_TRUE(game.waitFrames());
+    game.terminate();
+    EXPECT_EQ(game.waitExit(), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+// Xvfb has no window manager: full screen is never granted. The game sees
+// it, stays in its window and draws the paused picture as before (it drew
+// for the desktop's size, the HUD's top cut off).
+TEST(LanehopE2E, FullScreenRefusedStaysWindowed) {
+    GameSession game({LANEHOP_BIN});
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    ASSERT_TRUE(game.waitForOutput("Nivel 1"));
+    // The panel over the paused scene, all of it: it stays still while paused.
+    const Rect panel = region(w, 0.2f, 0, 0.6f, 0.9f);
+    ASSERT_TRUE(game.waitForScreen([&](const Image& img) {
+        return img.countNear({255, 255, 255}, 40, region(w, 0.27f, 0.03f, 0.46f, 0.45f)) > 2000;
+    })) << "no panel";
+    ASSERT_TRUE(game.waitFrames());
+    const Image before = game.screenshot();
+    const auto same = [&](const Image& img) { return img.countDiff(before, panel, 40) < panel.w * panel.h / 100; };
+    ASSERT_TRUE(same(game.screenshot())) << "the paused picture changes";
+    ASSERT_TRUE(game.key("g"));
+    EXPECT_TRUE(game.waitForOutput("Pantalla completa no disponible: el juego sigue en una ventana"));
+    ASSERT_TRUE(game.waitFrames());
+    EXPECT_TRUE(game.waitForScreen(same)) << "the HUD moved or is cut";
+    keep(game.lastScreenshot(), "fullscreen_refused");
+    // Asked again, it says so again and stays.
+    ASSERT_TRUE(game.key("g"));
+    EXPECT_TRUE(game.waitForOutput("Pantalla completa no disponible", hoptest::patience(), 2));
+    ASSERT_TRUE(game.waitFrames());
+    EXPECT_TRUE(same(game.screenshot())) << "the HUD moved or is cut";
+    const auto info = game.tool({"xwininfo", "-id", std::to_string(w.id)});
+    EXPECT_NE(info.out.find("Width: " + std::to_string(w.width)), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Height: " + std::to_string(w.height)), std::string::npos) << info.out;
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
+// A folder or a named pipe in a file's place is refused by name: the game
+// never blocks opening a pipe.
+TEST(LanehopE2E, FolderOrPipeInAFilesPlaceIsNamed) {
+    const std::string dir = ::testing::TempDir() + "lanehop_notafile";
+    for (const char* make : {"mkdir", "mkfifo"})
+        for (const char* file : {"level/level1.txt", "resources/textures/grass.jpg"}) {
+            copyStage(dir);
+            const std::string path = dir + "/" + file;
+            ASSERT_EQ(std::system(("rm '" + path + "' && " + make + " '" + path + "'").c_str()), 0);
+            GameSession game(hoptest::Launch(dir + "/lanehop", {}, dir));
+            const auto status = game.waitExit();
+            ASSERT_TRUE(status.has_value()) << make << " " << file;
+            EXPECT_EQ(*status, 1) << make << " " << file;
+            EXPECT_NE(game.stderrText().find(std::string("./") + file + ": "), std::string::npos)
+                << make << " " << file << ": " << game.stderrText();
+        }
+}
+
+}  // namespace

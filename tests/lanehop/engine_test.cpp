@@ -17,6 +17,7 @@
 #include "drawing.h"
 #include "fontmanager.h"
 #include "framepacer.h"
+#include "glwindow.h"
 #include "mainloop.h"
 #include "math/color.h"
 #include "math/vector3.h"
@@ -112,6 +113,21 @@ TEST(Renderer, SoftwareRenderersAreKnownByName) {
                              "AMD Radeon RX 6600 (radeonsi, navi23, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)",
                              "virgl", ""})
         EXPECT_FALSE(hop::isSoftwareRenderer(hard)) << hard;
+}
+
+// SDL's drivers that show nothing stop the game unless SDL_VIDEODRIVER
+// asked for them (tests and benchmarks do), in any case, among other names.
+TEST(Renderer, HeadlessDriversOnlyWhenAskedFor) {
+    EXPECT_EQ(hop::unaskedHeadlessDriver("offscreen", nullptr), "offscreen");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("dummy", ""), "dummy");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("offscreen", "x11"), "offscreen");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("dummy", "offscreen,x11"), "dummy");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("offscreen", "dummyoffscreen"), "offscreen");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("offscreen", "offscreen"), "");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("offscreen", "OffScreen"), "");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("dummy", "wayland,DUMMY"), "");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("x11", nullptr), "");
+    EXPECT_EQ(hop::unaskedHeadlessDriver("wayland", "dummy"), "");
 }
 
 // --- frame pacing -------------------------------------------------------
@@ -414,6 +430,20 @@ TEST(FontManager, KeysByNameAndSizeAndLoadsOnce) {
     fm->clear();
 }
 
+// The font with its glyph outlines zeroed: the file is whole, its glyphs blank.
+std::string blankGlyphs(std::string font) {
+    const auto be32 = [&](std::size_t at) {
+        return std::size_t(std::uint8_t(font[at])) << 24 | std::size_t(std::uint8_t(font[at + 1])) << 16 |
+               std::size_t(std::uint8_t(font[at + 2])) << 8 | std::uint8_t(font[at + 3]);
+    };
+    const int tables = std::uint8_t(font[4]) << 8 | std::uint8_t(font[5]);
+    for (int t = 0; t < tables; ++t) {
+        const std::size_t record = 12 + 16 * std::size_t(t);
+        if (font.compare(record, 4, "glyf") == 0) std::fill_n(font.begin() + long(be32(record + 8)), be32(record + 12), '\0');
+    }
+    return font;
+}
+
 // A font file that is empty, cut short or garbage is refused with its path
 // and the reason, at load time: never a game without text and no word.
 TEST(FontManager, BrokenFontFilesAreRefusedByName) {
@@ -432,6 +462,10 @@ TEST(FontManager, BrokenFontFilesAreRefusedByName) {
         {"broken_empty", "", "el archivo está vacío"},
         {"broken_half", bytes.substr(0, bytes.size() / 2), ""},
         {"broken_quarter", bytes.substr(0, bytes.size() / 4), ""},
+        // Cut late, every letter and digit still draws: the table directory
+        // tells.
+        {"broken_tail", bytes.substr(0, bytes.size() * 15 / 16), "archivo incompleto"},
+        {"broken_glyphs", blankGlyphs(bytes), "no dibuja el carácter '0'"},
         {"broken_garbage", garbage, "no es una fuente legible"},
     };
     for (const auto& c : cases) {

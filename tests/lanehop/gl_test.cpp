@@ -5,18 +5,28 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <utility>
+#include <optional>
+#include <random>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "camera.h"
+#include "car.h"
 #include "drawing.h"
 #include "fontmanager.h"
 #include "glwindow.h"
@@ -27,6 +37,7 @@
 #include "player.h"
 #include "texturemanager.h"
 #include "world.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 
 using namespace lanehop;
@@ -833,3 +844,308 @@ TEST_F(LanehopGL, PagedGlyphTexturesKeepTheText) {
     }
     EXPECT_GT(countNear(hoptest::Color{255, 255, 255}, 8), 2000) << "text is drawn";
 }
+
+namespace {
+
+// Watches a named pipe for a reader: opening its write end without blocking
+// succeeds only while something has it open for reading. The open wakes that
+// reader (it reads nothing), so a faulty game cannot hang the test.
+class PipeWatch {
+public:
+    explicit PipeWatch(std::string path) : path_(std::move(path)), thread_([this] { watch(); }) {}
+    ~PipeWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool opened() const { return opened_; }
+
+private:
+    void watch() {
+        while (!stop_) {
+            const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened_ = true;
+                close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    std::string path_;
+    std::atomic<bool> stop_{false}, opened_{false};
+    std::thread thread_;
+};
+
+// A small window for tests of many frames or loads, not of the picture's detail.
+class LanehopSmall : public LanehopGL {
+protected:
+    LanehopSmall() {
+        width = 640;
+        height = 360;
+    }
+};
+
+// Every file the game reads with a folder or a named pipe in its place:
+// the game names it and stops (the settings panel says why it is empty and
+// the game goes on). A pipe is never opened: it would block the game.
+TEST_F(LanehopSmall, EveryFileAsFolderOrPipeIsNamed) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> owned = {"resources/fonts/ocraext.ttf", "resources/fonts/cartoon.ttf",
+                                      "resources/settings.txt", "resources/models/tree/Tree_1.obj",
+                                      "resources/models/tree/Tree_5_73.obj"};
+    for (int n = 1; n <= 6; ++n) owned.push_back("level/level" + std::to_string(n) + ".txt");
+    for (const char* t : {"wood.jpg", "grass.jpg", "rock.jpg", "sand.jpg", "leaves.jpg", "street.jpg", "bump.jpg",
+                          "lotus.jpg", "water.png", "models/TEXTURE_V1.png", "models/Tree_5_normal.png"})
+        owned.push_back(std::string("resources/textures/") + t);
+    for (const char* sky : {"skybox/", "skyboxSunset/"})
+        for (const char* face : {"back", "front", "top", "bottom", "left", "right"})
+            owned.push_back(std::string("resources/textures/") + sky + face + ".jpg");
+    std::vector<const char*> files;
+    for (const std::string& f : owned) files.push_back(f.c_str());
+
+    const fs::path here = fs::current_path();
+    const fs::path dir = fs::temp_directory_path() / "lanehop-broken";
+    std::mt19937 random(3);
+    for (const char* file : files)
+        for (hoptest::Break how : {hoptest::Folder, hoptest::Pipe}) {
+            ml->shutdown();  // the scene, fonts and textures: every file is read again
+            hoptest::stageBroken(here, dir, files, file, how, random);
+            fs::current_path(dir);
+            std::optional<PipeWatch> watch;
+            if (how == hoptest::Pipe) watch.emplace((dir / file).string());
+            testing::internal::CaptureStderr();
+            testing::internal::CaptureStdout();
+            std::string said;
+            try {
+                ml->attach(gl().window(), gl().context(), width, height);  // the frame-rate font
+                World* w = makeWorld();
+                w->inputBase(hoptest::keyEvent(SDLK_2), 0);  // the sunset sky is read when shown
+                frame(w, 0);
+                for (int n = 2; n <= 6; ++n) w->nextLevel();
+            } catch (const std::exception& e) {
+                said = e.what();
+            }
+            said += testing::internal::GetCapturedStderr();
+            testing::internal::GetCapturedStdout();
+            fs::current_path(here);
+            const std::string name = std::string(file) + (how == hoptest::Folder ? " a folder" : " a pipe");
+            EXPECT_NE(said.find("./" + std::string(file) + ": "), std::string::npos) << name << ": " << said;
+            if (watch) {
+                EXPECT_FALSE(watch->opened()) << name << ": opened";
+            }
+            watch.reset();
+            glGetError();
+        }
+    fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// The camera's matrices as the last frame left them (the view of the scene).
+struct View {
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    static View current() {
+        View v;
+        glGetDoublev(GL_MODELVIEW_MATRIX, v.model);
+        glGetDoublev(GL_PROJECTION_MATRIX, v.projection);
+        glGetIntegerv(GL_VIEWPORT, v.viewport);
+        return v;
+    }
+    // Window pixels, origin top-left like readPixel.
+    std::pair<float, float> project(const Vector3& p) const {
+        GLdouble x = 0, y = 0, z = 0;
+        gluProject(p.x, p.y, p.z, model, projection, viewport, &x, &y, &z);
+        return {float(x), float(viewport[3]) - float(y)};
+    }
+};
+
+void removeTraffic(World* w) {
+    std::vector<hop::Object*> traffic;
+    for (hop::Object* o : w->getObjects())
+        if (o->getId() == "CarSpawn" || o->getId() == "car") traffic.push_back(o);
+    for (hop::Object* o : traffic) w->freeObject(o);
+}
+
+Grid grid(std::initializer_list<const char*> rows) {
+    Grid g;
+    for (const char* r : rows) g.emplace_back(r, r + std::strlen(r));
+    return g;
+}
+
+int distance(hoptest::Color a, hoptest::Color b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
+
+// Left and Right move the chicken toward the screen's left and right as the
+// player sees it (projected through the frame's own matrices), from the
+// starting view, after the mouse turned it, and in every view the v and o
+// keys give; moving the mouse right turns the view right.
+TEST_F(LanehopSmall, LeftAndRightAreTheScreensLeftAndRight) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    // Open ground all round: the walks go every way as the views turn.
+    const char* open = "000000000000000";
+    w->setTiles(grid({open, open, open, open, open, open, open, open, open, open, open, open, open, open, open}));
+    w->bootupLevel();
+    w->getPlayer()->setPosition(Vector3(7.5f, 0, -7.5f));
+    Uint8 keys[SDL_NUM_SCANCODES] = {};
+    w->getPlayer()->setKeyboard(keys);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    hop::Camera* cam = w->getCamera();
+    // How far on screen the chicken's walk with `key` held goes, seen from
+    // the view before it (the camera follows it afterwards).
+    const auto walk = [&](SDL_Scancode key) {
+        frame(w, 0);
+        const View v = View::current();
+        const Vector3 from = w->getPlayer()->getPosition(), at = cam->getCenter();
+        keys[key] = 1;
+        for (int i = 0; i < 6; ++i) frame(w, 1.f / 60);
+        keys[key] = 0;
+        Vector3 moved = w->getPlayer()->getPosition() - from;
+        moved.y = 0;
+        return v.project(at + moved).first - v.project(at).first;
+    };
+    const auto expectSides = [&](const std::string& view) {
+        EXPECT_GT(walk(SDL_SCANCODE_RIGHT), 10) << view << ": Right";
+        EXPECT_LT(walk(SDL_SCANCODE_LEFT), -10) << view << ": Left";
+        EXPECT_GT(walk(SDL_SCANCODE_D), 10) << view << ": D";
+        EXPECT_LT(walk(SDL_SCANCODE_A), -10) << view << ": A";
+    };
+    // The mouse moved right: what was straight ahead is now left of the middle.
+    const auto turnRight = [&](const std::string& view) {
+        Vector3 ahead = cam->getViewVector();
+        ahead.y = 0;
+        const Vector3 target = cam->getCenter() + ahead.normalize() * 3;
+        w->inputBase(hoptest::motionEvent(300, 0), 1.f / 60);
+        frame(w, 0);
+        EXPECT_LT(View::current().project(target).first, float(width) / 2 - 10) << view << ": the mouse turned left";
+    };
+    expectSides("third person");
+    turnRight("third person");
+    expectSides("third person, turned");
+    turnRight("third person, turned");
+    turnRight("third person, turned");
+    expectSides("third person, turned past a right angle");
+    w->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
+    ASSERT_EQ(cam->getMouseMode(), hop::Camera::FIRST_PERSON);
+    expectSides("first person");
+    turnRight("first person");
+    expectSides("first person, turned");
+    w->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
+    ASSERT_EQ(cam->getMode(), hop::Camera::ORTHOGONAL);
+    expectSides("overhead");
+    w->inputBase(hoptest::keyEvent(SDLK_v), 1.f / 60);
+    w->inputBase(hoptest::keyEvent(SDLK_o), 1.f / 60);
+    ASSERT_EQ(cam->getMode(), hop::Camera::ORTHOGONAL);
+    ASSERT_EQ(cam->getMouseMode(), hop::Camera::THIRD_PERSON);
+    expectSides("orthographic");
+    turnRight("orthographic");
+    expectSides("orthographic, turned");
+    EXPECT_EQ(w->getPlayer()->getState(), ALIVE);
+}
+
+// Each thing is drawn where it collides: at the projected centre of its
+// hit box the picture shows it (the car red), and beside the box it does
+// not; the chicken stands where its point is.
+TEST_F(LanehopGL, ThingsAreDrawnWhereTheyCollide) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    const Grid with = grid({"000000000000000", "000000000000000", "222222222222222", "000000600T00000",
+                            "333333333433333", "000000000000000", "bwbwbwbwbwbwbwb"});
+    const Grid without = grid({"000000000000000", "000000000000000", "222222222222222", "000000000000000",
+                               "333333333333333", "000000000000000", "bwbwbwbwbwbwbwb"});
+    w->setTiles(with);
+    w->bootupLevel();
+    removeTraffic(w);
+    Uint8 keys[SDL_NUM_SCANCODES] = {};
+    w->getPlayer()->setKeyboard(keys);
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    const Vector3 carAt(4.2f, 0, -1.5f);
+    auto* car = new Car(carAt, Vector3(), -2, 100);
+    w->loadObject(car);
+    frame(w, 0);
+    shot("collide_with");
+    const View view = View::current();
+    const hoptest::Image a = readFramebuffer();
+    const auto boxes = car->getHitBoxes();
+    w->freeObject(car);
+    w->setTiles(without);
+    // The chicken away, the camera left where it was.
+    const Vector3 chickenAt = w->getPlayer()->getPosition();
+    w->getCamera()->setFollowing(nullptr);
+    w->getPlayer()->setPosition(Vector3(-50, 0, 0));
+    frame(w, 0);
+    shot("collide_without");
+    const hoptest::Image b = readFramebuffer();
+    const auto pixel = [&](const hoptest::Image& img, const Vector3& p) {
+        const auto [x, y] = view.project(p);
+        return img.pixel(int(x), int(y));
+    };
+    const auto shows = [&](const Vector3& p) { return distance(pixel(a, p), pixel(b, p)) > 60; };
+
+    ASSERT_GE(boxes.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const Vector3 centre = carAt + boxes[i].first + boxes[i].second * 0.5f;
+        EXPECT_TRUE(shows(centre)) << "car box " << i;
+    }
+    const hoptest::Color body = pixel(a, carAt + boxes[0].first + boxes[0].second * 0.5f);
+    EXPECT_GT(body.r, body.g + 50) << "the body is red";
+    for (float side : {-1.f, 1.f})
+        EXPECT_FALSE(shows(carAt + Vector3(side * (boxes[0].second.x / 2 + 0.3f), 0.25f, 0))) << "beside the car " << side;
+    // The hedge's block, the tree's trunk layer and the lily pad, each over
+    // its tile's middle; a tile on is bare ground.
+    EXPECT_TRUE(shows(Vector3(6.5f, 0.5f, -2.5f))) << "hedge";
+    EXPECT_FALSE(shows(Vector3(7.5f, 0.f, -2.5f))) << "beside the hedge";
+    for (float y : {0.3f, 1.1f}) EXPECT_TRUE(shows(Vector3(9.5f, y, -2.5f))) << "tree trunk at " << y;
+    EXPECT_TRUE(shows(Vector3(9.5f, 0.f, -3.5f))) << "lily pad";
+    EXPECT_FALSE(shows(Vector3(10.5f, 0.f, -3.5f))) << "beside the lily pad";
+    // The chicken over its point (its body is drawn lifted), not beside it.
+    EXPECT_TRUE(shows(chickenAt + Vector3(0, 0.3f, 0))) << "the chicken";
+    for (float side : {-1.f, 1.f}) EXPECT_FALSE(shows(chickenAt + Vector3(side * 0.2f, 0.3f, 0))) << "beside the chicken";
+}
+
+// Counts the steps the world ticks in, and the longest.
+struct StepProbe : hop::Object {
+    void reset() { steps = 0, longest = total = 0; }
+    void tick(float delta) override {
+        ++steps;
+        longest = std::max(longest, delta);
+        total += delta;
+    }
+    int steps = 0;
+    float longest = 0, total = 0;
+};
+
+// Through the game's own frame (update, draw, events), a long frame is
+// played as steps of at most MainLoop::kMaxStep: the chicken does not pass
+// a hedge row and a car that crosses it in that frame still flattens it.
+TEST_F(LanehopGL, LongFramesAreSteppedThroughTheRealFrame) {
+    World* w = makeWorld();
+    ml->setPause(false);
+    w->setTiles(grid({"000000000000000", "000000000000000", "666666666666666", "222222222222222",
+                      "000000000000000", "bwbwbwbwbwbwbwb"}));
+    w->bootupLevel();
+    removeTraffic(w);
+    auto* probe = new StepProbe;
+    w->loadObject(probe);
+    Uint8 keys[SDL_NUM_SCANCODES] = {};
+    w->getPlayer()->setKeyboard(keys);
+    frame(w, 1.f / 60);
+    EXPECT_EQ(probe->steps, 1) << "a frame at the display's rate is one step";
+    keys[SDL_SCANCODE_UP] = 1;
+    for (float f : {0.7f, 2.f}) {
+        probe->reset();
+        frame(w, f);
+        EXPECT_LE(probe->longest, MainLoop::kMaxStep * 1.0001f) << f << " s";
+        EXPECT_NEAR(probe->total, f, 1e-3f) << f << " s";
+        EXPECT_GT(w->getPlayer()->getPosition().z, -1.f) << f << " s: through the hedge";
+    }
+    keys[SDL_SCANCODE_UP] = 0;
+    // A car that one step of 0.7 s would carry from x 1 past the chicken.
+    w->getPlayer()->setPosition(Vector3(4.5f, 0, -2.5f));
+    w->loadObject(new Car(Vector3(1, 0, -2.5f), Vector3(7, 0, 0), -2, 100));
+    frame(w, 0.7f);
+    EXPECT_EQ(w->getPlayer()->getState(), FLAT);
+}
+
+}  // namespace

@@ -1,15 +1,19 @@
 // The six shipped levels: every tile kind is used, and every level can be
 // won. A search over the grid finds a route that respects floors, walls,
-// water, lily pads and bounce pads; the real chicken then walks it (traffic
-// removed) under the game's own physics until it stands on the goal.
+// water, lily pads and bounce pads; the real chicken then walks it under the
+// game's own physics until it stands on the goal: without traffic, and with
+// it, waiting for a gap before each road (a chicken that does not wait is
+// run over).
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <queue>
 #include <set>
 
 #include "camera.h"
+#include "car.h"
 #include "lanehop_fixture.h"
 
 using namespace lanehop;
@@ -136,6 +140,135 @@ TEST_F(Levels, EveryLevelCanBeWalkedToItsGoal) {
         EXPECT_EQ(player()->getState(), WINNING)
             << "level " << level << ": stopped at " << player()->getPosition().x << ", " << player()->getPosition().z
             << " leg " << next << " of " << route.size();
+    }
+}
+
+// The traffic a watchful player sees: the cars on each road row, and the
+// rhythm of each row's stream (a car comes out of its spawner every
+// interval, counted from the level's start and from each car seen to come).
+class Traffic {
+public:
+    explicit Traffic(const World& w) : world(w) {
+        for (hop::Object* o : w.getObjects())
+            if (o->getId() == "CarSpawn") spawners[rowOf(o)] = static_cast<CarSpawn*>(o);
+    }
+    static int rowOf(const hop::Object* o) { return int(std::lround(0.5f - o->getPosition().z)); }
+    bool busy(int row) const { return spawners.count(row) > 0; }
+    // After each step: cars that were not there before have just come out.
+    void watch(float now) {
+        for (hop::Object* o : world.getObjects())
+            if (o->getId() == "car" && seen.insert(o).second) lastSpawn[rowOf(o)] = now;
+    }
+    // Whether a car, there now or still to come out, will be within `reach`
+    // of x during [from, to] seconds from `now` on `row`.
+    bool near(int row, float x, float now, float from, float to, float reach) const {
+        const auto overlaps = [&](float x0, float v, float t0, float t1) {
+            if (t1 < t0) return false;
+            const float a = x0 + v * t0, b = x0 + v * t1;
+            return std::max(a, b) > x - reach && std::min(a, b) < x + reach;
+        };
+        for (hop::Object* o : world.getObjects())
+            if (o->getId() == "car" && rowOf(o) == row && overlaps(o->getPosition().x, o->velocity.x, from, to))
+                return true;
+        const CarSpawn* s = spawners.at(row);
+        const auto last = lastSpawn.find(row);
+        const float period = s->getCarSpawnTime() + 1.f / 60;
+        for (float born = (last == lastSpawn.end() ? 0.f : last->second) + period - now; born < to; born += period)
+            if (overlaps(s->getPosition().x - s->getInitialXVelocity() * born, s->getInitialXVelocity(),
+                         std::max(from, born), to))
+                return true;
+        return false;
+    }
+
+private:
+    const World& world;
+    std::map<int, const CarSpawn*> spawners;
+    std::map<int, float> lastSpawn;
+    std::set<const hop::Object*> seen;
+};
+
+// Walks `route` with the game's own steps. Roads are crossed in one go, a
+// run of road rows at a time; a watchful chicken first waits at the row
+// before until no car will be near while it crosses. Returns the state it
+// ends in (ALIVE when it ran out of time).
+PlayerState walkRoute(World& world, Uint8* keys, const std::vector<Cell>& route, bool watchful, float startDelay) {
+    hop::MainLoop* ml = hop::MainLoop::getInstance();
+    constexpr float dt = 1.f / 60;
+    Traffic traffic(world);
+    float now = 0;
+    const auto step = [&] {
+        world.getPlayer()->setKeyboard(keys);
+        ml->update(dt);
+        now += dt;
+        traffic.watch(now);
+    };
+    std::memset(keys, 0, SDL_NUM_SCANCODES);
+    while (now < startDelay) step();
+    std::size_t at = 0;  // the route's cell being walked to
+    bool crossing = false;
+    while (world.getPlayer()->getState() == ALIVE && now < 120) {
+        Player* player = world.getPlayer();
+        const Vector3 p = player->getPosition();
+        const Cell c = route[at];
+        const float tx = float(c.col) + 0.5f, tz = 0.5f - float(c.row);
+        std::memset(keys, 0, SDL_NUM_SCANCODES);
+        constexpr float eps = 0.06f;
+        if (std::fabs(tx - p.x) <= eps && std::fabs(tz - p.z) <= eps) {
+            const bool grounded = p.y == player->getFloorY();
+            const bool bounced = world.tileAt(c.row, c.col) == '5' && player->velocity.y > 4.9f;
+            crossing = false;
+            if ((grounded || bounced) && at + 1 < route.size()) {
+                std::size_t end = at + 1;
+                while (end < route.size() && traffic.busy(route[end].row)) ++end;
+                bool go = true;
+                if (end > at + 1 && watchful) {
+                    // Road k rows on is crossed between these times (5 units a second),
+                    // with a margin for the chicken's own stops and starts.
+                    for (std::size_t k = at + 1; k < end && go; ++k) {
+                        const float d = float(k - at);
+                        go = !traffic.near(route[k].row, tx, now, (d - 0.7f) / 5 - 0.05f, (d + 0.7f) / 5 + 0.1f,
+                                           0.875f + 0.4f);
+                    }
+                }
+                if (go) {
+                    crossing = end > at + 1;
+                    at = crossing ? std::min(end, route.size() - 1) : at + 1;
+                }
+            }
+        } else {
+            if (tx - p.x > eps) keys[SDL_SCANCODE_RIGHT] = 1;
+            if (tx - p.x < -eps) keys[SDL_SCANCODE_LEFT] = 1;
+            if (tz - p.z < -eps) keys[SDL_SCANCODE_UP] = 1;
+            if (tz - p.z > eps) keys[SDL_SCANCODE_DOWN] = 1;
+        }
+        step();
+    }
+    return world.getPlayer()->getState();
+}
+
+TEST_F(Levels, AWatchfulChickenCrossesEveryLevelAndABlindOneIsRunOver) {
+    const float delays[] = {0.f, 0.45f, 0.8f, 1.1f, 1.75f, 2.2f, 2.6f, 3.3f, 3.9f, 4.4f};
+    for (int level = 1; level <= 6; ++level) {
+        if (level > 1) world->nextLevel();
+        const Cell start{1, int(world->getLevelSizeX() / 2)};
+        const std::vector<Cell> route = findRoute(*world, start);
+        ASSERT_FALSE(route.empty()) << "level " << level;
+        int roads = 0, blindDeaths = 0;
+        for (float delay : delays) {
+            world->bootupLevel();
+            roads = 0;
+            for (const Cell& c : route) roads += Traffic(*world).busy(c.row);
+            const PlayerState watchful = walkRoute(*world, keys, route, true, delay);
+            EXPECT_EQ(watchful, WINNING) << "level " << level << ", " << delay << " s late: the watchful chicken "
+                                         << (watchful == FLAT ? "was run over" : "did not arrive");
+            world->bootupLevel();
+            const PlayerState blind = walkRoute(*world, keys, route, false, delay);
+            blindDeaths += blind == FLAT;
+        }
+        if (roads > 0) {
+            EXPECT_GE(blindDeaths, int(std::size(delays)) * 3 / 10) << "level " << level << ": the blind chicken was run over " << blindDeaths << " times in "
+                                   << std::size(delays);
+        }
     }
 }
 

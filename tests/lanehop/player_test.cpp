@@ -214,6 +214,23 @@ TEST_F(PlayerTest, WinningHopsInPlace) {
     EXPECT_GE(player()->getVictoryJumps(), 4);
 }
 
+// A walking hop spans two tiles: held forward from anywhere in the row
+// before it, the chicken must stop on a one-row goal at the board's end,
+// not hop over it and fall off.
+TEST_F(PlayerTest, HoldingForwardStopsOnAOneRowGoal) {
+    for (float into = 0.f; into < 1.f; into += 0.125f) {
+        boot({"00000", "00000", "00000", "bwbwb"});
+        place(centre(2, 2) + Vector3(0, 0, 0.5f - into));
+        hold(SDL_SCANCODE_UP);
+        for (int i = 0; i < 120 && player()->getState() == ALIVE; ++i) world->tickBase(kDt);
+        run(1);
+        EXPECT_EQ(player()->getState(), WINNING) << into << " into the row before";
+        EXPECT_GT(player()->getPosition().z, -3.f) << into << ": past the goal";
+        EXPECT_FLOAT_EQ(player()->getFloorY(), 0) << into << ": not over the goal";
+        std::memset(keys, 0, sizeof keys);
+    }
+}
+
 TEST_F(PlayerTest, FacingFollowsMovement) {
     boot({"00000", "00000", "00000"});
     EXPECT_NEAR(player()->facingDegrees(), std::atan2(-1.f, -1.f) * 57.2958f, 1e-3f);

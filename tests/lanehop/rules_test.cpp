@@ -119,7 +119,8 @@ TEST_F(WorldTest, MissingOrEmptySettingsAreSaid) {
     std::ofstream(fuzzed, std::ios::binary) << "Pausa:\xFF\nSalir:Q\n";
     testing::internal::CaptureStderr();
     world->loadSettings("x" + fuzzed);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("Los ajustes " + fuzzed + " tienen 1 linea"),
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("Los ajustes " + fuzzed +
+                                                                " tienen 1 línea(s) que no son UTF-8; sus bytes no válidos"),
               std::string::npos);
     EXPECT_EQ(world->getSettings().pages[0].size(), 2u);
     std::remove(fuzzed.c_str());

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <string>
 
 #include "hoptest/e2e.h"
 
@@ -154,3 +156,66 @@ TEST(MarsdashE2E, EveryScreenIsPaced) {
     EXPECT_EQ(game.waitExit(), 0);
 }
 
+
+// Without any display SDL would fall back to a driver that shows nothing:
+// the game says so in one line and stops. (A runtime folder as a desktop
+// session has one: without it the Wayland library complains on its own.)
+TEST(MarsdashE2E, NoDisplayIsSaidInOneLine) {
+    GameSession game(hoptest::Launch(MARSDASH_BIN, {}, {},
+                                     {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR=" + ::testing::TempDir()}));
+    const auto status = game.waitExit();
+    ASSERT_TRUE(status.has_value());
+    EXPECT_EQ(*status, 1);
+    EXPECT_EQ(game.stderrText(),
+              "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una sesión "
+              "gráfica\n");
+}
+
+// Xvfb has no window manager: full screen is never granted. The game sees
+// it, stays in its 640 x 480 window and draws the title as before (it drew
+// for the desktop's size, zoomed and cut, and stayed so after F11 again).
+TEST(MarsdashE2E, FullScreenRefusedStaysWindowed) {
+    GameSession game({MARSDASH_BIN});
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    ASSERT_TRUE(game.waitForScreen([](const Image& img) { return white(img, textBand(50, 300, 420)) > 400; }))
+        << "CRUZA MARTE PARA VOLVER A CASA";
+    ASSERT_TRUE(game.waitFrames());
+    // The title screen is still: its texts and the world under them.
+    const Image before = game.screenshot();
+    const Rect all{0, 0, 640, 480};
+    const auto same = [&](const Image& img) { return img.countDiff(before, all, 40) < 640 * 480 / 100; };
+    ASSERT_TRUE(same(game.screenshot())) << "the title screen moves";
+    for (int press = 1; press <= 2; ++press) {
+        ASSERT_TRUE(game.key("F11"));
+        EXPECT_TRUE(game.waitForOutput("Pantalla completa no disponible: el juego sigue en una ventana",
+                                       hoptest::patience(), press));
+        ASSERT_TRUE(game.waitFrames());
+        EXPECT_TRUE(game.waitForScreen(same)) << "F11 " << press << ": zoomed or cut";
+    }
+    const auto info = game.tool({"xwininfo", "-id", std::to_string(w.id)});
+    EXPECT_NE(info.out.find("Width: 640"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Height: 480"), std::string::npos) << info.out;
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+    EXPECT_EQ(game.stderrText(), "");
+}
+
+// A folder or a named pipe in a file's place: named, and the game plays on
+// without it (a pipe used to block it before the window showed).
+TEST(MarsdashE2E, FolderOrPipeInAFilesPlaceIsNamed) {
+    const std::string dir = ::testing::TempDir() + "marsdash_notafile";
+    for (const char* make : {"mkdir", "mkfifo"})
+        for (const char* file : {"modelos/ship1.obj", "modelos/font.ttf"}) {
+            const std::string cmd = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp -r \"$(dirname '" MARSDASH_BIN
+                                    "')/.\" '" + dir + "/' && rm '" + dir + "/" + file + "' && " + make + " '" + dir +
+                                    "/" + file + "'";
+            ASSERT_EQ(std::system(cmd.c_str()), 0);
+            GameSession game(hoptest::Launch(dir + "/marsdash", {}, dir));
+            ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << make << " " << file << ": " << game.stderrText();
+            const std::string why = std::string(make) == "mkdir" ? ": is a folder" : ": is not a regular file";
+            EXPECT_TRUE(game.waitForOutput(file + why)) << make << " " << file << ": " << game.stderrText();
+            ASSERT_TRUE(game.key("q"));
+            EXPECT_EQ(game.waitExit(), 0) << make << " " << file;
+        }
+}

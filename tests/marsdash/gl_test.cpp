@@ -2,19 +2,27 @@
 // the game's stage folder with the generated files. Set MARSDASH_SHOTS to a
 // folder to keep the frames the tests look at.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL2/SDL.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
+#include <thread>
 #include <vector>
 
 #include "hoptest/gl.h"
 #include "juego.h"
+#include "mapa.h"
 #include "recursos.h"
 #include "hoptest/broken.h"
 #include "hoptest/events.h"
@@ -281,6 +289,37 @@ TEST_F(MarsdashGL, MissingFilesDrawNothingButDoNotStopTheGame) {
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
+// Watches a named pipe for a reader: opening its write end without blocking
+// succeeds only while something has it open for reading. The open wakes that
+// reader (it reads nothing), so a faulty game cannot hang the test.
+class PipeWatch {
+public:
+    explicit PipeWatch(std::string path) : path_(std::move(path)), thread_([this] { watch(); }) {}
+    ~PipeWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    bool opened() const { return opened_; }
+
+private:
+    void watch() {
+        while (!stop_) {
+            const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                opened_ = true;
+                close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    std::string path_;
+    std::atomic<bool> stop_{false}, opened_{false};
+    std::thread thread_;
+};
+
+// Every file the game reads, gone, empty, cut in half, garbage, a folder or
+// a named pipe: named with what is wrong, and a pipe is never opened (it
+// would block the game).
 TEST_F(MarsdashGL, EveryBrokenFileIsNamed) {
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
@@ -291,11 +330,13 @@ TEST_F(MarsdashGL, EveryBrokenFileIsNamed) {
                                  "modelos/meteorito.obj",  "modelos/nave1.obj",      "modelos/nave1.png",
                                  "modelos/nave2.obj",      "modelos/nave2.png",      "modelos/font.ttf"};
     using hoptest::Break;
-    using hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage;
+    using hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage, hoptest::Folder, hoptest::Pipe;
     std::mt19937 random(8);
     for (const char* file : files)
-        for (Break how : {Deleted, Empty, Half, Garbage}) {
+        for (Break how : {Deleted, Empty, Half, Garbage, Folder, Pipe}) {
             hoptest::stageBroken(here, dir, {std::begin(files), std::end(files)}, file, how, random);
+            std::optional<PipeWatch> watch;
+            if (how == Pipe) watch.emplace((dir / file).string());
 
             ASSERT_EQ(chdir(dir.c_str()), 0);
             testing::internal::CaptureStderr();
@@ -318,6 +359,15 @@ TEST_F(MarsdashGL, EveryBrokenFileIsNamed) {
                 EXPECT_NE(said.find(std::string(file) + ": "), std::string::npos)
                     << file << " broken " << int(how) << ": " << said;
             }
+            if (how == Folder || how == Pipe) {
+                EXPECT_NE(said.find(std::string(file) + (how == Folder ? ": is a folder" : ": is not a regular file")),
+                          std::string::npos)
+                    << file << ": " << said;
+            }
+            if (watch) {
+                EXPECT_FALSE(watch->opened()) << file << ": the pipe was opened";
+            }
+            watch.reset();
             glGetError();
         }
     std::filesystem::remove_all(dir);
@@ -348,4 +398,147 @@ TEST_F(MarsdashGL, TextStaysReadableUnderEveryRenderSwitch) {
     }
     shot("switches_text");
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+namespace {
+
+// The matrices the last frame left: the scene's view (the HUD restores them).
+struct View {
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    static View current() {
+        View v;
+        glGetDoublev(GL_MODELVIEW_MATRIX, v.model);
+        glGetDoublev(GL_PROJECTION_MATRIX, v.projection);
+        glGetIntegerv(GL_VIEWPORT, v.viewport);
+        return v;
+    }
+    // Window pixels, origin top-left like readPixel.
+    std::pair<float, float> project(float x, float y, float z) const {
+        GLdouble wx = 0, wy = 0, wz = 0;
+        gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz);
+        return {float(wx), float(viewport[3]) - float(wy)};
+    }
+};
+
+SDL_Event drag(int xrel) {
+    SDL_Event e = hoptest::motionEvent(xrel, 0);
+    e.motion.state = SDL_BUTTON_LMASK;
+    return e;
+}
+
+// A fresh 50-row map playing, every row clear free ground but the wall.
+void clearField(Juego& g) {
+    g.handleEvent(hoptest::keyEvent(SDLK_2));
+    g.handleEvent(hoptest::keyEvent(SDLK_i));
+    g.frame(g.ultimo + 16);
+    for (int f = 1; f < g.mapa->filas(); ++f) g.mapa->segmentos[std::size_t(f)] = std::make_unique<Libre>(f);
+}
+
+}  // namespace
+
+// The arrows hop toward the screen's left and right as the player sees it
+// (projected through the frame's own matrices), in the starting view, after
+// dragging it round and after the follow view; in the follow view Up hops up
+// the screen, and a drag to the right turns the heading to the right.
+TEST_F(MarsdashGL, ArrowsHopTowardTheScreensLeftAndRight) {
+    std::srand(4);
+    Juego g;
+    clearField(g);
+    // Where on screen the astronaut lands after a hop with `key`, seen from
+    // the view before it (the view scrolls after it).
+    const auto hop = [&](SDL_Keycode key) {
+        frame(g);
+        const View v = View::current();
+        const Astronauta& a = *g.astronauta;
+        const auto from = v.project(a.worldX(), 1, a.worldZ());
+        g.astronauta->ocioso = 0;  // no meteor while the views are tried
+        g.handleEvent(hoptest::keyEvent(key));
+        g.handleEvent(hoptest::keyEvent(key, false));
+        for (int i = 0; i < 40; ++i) frame(g);
+        const auto to = v.project(a.worldX(), 1, a.worldZ());
+        return std::pair{to.first - from.first, to.second - from.second};
+    };
+    const auto sides = [&](const std::string& view) {
+        EXPECT_LT(hop(SDLK_LEFT).first, -10) << view << ": Left";
+        EXPECT_GT(hop(SDLK_RIGHT).first, 10) << view << ": Right";
+        hop(SDLK_UP);  // a new row: no meteor
+    };
+    sides("start");
+    // The board dragged round by 45 degrees at a time, both ways.
+    for (int turn = 0; turn < 8; ++turn) {
+        for (int i = 0; i < 9; ++i) g.handleEvent(drag(10));
+        sides("dragged right " + std::to_string(45 * (turn + 1)));
+    }
+    for (int turn = 0; turn < 4; ++turn) {
+        for (int i = 0; i < 18; ++i) g.handleEvent(drag(-10));
+        sides("dragged left " + std::to_string(90 * (turn + 1)));
+    }
+    g.handleEvent(hoptest::keyEvent(SDLK_v));
+    EXPECT_LT(hop(SDLK_UP).second, -15) << "follow view: Up goes up the screen";
+    frame(g);
+    const View before = View::current();
+    const Astronauta& a = *g.astronauta;
+    const auto from = before.project(a.worldX(), 1, a.worldZ());
+    for (int i = 0; i < 9; ++i) g.handleEvent(drag(10));
+    EXPECT_LT(hop(SDLK_UP).second, -15) << "follow view, turned: Up goes up the screen";
+    EXPECT_GT(before.project(a.worldX(), 1, a.worldZ()).first - from.first, 15) << "a drag right turns right";
+    g.handleEvent(hoptest::keyEvent(SDLK_v));
+    sides("back from the follow view");
+    EXPECT_FALSE(g.muerto);
+}
+
+// Each thing is drawn where it collides: over a ship's probe window the
+// picture shows the ship, and beyond the window it does not; the crystal
+// that blocks a cell stands on it; the astronaut stands on its point.
+TEST_F(MarsdashGL, ThingsAreDrawnWhereTheyCollide) {
+    std::srand(6);
+    Juego g;
+    clearField(g);
+    // Nothing moves in two frames but what the test moves.
+    const auto still = [&] {
+        frame(g);
+        return readFramebuffer();
+    };
+    // Ships on rows 3 and 4, one each way, over x 84; a crystal on row 2,
+    // column 12; the astronaut at the start, x 84 on row 1.
+    for (bool masX : {true, false}) {
+        const int row = masX ? 3 : 4;
+        auto c = std::make_unique<Calle>(row);
+        c->nave.velocidad = 0;
+        c->nave.x = 84;
+        c->nave.haciaMasX = masX;
+        c->nave.colores.assign(8, {0.1f, 0.9f, 0.9f});
+        g.mapa->segmentos[std::size_t(row)] = std::move(c);
+    }
+    static_cast<Libre*>(g.mapa->fila(2))->cristales.push_back({12, 0});
+    ASSERT_EQ(g.mapa->probar(2, 12 * kCelda + 1), 2);
+    const hoptest::Image with = still();
+    shot("collide_with");
+    const View v = View::current();
+    const float ax = g.astronauta->worldX(), az = g.astronauta->worldZ();
+    for (int row : {3, 4}) static_cast<Calle*>(g.mapa->fila(row))->nave.x = 1000;
+    static_cast<Libre*>(g.mapa->fila(2))->cristales.clear();
+    g.astronauta->x = 2000;
+    const hoptest::Image without = still();
+    shot("collide_without");
+    const auto shows = [&](float x, float y, float z) {
+        const auto [px, py] = v.project(x, y, z);
+        const Color p = with.pixel(int(px), int(py)), q = without.pixel(int(px), int(py));
+        return std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) > 60;
+    };
+    for (int row : {3, 4}) {
+        const float z = centroFila(row);
+        // The astronaut at x is hit while a ship moving towards +x is within
+        // [x - 2, x + 18]: its hull spans x - 18 .. x + 2 (the other way
+        // round towards -x).
+        const bool masX = row == 3;
+        const float lo = masX ? 84 - 18 : 84 - 2, hi = masX ? 84 + 2 : 84 + 18;
+        for (float x : {lo + 3, (lo + hi) / 2, hi - 3}) EXPECT_TRUE(shows(x, 2, z)) << "row " << row << " x " << x;
+        for (float x : {lo - 5, hi + 5}) EXPECT_FALSE(shows(x, 2, z)) << "row " << row << " beyond the window, x " << x;
+    }
+    EXPECT_TRUE(shows(12 * kCelda + 4, 2, centroFila(2))) << "the crystal on its cell";
+    EXPECT_FALSE(shows(13 * kCelda + 4, 2, centroFila(2))) << "nothing on the next cell";
+    EXPECT_TRUE(shows(ax, 2, az)) << "the astronaut at its point";
+    EXPECT_FALSE(shows(ax + 6, 2, az)) << "beside the astronaut";
 }

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <set>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "astronauta.h"
 #include "azar.h"
@@ -15,6 +18,7 @@
 #include "mapa.h"
 #include "meteorito.h"
 #include "particulas.h"
+#include "ventana.h"
 #include "hoptest/events.h"
 
 using namespace marsdash;
@@ -881,4 +885,132 @@ TEST(Follow, HopsStayInsideTheField) {
             EXPECT_LT(a.worldX(), kAncho) << "from " << startX << " at " << heading;
             EXPECT_LE(columnaDe(a.worldX()), 20) << "from " << startX << " at " << heading;
         }
+}
+
+// SDL's drivers that show nothing stop the game unless SDL_VIDEODRIVER
+// asked for them (tests and benchmarks do), in any case, among other names.
+TEST(Window, HeadlessDriversOnlyWhenAskedFor) {
+    EXPECT_EQ(conductorSinPantalla("offscreen", nullptr), "offscreen");
+    EXPECT_EQ(conductorSinPantalla("dummy", ""), "dummy");
+    EXPECT_EQ(conductorSinPantalla("dummy", "offscreen,x11"), "dummy");
+    EXPECT_EQ(conductorSinPantalla("offscreen", "offscreenx"), "offscreen");
+    EXPECT_EQ(conductorSinPantalla("offscreen", "OffScreen"), "");
+    EXPECT_EQ(conductorSinPantalla("dummy", "wayland,DUMMY"), "");
+    EXPECT_EQ(conductorSinPantalla("x11", nullptr), "");
+    EXPECT_EQ(conductorSinPantalla("wayland", "dummy"), "");
+}
+
+namespace {
+
+// Where a crossing ship will be `t` seconds on (it wraps a field width
+// beyond either edge).
+float shipAt(const Crucero& s, float t) {
+    const float span = Crucero::kMaximo - Crucero::kMinimo;
+    float x = s.x + (s.haciaMasX ? 1 : -1) * s.velocidad * t - Crucero::kMinimo;
+    x = std::fmod(x, span);
+    if (x < 0) x += span;
+    return x + Crucero::kMinimo;
+}
+
+// Whether row `row`'s ship (if any) comes over world x at any time in
+// [from, to] seconds from now, with a margin.
+bool shipNear(const Mapa& m, int row, float x, float from, float to) {
+    const auto* c = dynamic_cast<const Calle*>(m.fila(row));
+    if (!c) return false;
+    for (float t = from; t <= to; t += 1.f / 240) {
+        const float sx = shipAt(c->nave, t);
+        const float lo = c->nave.haciaMasX ? x - 2 - 4 : x - 18 - 4, hi = c->nave.haciaMasX ? x + 18 + 4 : x + 2 + 4;
+        if (sx >= lo && sx <= hi) return true;
+    }
+    return false;
+}
+
+// The next cell of a shortest way round the crystals to the last row, from
+// (row, col); {-1, -1} when there is none.
+std::pair<int, int> nextCell(const Mapa& m, int row, int col) {
+    const int n = m.filas();
+    std::vector<std::pair<int, int>> from(std::size_t(n * kColumnas), {-2, -2});
+    std::vector<std::pair<int, int>> open{{row, col}};
+    from[std::size_t(row * kColumnas + col)] = {row, col};
+    for (std::size_t i = 0; i < open.size(); ++i) {
+        auto [r, c] = open[i];
+        if (r == n - 1) {
+            while (from[std::size_t(r * kColumnas + c)] != std::pair{row, col})
+                std::tie(r, c) = from[std::size_t(r * kColumnas + c)];
+            return {r, c};
+        }
+        for (auto [dr, dc] : {std::pair{1, 0}, {0, 1}, {0, -1}, {-1, 0}}) {
+            const int nr = r + dr, nc = c + dc;
+            if (nr < 1 || nr >= n || nc < 0 || nc >= kColumnas) continue;
+            if (m.probar(nr, centroColumna(nc)) == 2 || from[std::size_t(nr * kColumnas + nc)].first != -2) continue;
+            from[std::size_t(nr * kColumnas + nc)] = {r, c};
+            open.emplace_back(nr, nc);
+        }
+    }
+    return {-1, -1};
+}
+
+// Plays a map of `rows` rows with the arrow keys: each hop goes one cell
+// along a way round the crystals. A watchful player hops only when neither
+// the row it leaves nor the one it lands on will have its ship over it, and
+// else waits, or steps aside or back out of a ship's way. Ends won, dead,
+// or after two minutes of game time.
+bool crossMars(Juego& g, int rows, unsigned seed, bool watchful) {
+    std::srand(seed);
+    g.largo = rows;
+    g.reiniciar = true;
+    std::uint32_t now = g.ultimo;
+    const auto frame = [&] { g.frame(now += 16); };
+    frame();
+    const float hop = Astronauta::kSalto / Astronauta::kVelocidadSalto;  // seconds
+    const auto press = [&](SDL_Keycode k) {
+        g.handleEvent(hoptest::keyEvent(k));
+        g.handleEvent(hoptest::keyEvent(k, false));
+    };
+    for (int i = 0; i < 60 * 120 && !g.muerto && !g.ganado(); ++i) {
+        const Astronauta& a = *g.astronauta;
+        if (!a.saltando) {
+            const Mapa& m = *g.mapa;
+            const int row = a.fila, col = columnaDe(a.worldX());
+            const float x = centroColumna(col);
+            // The row left is dangerous for half a hop, the one reached from
+            // then on until the next hop is under way.
+            const auto safe = [&](int r, int c) {
+                return !shipNear(m, row, x, 0, hop * 0.6f) &&
+                       !shipNear(m, r, centroColumna(c), hop * 0.4f, hop * 2.5f);
+            };
+            const auto way = nextCell(m, row, col);
+            std::vector<std::pair<int, int>> tries{way};
+            if (watchful) tries.insert(tries.end(), {{row, col}, {row, col + 1}, {row, col - 1}, {row - 1, col}});
+            for (auto [r, c] : tries) {
+                if (r < 1 || c < 0 || c >= kColumnas || m.probar(r, centroColumna(c)) == 2) continue;
+                if (watchful && !safe(r, c)) continue;
+                if (r == row && c == col) break;  // wait here
+                press(r > row ? SDLK_UP : r < row ? SDLK_DOWN : c > col ? SDLK_LEFT : SDLK_RIGHT);
+                break;
+            }
+        }
+        frame();
+    }
+    return g.ganado();
+}
+
+}  // namespace
+
+// A player who waits for each ship to pass crosses every map, street after
+// street; one who hops straight on is hit.
+TEST(Crossing, AWatchfulAstronautCrossesAndABlindOneIsHit) {
+    int blindHit = 0, runs = 0;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        Juego g{false};
+        g.ultimo = 1000;
+        g.frame(g.ultimo + 16);
+        g.handleEvent(hoptest::keyEvent(SDLK_i));
+        EXPECT_TRUE(crossMars(g, 50, seed, true)) << "seed " << seed << ": stopped on row " << g.astronauta->fila
+                                                  << (g.muerto ? ", dead" : "");
+        const bool blindWon = crossMars(g, 50, seed, false);
+        blindHit += !blindWon && g.astronauta->aplastado;
+        ++runs;
+    }
+    EXPECT_GE(blindHit, runs * 3 / 4) << "the blind astronaut crossed untouched";
 }
