@@ -537,8 +537,9 @@ TEST_F(EmptyField, AViewSwitchDuringAHopLetsItLand) {
     EXPECT_EQ(game.height, 0.f);
 }
 
-// After free movement the chicken stands between squares: hops go to whole
-// squares inside the field, and cars still hit it.
+// After free movement the chicken stands between squares: hops go one
+// square on from the square it is drawn on (at z + 0.25), inside the field,
+// and cars of the row it is drawn on hit it.
 TEST_F(EmptyField, FromBetweenSquaresHopsLandOnWholeSquaresAndCarsHit) {
     const struct {
         float x, z;
@@ -546,13 +547,16 @@ TEST_F(EmptyField, FromBetweenSquaresHopsLandOnWholeSquaresAndCarsHit) {
         bool hops;
         float toX, toZ;
     } cases[] = {
-        {0.f, -0.12f, SDLK_DOWN, false, 0, 0},    // rounds to row -1: behind the start
+        {0.f, -0.12f, SDLK_DOWN, false, 0, 0},    // on row 0: behind the start
+        {0.f, -0.6f, SDLK_DOWN, false, 0, 0},     // drawn at -0.35, still row 0
         {5.9f, -2.f, SDLK_RIGHT, false, 0, 0},    // rounds to offset 7: off the field
         {-5.6f, -2.f, SDLK_LEFT, false, 0, 0},    // -7
         {5.4f, -2.f, SDLK_RIGHT, true, 6, -2},    // the last column
-        {0.f, -0.6f, SDLK_DOWN, true, 0, 0},      // the start row
+        {0.f, -0.8f, SDLK_DOWN, true, 0, 0},      // drawn on row 1: back to the start row
         {2.4f, -3.3f, SDLK_UP, true, 2, -4},      // whole on both axes
         {-1.45f, -7.4f, SDLK_LEFT, true, -2, -7},
+        {0.f, -2.7f, SDLK_UP, true, 0, -3},       // drawn on row 2: the next is row 3, not 4
+        {0.f, -2.7f, SDLK_DOWN, true, 0, -1},
     };
     for (const auto& c : cases) {
         game.hop.cancel();
@@ -571,16 +575,25 @@ TEST_F(EmptyField, FromBetweenSquaresHopsLandOnWholeSquaresAndCarsHit) {
         }
         EXPECT_EQ(game.height, 0.f);
     }
-    // A car covering offsets -1 and 0 of row 1 hits a chicken left near
-    // (0, -1) in the hop views.
-    for (int view : {0, 1}) {
-        restart();
-        game.view = view;
-        game.x = 0.2f;
-        game.z = -1.1f;
-        addCar(16.5f, 1);
-        game.update(16, false, false);
-        EXPECT_TRUE(game.hitThisFrame) << "view " << view;
-        EXPECT_EQ(game.lives, 2);
-    }
+    // A car covering offsets -1 and 0 of a row hits a chicken left on that
+    // row as drawn in every view, and misses one drawn on the next: the
+    // views agree on the row, the score names it.
+    const struct {
+        float z;
+        int row;
+    } places[] = {{-1.1f, 1}, {-2.6f, 2}, {-2.74f, 2}, {-2.8f, 3}, {-0.7f, 0}, {-0.76f, 1}};
+    for (const auto& p : places)
+        for (int view : {0, 1, 2}) {
+            for (int carRow : {p.row, p.row + 1}) {
+                restart();
+                game.view = view;
+                game.x = 0.2f;
+                game.z = p.z;
+                addCar(17.f, float(carRow));
+                game.update(0, false, false);
+                EXPECT_EQ(game.hitThisFrame, carRow == p.row)
+                    << "view " << view << ", z " << p.z << ", car on row " << carRow;
+                EXPECT_EQ(game.score(), p.row) << "z " << p.z;
+            }
+        }
 }
