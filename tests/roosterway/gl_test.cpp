@@ -880,3 +880,143 @@ TEST_F(RoosterwayGL, EveryBrokenFileIsNamed) {
         }
     std::filesystem::remove_all(dir);
 }
+
+namespace {
+
+// Where a field point shows in window pixels (origin bottom-left) through
+// the matrices the last frame was drawn with.
+struct Projector {
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    Projector() {
+        glGetDoublev(GL_MODELVIEW_MATRIX, model);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+    }
+    std::pair<double, double> operator()(double x, double y, double z) const {
+        GLdouble wx = 0, wy = 0, wz = 0;
+        gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz);
+        return {wx, wy};
+    }
+};
+
+}  // namespace
+
+// Left and Right hop toward the screen's left and right and Up away from
+// the player, as the player sees the field in each hop view; in view 2 the
+// mouse turns the view the way it moves, and Up walks where the view looks.
+TEST_F(RoosterwayGL, ArrowsAndMouseGoTheWayTheScreenShows) {
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    game->world->obstacleList.clear();
+    game->world->carList.clear();
+    for (int view : {0, 1}) {
+        const struct {
+            SDL_Keycode key;
+            int right, up;  // the expected sign of the screen motion
+        } moves[] = {{SDLK_LEFT, -1, 0}, {SDLK_RIGHT, 1, 0}, {SDLK_UP, 0, 1}, {SDLK_DOWN, 0, -1}};
+        for (const auto& m : moves) {
+            game->view = view;
+            game->x = 0, game->z = -5;
+            game->drawPlaying();
+            const Projector seen;  // the camera before the hop
+            const auto [x0, y0] = seen(game->x, 0.5, game->z);
+            game->handleEvent(rwtest::key(m.key, true));
+            game->handleEvent(rwtest::key(m.key, false));
+            for (int i = 0; i < 40; ++i) game->update(16, false, false);
+            ASSERT_FALSE(game->hop.hopping);
+            const auto [x1, y1] = seen(game->x, 0.5, game->z);
+            const std::string what = "view " + std::to_string(view) + ", key " + SDL_GetKeyName(m.key);
+            if (m.right) {
+                EXPECT_GT((x1 - x0) * m.right, 20) << what;
+                EXPECT_LT(std::fabs(y1 - y0), std::fabs(x1 - x0)) << what;
+            } else {
+                EXPECT_GT((y1 - y0) * m.up, 5) << what;
+            }
+        }
+    }
+    // View 2, facing along the field and turned a little either way.
+    game->view = 2;
+    for (int turn : {1, -1}) {
+        for (float start : {270.f, 250.f}) {
+            game->x = 0, game->z = -5, game->yaw = start, game->pitch = 0;
+            game->drawPlaying();
+            const Projector before;
+            const float aheadX = game->x, aheadZ = game->z - 6;
+            const double ahead0 = before(aheadX, 0.3, aheadZ).first;
+            const double chicken0 = before(game->x, 0.5, game->z).first;
+            game->handleEvent(rwtest::motion(150 * turn, 0));
+            game->update(16, false, false);
+            game->drawPlaying();
+            const Projector after;
+            const std::string what = "mouse " + std::string(turn > 0 ? "right" : "left") + " from yaw " +
+                                     std::to_string(start);
+            // The view turns toward the mouse: what was ahead goes the other way.
+            EXPECT_LT((after(aheadX, 0.3, aheadZ).first - ahead0) * turn, -20) << what;
+            // Walking on goes toward the side the mouse went, as first seen.
+            for (int i = 0; i < 10; ++i) game->update(100, true, false);
+            EXPECT_GT((before(game->x, 0.5, game->z).first - chicken0) * turn, 20) << what;
+        }
+    }
+    // Up walks away from the view-2 camera, Down toward it.
+    for (const bool up : {true, false}) {
+        game->x = 0, game->z = -5, game->yaw = 300;
+        game->drawPlaying();
+        const Projector seen;
+        const auto [x0, y0] = seen(game->x, 0.5, game->z);
+        (void)x0;
+        for (int i = 0; i < 5; ++i) game->update(100, up, !up);
+        EXPECT_GT((seen(game->x, 0.5, game->z).second - y0) * (up ? 1 : -1), 5) << (up ? "Up" : "Down");
+    }
+}
+
+// A long frame (a stall, a loaded machine) goes through the game's own
+// frame in short steps: a car cannot jump over the chicken, and a hop lands
+// on its square and no further.
+TEST_F(RoosterwayGL, ALongFrameIsPlayedInShortSteps) {
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    game->world->obstacleList.clear();
+    for (const std::uint32_t ms : {700u, 2000u}) {
+        // The chicken's square on row 1 is covered while the car's x lies in
+        // [16, 18): in one step of the whole frame the car would be past it.
+        game->world->carList = {CarRecord{"Auto", "taxi", 19, 1, -6}};
+        game->x = 0, game->z = -1, game->lives = 3, game->armed = true, game->hitLastFrame = false;
+        playFrame(*game, ms);
+        EXPECT_EQ(game->lives, 2) << ms << " ms";
+        EXPECT_LT(game->world->carList[0].x, 16.f) << "the car has passed";
+    }
+    game->world->carList.clear();
+    game->x = 0, game->z = -1;
+    playFrame(*game, 16);
+    SDL_Event up = rwtest::key(SDLK_UP, false);
+    SDL_PushEvent(&up);
+    playFrame(*game, 2000);
+    EXPECT_FALSE(game->hop.hopping);
+    EXPECT_EQ(game->z, -2.f);
+    EXPECT_EQ(game->height, 0.f);
+}
+
+// The HUD's dark box holds its lines with a margin, whatever the score and
+// the lives: every pixel of ink lies inside it.
+TEST_F(RoosterwayGL, TheHudBoxHoldsEveryScore) {
+    auto game = makeGame();
+    for (int lives = 0; lives <= Juego::kStartLives; ++lives)
+        for (int score = 0; score <= Juego::kWinScore + 1; score += (score < 12 ? 1 : 13)) {
+            glClearColor(0, 1, 0, 1);  // bright green: the box darkens it, the ink whitens it
+            glClear(GL_COLOR_BUFFER_BIT);
+            game->drawHud(score, lives);
+            const hoptest::Image img = readRect({0, 0, 420, 130});
+            int inkRight = 0, boxRight = 0, inkBottom = 0, boxBottom = 0, ink = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const Color c = img.pixel(x, y);
+                    if (c.r > 120 && c.b > 120) ++ink, inkRight = std::max(inkRight, x), inkBottom = std::max(inkBottom, y);
+                    if (c.r < 40 && c.g < 140) boxRight = std::max(boxRight, x), boxBottom = std::max(boxBottom, y);
+                }
+            ASSERT_GT(ink, 300) << score;
+            EXPECT_GE(boxRight - inkRight, 4) << "score " << score << ", lives " << lives;
+            EXPECT_GE(boxBottom - inkBottom, 4) << "score " << score << ", lives " << lives;
+        }
+    glClearColor(0, 0, 0, 1);
+}
