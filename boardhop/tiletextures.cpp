@@ -83,6 +83,7 @@ void meanColour(SDL_Surface* surface, float rgb[3]) {
     const double n = std::max(1.0, double(surface->w) * double(surface->h)) * 255.0;
     for (int i = 0; i < 3; ++i) rgb[i] = float(sum[i] / n);
 }
+
 Slot slots[3];
 }  // namespace
 

@@ -152,7 +152,8 @@ void renderNode(const aiScene* scene, const aiNode* node, GLuint texture, bool t
                 if (v >= mesh->mNumVertices) continue;
                 if (mesh->mColors[0]) glColor4fv(&mesh->mColors[0][v].r);
                 if (colours && mesh->HasTextureCoords(0)) {
-                    const std::uint8_t* t = texelAt(*colours, mesh->mTextureCoords[0][v].x, mesh->mTextureCoords[0][v].y);
+                    const aiVector3D& uv = mesh->mTextureCoords[0][v];
+                    const std::uint8_t* t = texelAt(*colours, uv.x, uv.y);
                     glColor4f(kUntexturedDiffuse * float(t[2]) / 255.f, kUntexturedDiffuse * float(t[1]) / 255.f,
                               kUntexturedDiffuse * float(t[0]) / 255.f, 1);
                 }
@@ -164,7 +165,8 @@ void renderNode(const aiScene* scene, const aiNode* node, GLuint texture, bool t
         if (open) glEnd();
         glDisable(GL_TEXTURE_2D);
     }
-    for (unsigned c = 0; c < node->mNumChildren; ++c) renderNode(scene, node->mChildren[c], texture, topOnly, colours);
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        renderNode(scene, node->mChildren[c], texture, topOnly, colours);
     glPopMatrix();
 }
 

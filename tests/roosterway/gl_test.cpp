@@ -1011,7 +1011,8 @@ TEST_F(RoosterwayGL, TheHudBoxHoldsEveryScore) {
             for (int y = 0; y < img.height(); ++y)
                 for (int x = 0; x < img.width(); ++x) {
                     const Color c = img.pixel(x, y);
-                    if (c.r > 120 && c.b > 120) ++ink, inkRight = std::max(inkRight, x), inkBottom = std::max(inkBottom, y);
+                    if (c.r > 120 && c.b > 120)
+                        ++ink, inkRight = std::max(inkRight, x), inkBottom = std::max(inkBottom, y);
                     if (c.r < 40 && c.g < 140) boxRight = std::max(boxRight, x), boxBottom = std::max(boxBottom, y);
                 }
             ASSERT_GT(ink, 300) << score;
