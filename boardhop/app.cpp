@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "hud.h"
 #include "juego.h"
@@ -23,9 +24,33 @@ const char* const kTitle = "Grafitec 2021 - boardhop";
 constexpr std::uint32_t kFramePeriodMs = 16;
 }
 
+bool driverWithoutDisplay(const char* driver, const char* requested) {
+    if (!driver || (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0)) return false;
+    // Asked for by name (tests, benchmarks): the caller knows there is no display.
+    const std::string wanted = requested ? requested : "";
+    for (std::size_t start = 0; start <= wanted.size();) {
+        std::size_t end = wanted.find(',', start);
+        if (end == std::string::npos) end = wanted.size();
+        if (SDL_strcasecmp(wanted.substr(start, end - start).c_str(), driver) == 0) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 int runGame() {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "could not initialize sdl2: %s\n", SDL_GetError());
+        return 1;
+    }
+    // Without a display SDL falls back to a driver that draws nowhere: the
+    // game would run unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driverWithoutDisplay(driver, SDL_getenv("SDL_VIDEODRIVER"))) {
+        std::fprintf(stderr,
+                     "No hay pantalla disponible (controlador de video \"%s\"): inicie el juego desde una sesión "
+                     "gráfica\n",
+                     driver);
+        SDL_Quit();
         return 1;
     }
     if (TTF_Init() == -1) {

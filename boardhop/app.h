@@ -6,4 +6,9 @@ namespace boardhop {
 // Returns the program's exit status.
 int runGame();
 
+// True when SDL chose a video driver that shows nothing ("offscreen",
+// "dummy") without `requested` (SDL_VIDEODRIVER, comma-separated, any case)
+// naming it.
+bool driverWithoutDisplay(const char* driver, const char* requested);
+
 }  // namespace boardhop

@@ -24,8 +24,9 @@ public:
 
 protected:
     // The quad of the tile with the texture of its class, or untextured
-    // when that texture could not be read.
-    void drawQuad(unsigned texture, float scrollT) const;
+    // when that texture could not be read or textures are off; untextured,
+    // a tile given `plainColour` (0..1 RGB) is lit in that colour.
+    void drawQuad(unsigned texture, float scrollT, const float* plainColour = nullptr) const;
 };
 
 class Tierra : public Casilla {

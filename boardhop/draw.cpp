@@ -9,7 +9,7 @@
 
 namespace boardhop {
 
-void Casilla::drawQuad(unsigned texture, float scrollT) const {
+void Casilla::drawQuad(unsigned texture, float scrollT, const float* plainColour) const {
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glColor4fv(color);
@@ -19,6 +19,14 @@ void Casilla::drawQuad(unsigned texture, float scrollT) const {
         glBindTexture(GL_TEXTURE_2D, texture);
     } else {
         glDisable(GL_TEXTURE_2D);
+    }
+    const bool coloured = !textured && plainColour;
+    if (coloured) {
+        // Lit by light 0 and light 3 together a textured tile shows its
+        // texels about as they are: half the colour, lit twice, does too.
+        const GLfloat material[] = {0.5f * plainColour[0], 0.5f * plainColour[1], 0.5f * plainColour[2], 1};
+        glPushAttrib(GL_LIGHTING_BIT);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, material);
     }
     glBegin(GL_QUADS);
     glNormal3f(0, 0, 1);
@@ -31,6 +39,7 @@ void Casilla::drawQuad(unsigned texture, float scrollT) const {
     glTexCoord2f(1, scrollT);
     glVertex3f(-0.5f, -0.5f, 0);
     glEnd();
+    if (coloured) glPopAttrib();
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glDisable(GL_LIGHT0);
@@ -40,7 +49,14 @@ void Casilla::draw() { drawQuad(0, 0); }
 
 void Tierra::draw() { drawQuad(tileTexture(TileImage::Tierra), 0); }
 
-void Agua::draw() { drawQuad(tileTexture(TileImage::Agua), scroll); }
+void Agua::draw() {
+    // Without its texture water keeps its colour (the image's mean, or a
+    // plain blue when the image is missing): it must not look like sand.
+    static const float kPlainWater[3] = {0.15f, 0.35f, 0.8f};
+    float colour[3];
+    const unsigned texture = tileTexture(TileImage::Agua);
+    drawQuad(texture, scroll, tileColour(TileImage::Agua, colour) ? colour : kPlainWater);
+}
 
 void Arbol::draw() {
     drawQuad(tileTexture(TileImage::Pasto), 0);

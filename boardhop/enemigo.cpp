@@ -19,6 +19,7 @@ Enemigo::Enemigo(float px, float py, float time, Tablero& b, bool withModel) : c
         model = std::make_unique<MeshModel>(MeshModel::Vec3{-1, 0, 0}, "Modelos3D/seal/seal128.png",
                                             "Modelos3D/seal/Seal.obj");
         model->setScale(0.12f);
+        model->keepColoursUntextured();
         model->setRotation(-90, -90, 0);
     }
 }
@@ -58,6 +59,7 @@ Tronco::Tronco(float px, float py, float time, bool withModel) : crossTime(time)
         model = std::make_unique<MeshModel>(MeshModel::Vec3{-1, 0, 0}, "Modelos3D/woodbranch/woodbranch.png",
                                             "Modelos3D/woodbranch/woodbranch.obj");
         model->setScale(0.4f);
+        model->keepColoursUntextured();
         model->setRotation(-90, 0, 0);
     }
 }

@@ -1,5 +1,7 @@
 #include "hud.h"
 
+#include "files.h"
+
 #include <GL/gl.h>
 #include <SDL2/SDL_ttf.h>
 
@@ -62,8 +64,10 @@ TTF_Font* hudFont(const char* file, int size) {
     auto key = std::make_pair(std::string(file), size);
     auto it = fonts().find(key);
     if (it != fonts().end()) return it->second;
-    TTF_Font* font = TTF_OpenFont(file, size);
-    if (!font) {
+    TTF_Font* font = nullptr;
+    if (notAPlainFile(file)) {
+        std::fprintf(stderr, "could not open font %s: not a plain file\n", file);
+    } else if (!(font = TTF_OpenFont(file, size))) {
         std::fprintf(stderr, "could not open font %s: %s\n", file, TTF_GetError());
     } else if (!drawsGlyphs(font)) {
         // A file cut short opens, then draws every text blank.

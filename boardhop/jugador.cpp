@@ -20,6 +20,7 @@ Jugador::Jugador(Tablero& b, bool withModel) : board(b) {
         model = std::make_unique<MeshModel>(MeshModel::Vec3{-1, 0, 0}, "Modelos3D/penguin/penguin.png",
                                             "Modelos3D/penguin/penguin.obj");
         model->setScale(0.5f);
+        model->keepColoursUntextured();
         turnModel(0);
     }
 }

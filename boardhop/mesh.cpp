@@ -1,14 +1,22 @@
 #include "mesh.h"
 
+#include "files.h"
+
 #include <FreeImage.h>
 #include <GL/gl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace boardhop {
 
 ImageTexture::ImageTexture(const std::string& path) {
+    if (notAPlainFile(path)) {
+        std::fprintf(stderr, "could not load texture %s: not a plain file; drawing untextured\n", path.c_str());
+        return;
+    }
     FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
     if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(path.c_str());
     FIBITMAP* image = format == FIF_UNKNOWN ? nullptr : FreeImage_Load(format, path.c_str(), 0);
@@ -26,6 +34,21 @@ ImageTexture::ImageTexture(const std::string& path) {
     FreeImage_Unload(rgb);
     width = w;
     height = h;
+}
+
+bool ImageTexture::texel(float u, float v, float rgb[3]) const {
+    if (pixels_.empty()) return false;
+    const auto index = [](float t, int size) {
+        const int i = int(std::floor((t - std::floor(t)) * float(size)));
+        return std::clamp(i, 0, size - 1);
+    };
+    // Rows bottom first, as GL takes them: t = 0 is the first.
+    const std::size_t at = std::size_t(index(v, height)) * std::size_t(width) + std::size_t(index(u, width));
+    const unsigned char* p = &pixels_[at * 3];
+    rgb[0] = p[2] / 255.0f;
+    rgb[1] = p[1] / 255.0f;
+    rgb[2] = p[0] / 255.0f;
+    return true;
 }
 
 ImageTexture::~ImageTexture() {
@@ -55,8 +78,36 @@ bool ImageTexture::bind() {
     return tex != 0;
 }
 
+namespace {
+constexpr float kDefaultDiffuse = 0.8f;  // GL's diffuse material
+}  // namespace
+
 MeshPart::~MeshPart() {
-    if (displayList) glDeleteLists(displayList, 1);
+    for (unsigned list : {displayList, plainList, plainLitList})
+        if (list) glDeleteLists(list, 1);
+}
+
+void MeshPart::emit(unsigned& list, const std::array<float, 3>* colours, float scale) {
+    // The vertices never change: compile them once, replay them every frame.
+    if (list) {
+        glCallList(list);
+        return;
+    }
+    list = glGenLists(1);
+    if (list) glNewList(list, GL_COMPILE_AND_EXECUTE);
+    glBegin(GL_TRIANGLES);
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const Vertex& v = vertices[i];
+        glNormal3fv(v.normal);
+        if (colours)
+            glColor3f(scale * colours[i][0], scale * colours[i][1], scale * colours[i][2]);
+        else
+            glColor3fv(v.color);
+        glTexCoord2fv(v.texcoord);
+        glVertex3fv(v.position);
+    }
+    glEnd();
+    if (list) glEndList();
 }
 
 void MeshPart::draw(ImageTexture& texture) {
@@ -73,7 +124,8 @@ void MeshPart::draw(ImageTexture& texture) {
     glDisable(GL_CULL_FACE);
     glCullFace(GL_BACK);
     glFrontFace(GL_CCW);
-    if (texturesOn && texture.bind()) {
+    const bool textured = texturesOn && texture.bind();
+    if (textured) {
         glEnable(GL_TEXTURE_2D);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -81,21 +133,20 @@ void MeshPart::draw(ImageTexture& texture) {
         glDisable(GL_TEXTURE_2D);
     }
 
-    // The vertices never change: compile them once, replay them every frame.
-    if (displayList) {
-        glCallList(displayList);
+    if (!textured && materialColours.size() == vertices.size() && !vertices.empty()) {
+        // The face colours, also as the lit diffuse colour; the material
+        // and the current colour (white) are as before afterwards.
+        const bool lit = glIsEnabled(GL_LIGHTING);
+        glPushAttrib(GL_LIGHTING_BIT | GL_ENABLE_BIT | GL_CURRENT_BIT);
+        glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+        glEnable(GL_COLOR_MATERIAL);
+        if (lit)
+            emit(plainLitList, materialColours.data(), kDefaultDiffuse);
+        else
+            emit(plainList, materialColours.data(), 1);
+        glPopAttrib();
     } else {
-        displayList = glGenLists(1);
-        if (displayList) glNewList(displayList, GL_COMPILE_AND_EXECUTE);
-        glBegin(GL_TRIANGLES);
-        for (const Vertex& v : vertices) {
-            glNormal3fv(v.normal);
-            glColor3fv(v.color);
-            glTexCoord2fv(v.texcoord);
-            glVertex3fv(v.position);
-        }
-        glEnd();
-        if (displayList) glEndList();
+        emit(displayList, nullptr, 1);
     }
     glDisable(GL_TEXTURE_2D);
     glPopMatrix();
@@ -126,6 +177,19 @@ void MeshModel::setScale(float s) {
 void MeshModel::setTexturesOn(bool on) {
     texturesOn = on;
     for (auto& part : parts) part->texturesOn = on;
+}
+
+void MeshModel::keepColoursUntextured() {
+    for (auto& part : parts) {
+        part->materialColours.resize(part->vertices.size());
+        for (std::size_t i = 0; i < part->vertices.size(); ++i) {
+            const Vertex& v = part->vertices[i];
+            if (!texture.texel(v.texcoord[0], v.texcoord[1], part->materialColours[i].data())) {
+                part->materialColours.clear();  // no image: white, as textured
+                break;
+            }
+        }
+    }
 }
 
 void MeshModel::setPlacement(float px, float py, float pz) {

@@ -3,6 +3,7 @@
 // without a GL context.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ public:
     ImageTexture& operator=(const ImageTexture&) = delete;
 
     bool valid() const { return width > 0; }
+    // The colour (0..1 RGB) under a texture coordinate, repeating as the GL
+    // texture does; false once the pixels have gone to GL, or without any.
+    bool texel(float u, float v, float rgb[3]) const;
     unsigned id();  // needs a current GL context
     // Binds it (linear filtering, repeating, set once at upload); false
     // when there is nothing to bind.
@@ -36,15 +40,24 @@ private:
 
 struct MeshPart {
     std::vector<Vertex> vertices;
+    // Per vertex, the colour its texture shows there: drawn untextured, a
+    // model that has them keeps the colours of its faces (empty: white).
+    std::vector<std::array<float, 3>> materialColours;
     float position[3] = {0, 0, 0};
     float pivot[3] = {0, 0, 0};
     float rotation[3] = {0, 0, 0};  // degrees about x, y, z
     float scale[3] = {1, 1, 1};
     bool texturesOn = true;
     unsigned displayList = 0;
+    // With the material colours: as they are when unlit, as the diffuse
+    // colour when lit (0.8 of them, GL's default diffuse, as a lit texel).
+    unsigned plainList = 0, plainLitList = 0;
 
     void draw(ImageTexture& texture);
     ~MeshPart();
+
+private:
+    void emit(unsigned& list, const std::array<float, 3>* colours, float scale);
 };
 
 class MeshModel {
@@ -59,6 +72,11 @@ public:
     void setRotation(float x, float y, float z);
     void setScale(float s);
     void setTexturesOn(bool on);
+    // Drawn without its texture, the model keeps the colours the texture
+    // gives its faces (the hero and what can kill it stay visible on the
+    // plain board). Call before the first draw: the texture's pixels go to
+    // GL then.
+    void keepColoursUntextured();
     // Puts every part's position and pivot at a point.
     void setPlacement(float x, float y, float z);
     void draw();

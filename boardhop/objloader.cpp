@@ -1,5 +1,7 @@
 #include "objloader.h"
 
+#include "files.h"
+
 #include <array>
 #include <fstream>
 #include <locale>
@@ -124,11 +126,13 @@ std::vector<Vertex> loadObj(std::istream& in) {
 }
 
 std::vector<Vertex> loadObj(const std::string& path) {
+    if (notAPlainFile(path)) throw ObjError("ERROR::OBJLOADER::Could not open file. " + path + " (not a plain file)");
     std::ifstream file(path, std::ios::binary);
     if (!file) throw ObjError("ERROR::OBJLOADER::Could not open file. " + path);
     try {
         return loadObj(file);
-    } catch (const ObjError& e) {
+    } catch (const std::exception& e) {
+        // The reader's own errors, and a read that fails halfway.
         throw ObjError(std::string(e.what()) + " in " + path);
     }
 }

@@ -28,7 +28,8 @@ std::vector<Vertex> loadObj(std::istream& in);
 
 // Opens the file and reads it; throws ObjError with
 // "ERROR::OBJLOADER::Could not open file. " and the path when it cannot be
-// opened, and the reader's message followed by " in " and the path otherwise.
+// opened or is not a plain file (a folder, a pipe), and the reader's message
+// followed by " in " and the path otherwise.
 std::vector<Vertex> loadObj(const std::string& path);
 
 }  // namespace boardhop

@@ -1,8 +1,11 @@
 #include "tiletextures.h"
 
+#include "files.h"
+
 #include <GL/gl.h>
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -58,7 +61,29 @@ namespace {
 struct Slot {
     bool tried = false;
     GLuint id = 0;
+    float colour[3] = {0, 0, 0};
 };
+
+// The mean of a surface's pixels, in any format SDL can read.
+void meanColour(SDL_Surface* surface, float rgb[3]) {
+    double sum[3] = {0, 0, 0};
+    if (SDL_MUSTLOCK(surface)) SDL_LockSurface(surface);
+    const int bytes = surface->format->BytesPerPixel;
+    for (int y = 0; y < surface->h; ++y) {
+        const auto* row = static_cast<const Uint8*>(surface->pixels) + std::size_t(y) * std::size_t(surface->pitch);
+        for (int x = 0; x < surface->w; ++x) {
+            Uint32 pixel = 0;
+            std::memcpy(&pixel, row + std::size_t(x) * std::size_t(bytes), std::size_t(bytes));
+            Uint8 r, g, b;
+            SDL_GetRGB(pixel, surface->format, &r, &g, &b);
+            sum[0] += r, sum[1] += g, sum[2] += b;
+        }
+    }
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+    const double n = std::max(1.0, double(surface->w) * double(surface->h)) * 255.0;
+    for (int i = 0; i < 3; ++i) rgb[i] = float(sum[i] / n);
+}
+
 Slot slots[3];
 }  // namespace
 
@@ -74,6 +99,10 @@ unsigned tileTexture(TileImage which) {
     if (slot.tried) return slot.id;
     slot.tried = true;
 
+    if (notAPlainFile(tileImagePath(which))) {
+        std::fprintf(stderr, "could not load %s: not a plain file\n", tileImagePath(which));
+        return 0;
+    }
     SDL_Surface* surface = IMG_Load(tileImagePath(which));
     if (!surface) {
         std::fprintf(stderr, "could not load %s: %s\n", tileImagePath(which), IMG_GetError());
@@ -86,12 +115,20 @@ unsigned tileTexture(TileImage which) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         slot.id = id;
+        meanColour(surface, slot.colour);
     } else {
         std::fprintf(stderr, "could not convert %s: %s\n", tileImagePath(which), SDL_GetError());
         glDeleteTextures(1, &id);
     }
     SDL_FreeSurface(surface);
     return slot.id;
+}
+
+bool tileColour(TileImage which, float rgb[3]) {
+    if (!tileTexture(which)) return false;
+    const Slot& slot = slots[int(which)];
+    std::copy(slot.colour, slot.colour + 3, rgb);
+    return true;
 }
 
 }  // namespace boardhop

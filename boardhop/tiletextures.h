@@ -16,6 +16,10 @@ const char* tileImagePath(TileImage which);
 // not be read (the tile then draws untextured).
 unsigned tileTexture(TileImage which);
 
+// The mean colour (0..1 RGB) of a tile image, read with its texture; false
+// when the image could not be read.
+bool tileColour(TileImage which, float rgb[3]);
+
 // Deletes the tile textures; the next use loads them again. Called when the
 // GL context goes away.
 void releaseTileTextures();

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "game.h"
 #include "render.h"
@@ -15,6 +16,27 @@ namespace roosterway {
 
 namespace {
 const char* const kTitle = "OpenGL";
+}
+
+bool driverWithoutDisplay(const char* driver, const char* requested) {
+    if (!driver || (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0)) return false;
+    // Asked for by name (tests, benchmarks): the caller knows there is no display.
+    const std::string wanted = requested ? requested : "";
+    std::size_t start = 0;
+    while (start <= wanted.size()) {
+        std::size_t end = wanted.find(',', start);
+        if (end == std::string::npos) end = wanted.size();
+        if (SDL_strcasecmp(wanted.substr(start, end - start).c_str(), driver) == 0) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+void sleepOutFrame(std::uint32_t ms) {
+    // A plain sleep: waiting on the event queue instead ended at the first
+    // event, so a moving mouse drew the menu hundreds of times a second.
+    // Whatever arrives meanwhile stays queued for the next frame.
+    SDL_Delay(ms);
 }
 
 void runLoop(Juego& game, SDL_Window* window, const std::function<std::uint32_t()>& ticks,
@@ -29,8 +51,8 @@ void runLoop(Juego& game, SDL_Window* window, const std::function<std::uint32_t(
         if (spent < kFramePeriodMs && !game.screen.quitRequested) {
             if (delay)
                 delay(kFramePeriodMs - spent);
-            else  // a sleep that still takes in the window's events as they come
-                SDL_WaitEventTimeout(nullptr, int(kFramePeriodMs - spent));
+            else
+                sleepOutFrame(kFramePeriodMs - spent);
         }
     }
 }
@@ -40,6 +62,17 @@ int runGame(int, char**) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "No se pudo iniciar SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    // Without a display SDL falls back to a driver that draws nowhere: the
+    // game would run unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driverWithoutDisplay(driver, SDL_getenv("SDL_VIDEODRIVER"))) {
+        std::fprintf(stderr,
+                     "No hay pantalla disponible (controlador de video \"%s\"): inicie el juego desde una sesión "
+                     "gráfica\n",
+                     driver);
+        SDL_Quit();
         return 1;
     }
     SDL_Window* window = SDL_CreateWindow(kTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, Juego::kWidth,

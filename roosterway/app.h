@@ -17,6 +17,14 @@ int runGame(int argc, char** argv);
 // sleeps out the rest, on every screen.
 constexpr std::uint32_t kFramePeriodMs = 16;
 
+// True when SDL chose a video driver that shows nothing ("offscreen",
+// "dummy") without `requested` (SDL_VIDEODRIVER, comma-separated, any case)
+// naming it.
+bool driverWithoutDisplay(const char* driver, const char* requested);
+
+// The rest of a frame's period, slept out whatever events arrive meanwhile.
+void sleepOutFrame(std::uint32_t ms);
+
 // The frame loop until quitRequested: frame, swap, then a sleep to the
 // period. `ticks` and `delay` are SDL_GetTicks and SDL_Delay unless a test
 // gives its own.

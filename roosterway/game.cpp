@@ -13,7 +13,6 @@ namespace roosterway {
 namespace {
 constexpr float kFieldHalfWidth = GameWorld::kColumns * 4.5f / 25.f;  // free movement: +-6.3
 constexpr float kObstacleHalf = 0.45f;
-constexpr float kRowOffset = 0.25f;  // obstacles and cars sit this far ahead of a row's z
 
 constexpr float kPi = 3.14159265358979f;
 float degrees(float d) { return d * kPi / 180.f; }
@@ -184,12 +183,13 @@ void Juego::checkCars() {
     const int half = world->columns / 2;
     for (const CarRecord& car : world->carList) {
         if (view != 2) {
-            // A car covers two columns; the hop grid compares exactly. A
-            // chicken left between squares by free movement counts on the
-            // nearest one; one in mid-hop is on none, as always.
+            // A car covers two squares of its row. A chicken in mid-hop is on
+            // none; one left between squares by free movement stands on the
+            // nearest column of the row it is drawn on.
+            if (hop.hopping) continue;
             const float k = std::round(car.x + 0.5f) - float(half);
-            const float cx = hop.hopping ? x : std::round(x), cz = hop.hopping ? z : std::round(z);
-            if ((k == cx || k - 1 == cx) && cz == -std::round(car.row)) hitThisFrame = true;
+            const float column = std::round(x);
+            if ((k == column || k - 1 == column) && rowAt(z) == int(std::lround(car.row))) hitThisFrame = true;
         } else {
             const float cx = car.x - float(half), cz = -car.row - kRowOffset;
             if (cx - 1 < x && x < cx + 1 && cz - 0.5f < z && z < cz + 0.5f) hitThisFrame = true;
@@ -247,6 +247,6 @@ void Juego::updatePlaying(int dtMs, bool upHeld, bool downHeld) {
     }
 }
 
-int Juego::score() const { return std::max(0, int(-z)); }
+int Juego::score() const { return std::max(0, rowAt(z)); }
 
 }  // namespace roosterway

@@ -33,8 +33,8 @@ void HopController::step(int direction, float& x, float& z, float& height, float
     if (blocked(x, z, dx, dz)) return;
     startX_ = x;
     startZ_ = z;
-    targetX_ = std::round(x + float(dx));
-    targetZ_ = std::round(z + float(dz));
+    targetX_ = std::round(x) + float(dx);
+    targetZ_ = -float(rowAt(z) - dz);
     advance(x, z, height, dtSeconds);
     hopping = true;
 }
@@ -45,10 +45,10 @@ void HopController::cancel() {
 }
 
 bool HopController::blocked(float x, float z, int stepX, int stepZ) const {
-    const float tz = std::round(z + float(stepZ)), tx = std::round(x + float(stepX));
-    if (tz > 0) return true;  // nothing behind the start row
+    const int row = rowAt(z) - stepZ;
+    const float tx = std::round(x) + float(stepX);
+    if (row < 0) return true;  // nothing behind the start row
     if (tx < float(-kMaxOffset) || tx > float(kMaxOffset)) return true;
-    const int row = int(-tz);
     const int column = world_->columns / 2 + int(tx);
     return world_->obstacleAt(column, row);
 }

@@ -1,7 +1,8 @@
 // Discrete movement: one square per hop, a third of a second long, on a
 // parabola half a unit high, landing on whole coordinates. From a fractional
-// position (after free movement) a hop goes to the whole square nearest to
-// one step in its direction, and only to a square inside the field.
+// position (after free movement) a hop goes one square on from the square
+// the chicken is drawn on (its nearest column, rowAt's row), and only to a
+// square inside the field.
 #pragma once
 
 namespace roosterway {
@@ -26,8 +27,8 @@ public:
     void cancel();
 
     // True when a hop from (x, z) by (dx, dz) would be refused: its target
-    // square (x + dx, z + dz rounded) lies behind the start row, beyond the
-    // column offsets +-kMaxOffset, or holds an obstacle.
+    // square (round(x) + dx, row rowAt(z) - dz) lies behind the start row,
+    // beyond the column offsets +-kMaxOffset, or holds an obstacle.
     bool blocked(float x, float z, int dx, int dz) const;
 
     float hopsPerSecond = 3.0f;

@@ -5,7 +5,10 @@
 #include <GL/glu.h>
 #include <assimp/cimport.h>
 #include <assimp/scene.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -36,10 +39,20 @@ const ModelFiles kModelTable[kModelCount] = {
 
 const char* const kFlatModels[kFlatModelCount] = {"grass_light", "grass_dark", "road_blank", "road_stripes"};
 
+bool keepsColoursUntextured(const std::string& key) {
+    return key == "chicken" || key.find("_car") != std::string::npos || key == "taxi" || key == "blue_truck";
+}
+
 namespace {
 
-std::string readAll(std::istream& in) {
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The whole stream; a read that fails (the file vanished, a device error)
+// throws naming `name`, not with the library's bare reason.
+std::string readAll(std::istream& in, const std::string& name) {
+    try {
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception& e) {
+        throw std::runtime_error("No se pudo leer " + name + ": " + e.what());
+    }
 }
 
 std::string extensionOf(const std::string& name) {
@@ -49,8 +62,17 @@ std::string extensionOf(const std::string& name) {
     return name.substr(dot + 1);
 }
 
-// Opens a file for the loaders; a missing one prints its path, then throws.
-std::ifstream openOrThrow(const std::string& path, const char* message) {
+// Opens a file for the loaders; a missing one prints its path, then throws
+// `message`. A folder, a pipe or anything else that is not a plain file is
+// refused before it is opened (a pipe would block the open, a folder fail
+// the first read with a message that names no file).
+std::ifstream openOrThrow(const std::string& path, const char* message, const std::string& what) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+        throw std::runtime_error("No se pudo leer " + what + " " + path + ": no es un archivo");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::printf("%s\n", path.c_str());
@@ -59,6 +81,10 @@ std::ifstream openOrThrow(const std::string& path, const char* message) {
     }
     return in;
 }
+
+// GL's default diffuse material: a textured face is lit as 0.8 times its
+// texel, so a face coloured from its texel is given 0.8 times that colour.
+constexpr float kUntexturedDiffuse = 0.8f;
 
 GLenum primitiveFor(unsigned indices) {
     switch (indices) {
@@ -79,12 +105,27 @@ bool facesUp(const aiMesh* mesh, const aiFace& face) {
     return true;
 }
 
+// The texel under a texture coordinate, repeating as the GL texture does:
+// every face of a generated model samples the middle of one colour swatch.
+const std::uint8_t* texelAt(const ImageData& image, float u, float v) {
+    const auto wrap = [](float t, int size) {
+        const int i = int(std::floor((t - std::floor(t)) * float(size)));
+        return std::clamp(i, 0, size - 1);
+    };
+    const int x = wrap(u, image.width), y = wrap(v, image.height);
+    return &image.bgra[(std::size_t(y) * std::size_t(image.width) + std::size_t(x)) * 4];
+}
+
 // Emits one node and its children; `topOnly` keeps just the faces that point
 // up in the mesh's own frame (the row models' nodes neither turn nor tilt).
+// With `colours` (a model drawn without its texture) each vertex takes the
+// colour its texture coordinate shows in that image, as the lit diffuse
+// colour: the model keeps the colours of its faces.
 // Faces of one primitive kind in a row share one glBegin/glEnd (polygons
 // each get their own), which keeps the display lists short for the software
 // renderer.
-void renderNode(const aiScene* scene, const aiNode* node, GLuint texture, bool topOnly = false) {
+void renderNode(const aiScene* scene, const aiNode* node, GLuint texture, bool topOnly = false,
+                const ImageData* colours = nullptr) {
     aiMatrix4x4 m = node->mTransformation;
     m.Transpose();
     glPushMatrix();
@@ -110,6 +151,12 @@ void renderNode(const aiScene* scene, const aiNode* node, GLuint texture, bool t
                 const unsigned v = face.mIndices[i];
                 if (v >= mesh->mNumVertices) continue;
                 if (mesh->mColors[0]) glColor4fv(&mesh->mColors[0][v].r);
+                if (colours && mesh->HasTextureCoords(0)) {
+                    const aiVector3D& uv = mesh->mTextureCoords[0][v];
+                    const std::uint8_t* t = texelAt(*colours, uv.x, uv.y);
+                    glColor4f(kUntexturedDiffuse * float(t[2]) / 255.f, kUntexturedDiffuse * float(t[1]) / 255.f,
+                              kUntexturedDiffuse * float(t[0]) / 255.f, 1);
+                }
                 if (mesh->mNormals) glNormal3fv(&mesh->mNormals[v].x);
                 if (mesh->HasTextureCoords(0)) glTexCoord2f(mesh->mTextureCoords[0][v].x, mesh->mTextureCoords[0][v].y);
                 glVertex3fv(&mesh->mVertices[v].x);
@@ -118,14 +165,15 @@ void renderNode(const aiScene* scene, const aiNode* node, GLuint texture, bool t
         if (open) glEnd();
         glDisable(GL_TEXTURE_2D);
     }
-    for (unsigned c = 0; c < node->mNumChildren; ++c) renderNode(scene, node->mChildren[c], texture, topOnly);
+    for (unsigned c = 0; c < node->mNumChildren; ++c)
+        renderNode(scene, node->mChildren[c], texture, topOnly, colours);
     glPopMatrix();
 }
 
 }  // namespace
 
 const aiScene* importModel(std::istream& in, const std::string& name) {
-    const std::string bytes = readAll(in);
+    const std::string bytes = readAll(in, name);
     const std::string hint = extensionOf(name).empty() ? "obj" : extensionOf(name);
     const aiScene* scene =
         bytes.empty() ? nullptr
@@ -137,7 +185,7 @@ const aiScene* importModel(std::istream& in, const std::string& name) {
 }
 
 const aiScene* importModelFile(const std::string& path) {
-    std::ifstream in = openOrThrow(path, "El modelo no existe.");
+    std::ifstream in = openOrThrow(path, "El modelo no existe.", "el modelo");
     return importModel(in, path);
 }
 
@@ -146,7 +194,7 @@ void releaseScene(const aiScene* scene) {
 }
 
 ImageData decodeImage(std::istream& in, const std::string& name) {
-    std::string bytes = readAll(in);
+    std::string bytes = readAll(in, name);
     const auto fail = [&] { return std::runtime_error("No se pudo leer la textura " + name + "."); };
     if (bytes.empty()) throw fail();
     FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(bytes.data()), DWORD(bytes.size()));
@@ -178,7 +226,7 @@ ImageData decodeImage(std::istream& in, const std::string& name) {
 }
 
 ImageData decodeImageFile(const std::string& path) {
-    std::ifstream in = openOrThrow(path, "La textura no existe.");
+    std::ifstream in = openOrThrow(path, "La textura no existe.", "la textura");
     return decodeImage(in, path);
 }
 
@@ -225,11 +273,31 @@ std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures) {
         asset.scene = importModelFile(files.model);
         if (withTextures) asset.texture = uploadTexture(decodeImageFile(files.texture));
     }
+    // Without textures the scene is white; the chicken and the cars keep
+    // the colours of their faces, read from their images, so that a player
+    // still sees them.
+    std::map<std::string, ImageData> colours;
+    if (!withTextures)
+        for (const ModelFiles& files : kModelTable)
+            if (keepsColoursUntextured(files.key)) colours[files.key] = decodeImageFile(files.texture);
     for (auto& [key, asset] : library->entries) {
         asset.loaded = true;
         asset.displayList = glGenLists(1);
         glNewList(asset.displayList, GL_COMPILE);
-        renderNode(asset.scene, asset.scene->mRootNode, asset.texture);
+        const auto c = colours.find(key);
+        if (c == colours.end()) {
+            renderNode(asset.scene, asset.scene->mRootNode, asset.texture);
+        } else {
+            glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+            glEnable(GL_COLOR_MATERIAL);
+            renderNode(asset.scene, asset.scene->mRootNode, asset.texture, false, &c->second);
+            glDisable(GL_COLOR_MATERIAL);
+            // The material keeps the last colour it tracked: give the models
+            // after this one GL's default back, and the current colour white.
+            static const GLfloat defaultDiffuse[] = {0.8f, 0.8f, 0.8f, 1};
+            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, defaultDiffuse);
+            glColor4f(1, 1, 1, 1);
+        }
         glEndList();
     }
     for (const char* key : kFlatModels) {

@@ -39,6 +39,10 @@ extern const ModelFiles kModelTable[kModelCount];
 constexpr int kFlatModelCount = 4;
 extern const char* const kFlatModels[kFlatModelCount];
 
+// The models drawn in the colours of their faces when textures are off (the
+// chicken and every vehicle); the others are drawn plain, lit white.
+bool keepsColoursUntextured(const std::string& key);
+
 // assimp post-processing: CalcTangentSpace | JoinIdenticalVertices |
 // Triangulate | GenSmoothNormals | SplitLargeMeshes | LimitBoneWeights |
 // ValidateDataStructure | ImproveCacheLocality | RemoveRedundantMaterials |

@@ -28,6 +28,11 @@ constexpr float kGroundLift = 0.3f;  // obstacles and cars stand on the rows' to
 // A sphere round any tree, boulder or car, centred half a unit over its base.
 constexpr float kModelRadius = 1.6f;
 constexpr float kModelCentreY = kGroundLift + 0.5f;
+// A car hits what lies within a column either side of x - 17 (the whole half
+// of the 35 columns), while the field is laid from -17.5: the car model,
+// centred on its origin, is drawn half a column on from x so that it covers
+// the squares it hits.
+constexpr float kCarShift = 0.5f;
 
 // The view volume under the current matrices (the camera applied).
 Frustum currentFrustum() {
@@ -109,9 +114,9 @@ void drawModels(const GameWorld& world, const Frustum& view, GLenum mode) {
         glPopMatrix();
     }
     for (const CarRecord& car : world.carList) {
-        if (!view.sphereVisible(car.x - half, kModelCentreY, -car.row, kModelRadius)) continue;
+        if (!view.sphereVisible(car.x + kCarShift - half, kModelCentreY, -car.row, kModelRadius)) continue;
         glPushMatrix();
-        glTranslatef(car.x, 0, -car.row);
+        glTranslatef(car.x + kCarShift, 0, -car.row);
         glRotatef(car.speed > 0 ? 90.f : -90.f, 0, 1, 0);
         drawModel(models, car.modelKey, mode);
         glPopMatrix();
@@ -121,7 +126,7 @@ void drawModels(const GameWorld& world, const Frustum& view, GLenum mode) {
 
 void drawChicken(const GameWorld& world, const ChickenPose& c, GLenum mode) {
     glPushMatrix();
-    glTranslatef(c.x, c.height + 0.5f, c.z + 0.25f);
+    glTranslatef(c.x, c.height + 0.5f, c.z + kRowOffset);
     glRotatef(c.facing, 0, 1, 0);
     glScalef(1, c.scaleY, 1);
     drawModel(*world.models, "chicken", mode);

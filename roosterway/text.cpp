@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <GL/gl.h>
+#include <sys/stat.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_GLYPH_H
@@ -92,6 +93,13 @@ std::vector<GlyphBitmap> renderGlyphs(std::istream& in, int height) {
 }
 
 std::vector<GlyphBitmap> renderGlyphsFile(const std::string& path, int height) {
+    // A folder or a pipe is refused before it is opened: a pipe would block.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        std::printf("%s\n", path.c_str());
+        std::fflush(stdout);
+        throw std::runtime_error("No se pudo leer la fuente " + path + ": no es un archivo");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::printf("%s\n", path.c_str());

@@ -19,6 +19,8 @@ constexpr int kObstaclePercent = 20;
 constexpr int kCarPercent = 10;
 }  // namespace
 
+int rowAt(float z) { return int(std::floor(-(z + kRowOffset) + 0.5f)); }
+
 GameWorld::GameWorld(bool withModels, const RandomSource& random) {
     std::printf("Generando mundo...\n");
     std::fflush(stdout);

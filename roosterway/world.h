@@ -33,6 +33,14 @@ struct CarRecord {
     float speed = 0;       // columns per second, signed
 };
 
+// The chicken is drawn a quarter of a unit ahead of its z (at z + 0.25), and
+// the trees', boulders' and cars' boxes lie that far ahead of their rows' z.
+constexpr float kRowOffset = 0.25f;
+// The row a chicken at z stands on: the one its drawing lies over, row r
+// holding the positions -r - 0.75 < z <= -r + 0.25. Hops, hits and the score
+// all go by it.
+int rowAt(float z);
+
 // rand()-like source of non-negative integers; the game passes std::rand,
 // tests a seeded generator of their own.
 using RandomSource = std::function<int()>;

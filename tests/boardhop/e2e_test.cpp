@@ -100,6 +100,42 @@ TEST(BoardhopE2E, AMissingModelEndsWithItsMessage) {
         << game.stderrText();
 }
 
+TEST(BoardhopE2E, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
+    GameSession game(hoptest::Launch(BOARDHOP_BIN, {}, {}, {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}));
+    EXPECT_EQ(game.waitExit(), 1);
+    // SDL's probing may print its own lines first (libwayland's about
+    // XDG_RUNTIME_DIR); the game's is one line, the last.
+    const std::string line =
+        "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una sesión gráfica\n";
+    const std::string err = game.stderrText();
+    ASSERT_GE(err.size(), line.size()) << err;
+    EXPECT_EQ(err.substr(err.size() - line.size()), line) << err;
+    EXPECT_EQ(err.find("No hay pantalla"), err.size() - line.size()) << err;
+}
+
+// A model path that is a folder ends the game with status 1 and its path
+// (it ended with an uncaught exception before); a texture path that is a
+// named pipe is refused without opening it, and the game plays on.
+TEST(BoardhopE2E, AFolderOrAPipeInPlaceOfAFileIsNamed) {
+    const std::string dir = ::testing::TempDir() + "boardhop_notfiles";
+    const std::string copy = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp -r \"$(dirname '" BOARDHOP_BIN
+                             "')/.\" '" + dir + "/'";
+    ASSERT_EQ(std::system((copy + " && rm '" + dir + "/Modelos3D/seal/Seal.obj' && mkdir '" + dir +
+                           "/Modelos3D/seal/Seal.obj'").c_str()), 0);
+    {
+        GameSession game(hoptest::Launch(dir + "/boardhop", {}, dir));
+        EXPECT_EQ(game.waitExit(), 1);
+        EXPECT_NE(game.stderrText().find("Modelos3D/seal/Seal.obj"), std::string::npos) << game.stderrText();
+    }
+    ASSERT_EQ(std::system((copy + " && rm '" + dir + "/Modelos3D/seal/seal128.png' && mkfifo '" + dir +
+                           "/Modelos3D/seal/seal128.png'").c_str()), 0);
+    GameSession game(hoptest::Launch(dir + "/boardhop", {}, dir));
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    EXPECT_TRUE(game.waitForOutput("Modelos3D/seal/seal128.png"));
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
 // The pacing checks: frames counted by the harness.
 
 TEST(BoardhopE2E, EveryScreenIsPaced) {

@@ -1,6 +1,7 @@
 // The game's drawing and its readers, in an offscreen GL context, run from
 // the game's stage folder with the generated files.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 #include <SDL2/SDL_ttf.h>
@@ -8,10 +9,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cmath>
 #include <vector>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -348,10 +352,10 @@ TEST_F(BoardhopGL, EveryBrokenFileIsNamed) {
                                  "tierra_pasto.png",                 "pausa2.PNG",
                                  "Quicksand-Regular.otf",            "arial.ttf"};
     using hoptest::Break;
-    using hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage;
+    using hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage, hoptest::Folder, hoptest::Pipe;
     std::mt19937 random(8);
     for (const char* file : files)
-        for (Break how : {Deleted, Empty, Half, Garbage}) {
+        for (Break how : {Deleted, Empty, Half, Garbage, Folder, Pipe}) {
             hoptest::stageBroken(here, dir, {std::begin(files), std::end(files)}, file, how, random);
 
             ASSERT_EQ(chdir(dir.c_str()), 0);
@@ -383,4 +387,292 @@ TEST_F(BoardhopGL, EveryBrokenFileIsNamed) {
     releaseTileTextures();
     closeFonts();
     std::filesystem::remove_all(dir);
+}
+
+namespace {
+
+// Where a board point shows through the matrices the last frame was drawn
+// with: window pixels (origin bottom-left) and the depth in front of the
+// eye (positive in front).
+struct Projector {
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    Projector() {
+        glGetDoublev(GL_MODELVIEW_MATRIX, model);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+    }
+    std::array<double, 3> operator()(double x, double y, double z) const {
+        GLdouble wx = 0, wy = 0, wz = 0;
+        gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz);
+        const double ahead = -(model[2] * x + model[6] * y + model[10] * z + model[14]);
+        return {wx, wy, ahead};
+    }
+};
+
+// The penguin's place on the board, as the rules and the drawing share it.
+std::array<float, 2> penguinAt(const Jugador& p) {
+    const Vec2 cell = p.board.cellToWorld(p.column, p.row);
+    return {cell.x + p.offsetX, cell.y + p.offsetY};
+}
+
+}  // namespace
+
+// The arrows move the penguin toward the screen's side they name, in grid
+// hops and in free movement, from every camera view as it starts: Left and
+// Right to the screen's left and right; Up and Down up and down the screen
+// in the views from above, toward and away from the camera in the two that
+// look back along the board from ahead of the penguin. The mouse turns
+// every view it turns the way it moves: what stands above the board goes
+// the other way on the screen.
+TEST_F(BoardhopGL, ArrowsAndMouseGoTheWayTheScreenShows) {
+    Juego game;
+    std::uint32_t now = 16;
+    game.frame(now);
+    const struct {
+        SDL_Keycode key;
+        int right, up;
+    } moves[] = {{SDLK_LEFT, -1, 0}, {SDLK_RIGHT, 1, 0}, {SDLK_UP, 0, 1}, {SDLK_DOWN, 0, -1}};
+    for (int mode = 0; mode < Camara::kModes; ++mode) {
+        for (const bool free : {false, true}) {
+            push(hoptest::keyEvent(free ? SDLK_c : SDLK_d));
+            for (const auto& m : moves) {
+                // Column 4 of row 9: sand all round, far from the seal.
+                game.player->column = 4, game.player->row = 9;
+                game.player->snapToCell();
+                game.frame(now += 16);
+                const Projector seen;  // the view the key is pressed in
+                const auto [x0, y0] = penguinAt(*game.player);
+                const auto before = seen(x0, y0, 0);
+                push(hoptest::keyEvent(m.key));
+                for (int i = 0; i < (free ? 12 : 1); ++i) game.frame(now += 16);
+                push(hoptest::keyEvent(m.key, false));
+                game.frame(now += 16);
+                ASSERT_FALSE(game.player->dead);
+                const auto [x1, y1] = penguinAt(*game.player);
+                const auto after = seen(x1, y1, 0);
+                const std::string what = "view " + std::to_string(mode) + (free ? ", free, " : ", grid, ") +
+                                         SDL_GetKeyName(m.key);
+                if (m.right) {
+                    EXPECT_GT((after[0] - before[0]) * m.right, 5) << what;
+                    EXPECT_LT(std::fabs(after[1] - before[1]), std::fabs(after[0] - before[0])) << what;
+                } else if (game.camera->perspective()) {
+                    EXPECT_LT((after[2] - before[2]) * m.up, -0.1) << what << ": nearer the camera going up";
+                } else {
+                    EXPECT_GT((after[1] - before[1]) * m.up, 5) << what;
+                }
+            }
+        }
+        // The mouse: dragged in the views from above, moved in the others.
+        for (const int turn : {1, -1}) {
+            game.frame(now += 16);
+            const Projector before;
+            const auto [x, y] = penguinAt(*game.player);
+            // High over the board two rows behind the penguin: in view in
+            // every mode, above the point the perspective views turn about.
+            const double ahead0 = before(x, y - 2.02, -3)[0];
+            const bool drag = !game.camera->perspective();
+            if (drag) push(hoptest::clickEvent(400, 300));
+            push(hoptest::motionEvent(20 * turn, 0));
+            if (drag) push(hoptest::clickEvent(400, 300, false));
+            game.frame(now += 16);
+            const Projector after;
+            EXPECT_LT((after(x, y - 2.02, -3)[0] - ahead0) * turn, -5)
+                << "view " << mode << ", mouse " << (turn > 0 ? "right" : "left");
+        }
+        push(hoptest::keyEvent(SDLK_v));
+        game.frame(now += 16);
+        ASSERT_EQ(game.camera->mode, (mode + 1) % Camara::kModes);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+namespace {
+
+// What `change` adds to or takes from the board view (mode 0), as board
+// coordinates: its pixel count and the middle of its pixels.
+struct Footprint {
+    int pixels = 0;
+    float x = 0, y = 0;
+};
+
+template <class Change, class Undo>
+Footprint footprint(Juego& game, const hoptest::OffscreenGL& gl, Change change, Undo undo) {
+    game.draw(0);
+    const hoptest::Image plain = gl.readFramebuffer();
+    change();
+    game.draw(0);
+    const hoptest::Image with = gl.readFramebuffer();
+    undo();
+    Footprint f;
+    double sx = 0, sy = 0;
+    for (int py = 0; py < with.height(); ++py)
+        for (int px = 0; px < with.width(); ++px)
+            if (!hoptest::near(with.pixel(px, py), plain.pixel(px, py), 6)) ++f.pixels, sx += px + 0.5, sy += py + 0.5;
+    if (!f.pixels) return f;
+    // Mode 0 frames the whole board, 20.19 x 15.14 units, round its centre.
+    const Camara& cam = *game.camera;
+    const float unit = float(with.width()) / (cam.right - cam.left);
+    f.x = cam.centreX + (float(sx / f.pixels) - float(with.width()) / 2) / unit;
+    f.y = cam.centreY - (float(sy / f.pixels) - float(with.height()) / 2) / unit;
+    return f;
+}
+
+}  // namespace
+
+// Everything is drawn where the rules have it: the seal over the tile it
+// makes deadly, each palm over the tile it blocks, the penguin where it
+// collides (on its cell, and between cells in free movement), and water,
+// textured or not, exactly on the tiles that drown.
+TEST_F(BoardhopGL, EverythingIsDrawnWhereItCollides) {
+    Juego game;
+    game.frame(16);
+    ASSERT_EQ(game.camera->mode, 0);
+    Enemigo& seal = *game.seal;
+    for (int c = 1; c < 8; ++c) {
+        for (int k = 0; k < 9; ++k) game.board->tileAt(k, 4)->danger = false;
+        // The seal a little past the middle of column c: the tile it marks by
+        // the rules...
+        seal.x = 1.01f * float(c) + 0.2f;
+        seal.update(0);
+        int marked = -1;
+        for (int k = 0; k < 9; ++k)
+            if (game.board->tileAt(k, 4)->danger) marked = k;
+        ASSERT_GE(marked, 0);
+        const float sx = seal.x;
+        // ... and where it is drawn.
+        const Footprint f = footprint(game, gl(), [&] { seal.x = 100; }, [&] { seal.x = sx; });
+        ASSERT_GT(f.pixels, 100) << c;
+        EXPECT_NEAR(f.x, 1.01f * float(marked), 0.5f) << "seal over column " << marked;
+        EXPECT_NEAR(f.y, 4.04f, 0.3f) << "seal over column " << marked;
+    }
+    for (int k = 0; k < 9; ++k) game.board->tileAt(k, 4)->danger = false;
+    // The palms, one tile at a time: the middle of the drawn palm is over
+    // the tile that blocks.
+    for (const int row : {3, 7})
+        for (int c = 0; c < 9; ++c) {
+            if (game.board->stepResult(c, row) != Blocked) continue;
+            auto& palm = static_cast<Arbol*>(game.board->tileAt(c, row))->palm;
+            std::unique_ptr<MeshModel> kept;
+            const Footprint p = footprint(
+                game, gl(), [&] { kept = std::move(palm); }, [&] { palm = std::move(kept); });
+            ASSERT_GT(p.pixels, 100) << c << "," << row;
+            EXPECT_NEAR(p.x, 1.01f * float(c), 0.25f) << "palm at " << c << "," << row;
+            EXPECT_NEAR(p.y, 1.01f * float(row), 0.25f) << "palm at " << c << "," << row;
+        }
+    // The penguin, on cells and between them in free movement: drawn round
+    // the point the board's collide() tests.
+    Jugador& penguin = *game.player;
+    const struct {
+        int column, row;
+        float dx, dy;
+    } places[] = {{1, 2, 0, 0}, {6, 9, 0, 0}, {2, 8, 0.4f, -0.3f}, {7, 12, -0.45f, 0.2f}};
+    for (const auto& p : places) {
+        penguin.column = p.column, penguin.row = p.row;
+        penguin.snapToCell();
+        penguin.offsetX = p.dx, penguin.offsetY = p.dy;
+        penguin.x += p.dx, penguin.y += p.dy;
+        const float kx = penguin.offsetX;
+        const Footprint f =
+            footprint(game, gl(), [&] { penguin.offsetX = 100; }, [&] { penguin.offsetX = kx; });
+        ASSERT_GT(f.pixels, 100);
+        EXPECT_NEAR(f.x, penguin.x, 0.2f) << p.column << "," << p.row;
+        EXPECT_NEAR(f.y, penguin.y, 0.3f) << p.column << "," << p.row;
+    }
+    penguin.column = 0, penguin.row = 0;
+    penguin.snapToCell();
+    // Water shows on the tiles that drown, and only there, textured or not.
+    for (const bool textures : {true, false}) {
+        if (!textures) push(hoptest::keyEvent(SDLK_k));
+        game.frame(32);
+        const Projector seen;
+        const hoptest::Image img = readFramebuffer();
+        for (int row = 0; row < 15; ++row)
+            for (int c = 0; c < 9; ++c) {
+                if (game.board->stepResult(c, row) == Blocked) continue;  // palms over the tile
+                if (row == 4 || row == 6) continue;                      // the seal and the log pass
+                const auto w = seen(1.01 * c, 1.01 * row, 0);
+                const Color px = img.pixel(int(w[0]), img.height() - 1 - int(w[1]));
+                EXPECT_EQ(isWater(px), game.board->stepResult(c, row) == Death)
+                    << c << "," << row << (textures ? "" : ", textures off") << ": " << px;
+            }
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// With textures off the board is plain (lit white), but the penguin, the
+// seal and the log keep the colours of their faces: drawn untextured, each
+// shows about the colours it shows textured, not the board's white.
+TEST_F(BoardhopGL, TexturesOffKeepsThePenguinSealAndLogInTheirColours) {
+    Juego game;
+    game.frame(16);
+    game.player->column = 2, game.player->row = 2;
+    game.player->snapToCell();
+    game.seal->x = 3.03f;
+    game.log->x = 6.06f;
+    struct Entity {
+        const char* name;
+        std::function<void()> hide, show;
+    };
+    const float penguinX = game.player->offsetX, sealX = game.seal->x, logX = game.log->x;
+    const Entity entities[] = {
+        {"penguin", [&] { game.player->offsetX = 100; }, [&] { game.player->offsetX = penguinX; }},
+        {"seal", [&] { game.seal->x = 100; }, [&] { game.seal->x = sealX; }},
+        {"log", [&] { game.log->x = 100; }, [&] { game.log->x = logX; }},
+    };
+    // The mean colour of an entity's pixels.
+    const auto meanColour = [&](const Entity& e) {
+        game.draw(0);
+        const hoptest::Image with = readFramebuffer();
+        e.hide();
+        game.draw(0);
+        const hoptest::Image without = readFramebuffer();
+        e.show();
+        double sum[3] = {0, 0, 0};
+        int n = 0;
+        for (int y = 0; y < with.height(); ++y)
+            for (int x = 0; x < with.width(); ++x) {
+                const Color c = with.pixel(x, y);
+                if (hoptest::near(c, without.pixel(x, y), 6)) continue;
+                sum[0] += c.r, sum[1] += c.g, sum[2] += c.b, ++n;
+            }
+        EXPECT_GT(n, 100) << e.name;
+        return std::array<double, 3>{sum[0] / n, sum[1] / n, sum[2] / n};
+    };
+    std::vector<std::array<double, 3>> textured;
+    for (const Entity& e : entities) textured.push_back(meanColour(e));
+    push(hoptest::keyEvent(SDLK_k));
+    game.frame(16);
+    ASSERT_FALSE(game.player->texturesOn);
+    for (std::size_t i = 0; i < std::size(entities); ++i) {
+        const auto plain = meanColour(entities[i]);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(plain[std::size_t(k)], textured[i][std::size_t(k)], 40)
+                << entities[i].name << ", channel " << k;
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// A long frame (a stall, a loaded machine) goes through the game's own
+// frame in short steps: free movement cannot step over the water of row 11,
+// nor the seal slide past a penguin standing in its row.
+TEST_F(BoardhopGL, ALongFrameIsPlayedInShortSteps) {
+    for (const std::uint32_t ms : {500u, 2000u}) {
+        Juego walker;
+        walker.frame(16);
+        push(hoptest::keyEvent(SDLK_c));
+        walker.frame(32);
+        walker.player->column = 0, walker.player->row = 10;
+        walker.player->snapToCell();
+        push(hoptest::keyEvent(SDLK_UP));
+        walker.frame(48 + ms);
+        EXPECT_TRUE(walker.player->dead) << ms << " ms: walked to row " << walker.player->row;
+
+        Juego still;
+        still.frame(16);
+        still.player->column = 7, still.player->row = 4;
+        still.player->snapToCell();
+        still.frame(16 + ms);
+        EXPECT_TRUE(still.player->dead) << ms << " ms: the seal slid through the penguin";
+    }
 }

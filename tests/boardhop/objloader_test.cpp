@@ -3,6 +3,7 @@
 
 #include <locale>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -141,4 +142,15 @@ TEST(ObjReader, MissingFileAndPathInMessages) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
     }
     std::remove(path.c_str());
+    // A folder opened as a file failed the first read with the C++ library's
+    // words alone, and the exception was not an ObjError.
+    const std::string folder = ::testing::TempDir() + "folder_model.obj";
+    std::filesystem::create_directories(folder);
+    try {
+        loadObj(folder);
+        FAIL() << "a folder was read";
+    } catch (const ObjError& e) {
+        EXPECT_NE(std::string(e.what()).find("Could not open file. " + folder), std::string::npos) << e.what();
+    }
+    std::filesystem::remove(folder);
 }

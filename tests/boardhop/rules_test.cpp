@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "app.h"
 #include "camara.h"
 #include "hud.h"
 #include "enemigo.h"
@@ -513,4 +514,85 @@ TEST(LongFrames, NothingPassesThroughWaterOrTheSeal) {
     stalled.update(40u * 60u * 1000u);
     EXPECT_GT(stalled.seal->x, 0.0f);
     EXPECT_LE(stalled.seal->x, Enemigo::kStartX);
+}
+
+// Only a driver that shows nothing, and only when nobody asked for it by
+// name, means there is no display.
+TEST(Display, ADriverThatShowsNothingCountsOnlyWhenNotAskedFor) {
+    EXPECT_TRUE(driverWithoutDisplay("offscreen", nullptr));
+    EXPECT_TRUE(driverWithoutDisplay("dummy", ""));
+    EXPECT_TRUE(driverWithoutDisplay("offscreen", "x11,wayland"));
+    EXPECT_FALSE(driverWithoutDisplay("x11", nullptr));
+    EXPECT_FALSE(driverWithoutDisplay(nullptr, nullptr));
+    EXPECT_FALSE(driverWithoutDisplay("offscreen", "x11,OffScreen"));
+    EXPECT_FALSE(driverWithoutDisplay("dummy", "DUMMY"));
+}
+
+namespace {
+
+// A scripted player, in grid hops up the dry column 4 (through the palms'
+// gap and the water's dry tile), a hop every `paceMs`. A careful one steps
+// into the seal's row only when the seal will not reach its tile for a
+// while, and leaves it on the next frame; a blind one keeps its pace.
+struct Crosser {
+    Juego game{false};
+    std::uint32_t now = 0;
+
+    void hop(SDL_Keycode key) {
+        game.handleEvent(hoptest::keyEvent(key));
+        game.handleEvent(hoptest::keyEvent(key, false));
+    }
+    // The seal's column `ms` from now, as it slides and starts again.
+    int sealColumnIn(float ms) const {
+        float x = game.seal->x - ms * 8.08f / game.seal->crossTime;
+        if (x <= 0) x += 8.08f;
+        return game.seal->columnAt(x);
+    }
+    bool sealClear(int column) const {
+        for (float ms = 0; ms <= 400; ms += 16)
+            if (std::abs(sealColumnIn(ms) - column) <= 1) return false;
+        return true;
+    }
+    // Plays 16 ms frames from a start `phaseMs` into the seal's run; returns
+    // the best row reached before the end, a death or `limitMs`.
+    int cross(std::uint32_t phaseMs, bool careful, std::uint32_t paceMs, std::uint32_t limitMs = 60000) {
+        game.update(now);
+        game.update(now += phaseMs);
+        for (int i = 0; i < 4; ++i) {  // to column 4 along the start row
+            hop(SDLK_RIGHT);
+            game.update(now += paceMs);
+        }
+        int best = 0;
+        std::uint32_t nextHop = now;
+        while (now < limitMs && !game.player->dead && game.player->row < 14) {
+            game.update(now += 16);
+            if (game.player->dead) break;
+            best = std::max(best, game.player->row);
+            const bool beforeSeal = game.player->row == 3, inSealRow = game.player->row == 4;
+            if (careful && beforeSeal && !sealClear(4)) continue;  // wait for the seal to pass
+            if (now < nextHop && !(careful && inSealRow)) continue;
+            hop(SDLK_UP);
+            nextHop = now + paceMs;
+        }
+        if (!game.player->dead) best = std::max(best, game.player->row);
+        return best;
+    }
+};
+
+}  // namespace
+
+// From any moment of the seal's run, a player who waits for it to pass
+// crosses the whole board; one who walks on at a steady pace without
+// looking is caught by it from a good share of those moments.
+TEST(Crossing, ACarefulPlayerCrossesAndABlindOneIsCaught) {
+    int blindCaught = 0, phases = 0;
+    for (std::uint32_t phase = 0; phase < 2500; phase += 50, ++phases) {
+        Crosser careful;
+        EXPECT_EQ(careful.cross(phase, true, 250), 14) << "from " << phase << " ms";
+        EXPECT_FALSE(careful.game.player->dead) << "from " << phase << " ms";
+        Crosser blind;
+        blind.cross(phase, false, 250);
+        blindCaught += blind.game.player->dead;
+    }
+    EXPECT_GE(blindCaught, phases / 6) << blindCaught << " of " << phases;
 }

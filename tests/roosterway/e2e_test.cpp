@@ -132,6 +132,33 @@ TEST(RoosterwayE2E, TerminationQuitsCleanly) {
     EXPECT_EQ(game.waitExit(), 0);
 }
 
+TEST(RoosterwayE2E, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
+    GameSession game(hoptest::Launch(ROOSTERWAY_BIN, {}, {}, {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY"}));
+    EXPECT_EQ(game.waitExit(), 1);
+    // SDL's probing may print its own lines first (libwayland's about
+    // XDG_RUNTIME_DIR); the game's is one line, the last.
+    const std::string line =
+        "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una sesión gráfica\n";
+    const std::string err = game.stderrText();
+    ASSERT_GE(err.size(), line.size()) << err;
+    EXPECT_EQ(err.substr(err.size() - line.size()), line) << err;
+    EXPECT_EQ(err.find("No hay pantalla"), err.size() - line.size()) << err;
+    EXPECT_EQ(game.stdoutText(), "") << "nothing loaded";
+}
+
+// A texture path that is a folder ends the game with status 1 and a message
+// that names it (it said only what the C++ library said, without a path).
+TEST(RoosterwayE2E, AFolderForATextureIsNamedWithStatusOne) {
+    const std::string dir = ::testing::TempDir() + "roosterway_folder";
+    const std::string copy = "rm -rf '" + dir + "' && mkdir -p '" + dir + "' && cp -r \"$(dirname '" ROOSTERWAY_BIN
+                             "')/.\" '" + dir + "/' && rm '" + dir + "/environment/boulder1.png' && mkdir '" + dir +
+                             "/environment/boulder1.png'";
+    ASSERT_EQ(std::system(copy.c_str()), 0);
+    GameSession game(hoptest::Launch(dir + "/roosterway", {}, dir));
+    EXPECT_EQ(game.waitExit(), 1);
+    EXPECT_NE(game.stderrText().find("environment/boulder1.png"), std::string::npos) << game.stderrText();
+}
+
 TEST(RoosterwayE2E, AMissingModelEndsWithItsMessageAndStatusOne) {
     // Started outside its folder, the game finds none of its files.
     GameSession game({ROOSTERWAY_BIN, {}, "/"});

@@ -1,18 +1,28 @@
 // The game's loaders over every generated file, and its drawing in an
 // offscreen 1280 x 720 context, run from the game's stage folder.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <assimp/scene.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <random>
 #include <iterator>
 #include <sstream>
 #include <string>
 
 #include "app.h"
 #include "game.h"
+#include "hoptest/broken.h"
+#include "hoptest/events.h"
 #include "hoptest/gl.h"
 #include "models.h"
 #include "render.h"
@@ -569,4 +579,445 @@ TEST(FontReaderOnTheStagedFont, ACutFontIsRefused) {
     }
     std::istringstream whole(bytes);
     EXPECT_EQ(renderGlyphs(whole, 25).size(), 128u);
+}
+
+// A mouse moving over the menu does not cut the frame's sleep short: every
+// look at the clock leaves a motion event waiting, as a moving pointer does.
+// The clock the loop sees stands still while a frame is drawn (however slow
+// the machine) and runs while it sleeps: each frame asks for a whole period
+// of sleep and must get it.
+TEST_F(RoosterwayGL, MouseMotionKeepsTheFrameCap) {
+    auto game = makeGame();
+    constexpr int kFrames = 20;
+    std::uint32_t slept = 0, frameEnd = 0;
+    int reads = 0;  // one at the start, then two a frame: its start and its end
+    const auto ticks = [&] {
+        SDL_Event motion = hoptest::motionEvent(3, 1, 600, 300);
+        SDL_PushEvent(&motion);
+        const std::uint32_t real = SDL_GetTicks();
+        if (reads % 2 == 1 && reads > 1) slept += real - frameEnd;
+        if (reads % 2 == 0) frameEnd = real;
+        if (++reads > 2 * kFrames) game->screen.quitRequested = true;
+        return 1000 + slept;
+    };
+    runLoop(*game, gl().window(), ticks);
+    // A millisecond of rounding in each period.
+    EXPECT_GE(slept, std::uint32_t(kFrames - 1) * (kFramePeriodMs - 1));
+    // What came in meanwhile waits for the next frame.
+    SDL_Event left;
+    EXPECT_EQ(SDL_PeepEvents(&left, 1, SDL_PEEKEVENT, SDL_MOUSEMOTION, SDL_MOUSEMOTION), 1);
+}
+
+namespace {
+
+// The chicken's or a model's outline seen from straight above, in field units.
+struct Footprint {
+    int pixels = 0;
+    float x = 0, z = 0;  // centre
+};
+
+class RoosterwayField : public RoosterwayGL {
+protected:
+    static constexpr float kSpan = 6;  // field units across the picture
+    // Draws the scene from straight above (x to the right, -z up) around
+    // (cx, cz) with the chicken at `pose`.
+    void drawFromAbove(const GameWorld& world, const ChickenPose& pose, float cx, float cz) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        const float h = kSpan * float(height) / float(width);
+        glOrtho(-kSpan / 2, kSpan / 2, -h / 2, h / 2, 1, 50);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        gluLookAt(cx, 20, cz, cx, 0, cz, 0, 0, -1);
+        drawScene(world, pose, false);
+        setupGL(width, height);
+        glLoadIdentity();
+    }
+    // Where `with` differs from `without`, as field coordinates.
+    Footprint difference(const hoptest::Image& with, const hoptest::Image& without, float cx, float cz) {
+        Footprint f;
+        double sx = 0, sy = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (!hoptest::near(with.pixel(x, y), without.pixel(x, y), 6)) {
+                    ++f.pixels;
+                    sx += x + 0.5;
+                    sy += y + 0.5;
+                }
+        if (f.pixels == 0) return f;
+        const float unit = float(width) / kSpan;  // pixels per field unit
+        f.x = cx + (float(sx / f.pixels) - float(width) / 2) / unit;
+        f.z = cz + (float(sy / f.pixels) - float(height) / 2) / unit;
+        return f;
+    }
+    // The outline of the world's only tree, boulder or car, around (cx, cz).
+    Footprint modelFootprint(GameWorld& world, float cx, float cz) {
+        const ChickenPose away{100, 0, 0, 180, 1};
+        drawFromAbove(world, away, cx, cz);
+        const hoptest::Image with = readFramebuffer();
+        const auto obstacles = world.obstacleList;
+        const auto cars = world.carList;
+        world.obstacleList.clear();
+        world.carList.clear();
+        drawFromAbove(world, away, cx, cz);
+        world.obstacleList = obstacles;
+        world.carList = cars;
+        return difference(with, readFramebuffer(), cx, cz);
+    }
+    // The chicken's outline when it stands at (x, z) by the rules.
+    Footprint chickenFootprint(Juego& game, float x, float z, float cx, float cz) {
+        GameWorld& world = *game.world;
+        const auto obstacles = world.obstacleList;
+        const auto cars = world.carList;
+        world.obstacleList.clear();
+        world.carList.clear();
+        const float sx = game.x, sz = game.z;
+        game.x = x, game.z = z;
+        const ChickenPose pose{game.x, game.height, game.z, game.hop.facing, 1};
+        drawFromAbove(world, pose, cx, cz);
+        game.x = sx, game.z = sz;
+        const hoptest::Image with = readFramebuffer();
+        drawFromAbove(world, {100, 0, 0, 180, 1}, cx, cz);
+        world.obstacleList = obstacles;
+        world.carList = cars;
+        return difference(with, readFramebuffer(), cx, cz);
+    }
+};
+
+}  // namespace
+
+// Every car, tree and boulder is drawn where it hits or blocks: the chicken
+// drawn at the middle of the places where the rules hit or stop it stands on
+// the model's outline, in the hop views and in free movement alike.
+TEST_F(RoosterwayField, ModelsAreDrawnWhereTheyCollide) {
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    GameWorld& world = *game->world;
+    const auto onModel = [&](const Footprint& chicken, const Footprint& model, const std::string& what) {
+        ASSERT_GT(model.pixels, 500) << what;
+        ASSERT_GT(chicken.pixels, 500) << what;
+        EXPECT_NEAR(chicken.x, model.x, 0.15f) << what;
+        EXPECT_NEAR(chicken.z, model.z, 0.15f) << what;
+    };
+    // Cars: each model, both ways, on different rows; x half-way between
+    // whole columns, where the hop views' two squares centre on the car.
+    const struct {
+        const char* key;
+        float x, row, speed;
+    } cars[] = {{"blue_car", 16.5f, 1, 2}, {"taxi", 19.5f, 2, -4}, {"police_car", 14.5f, 3, 6},
+                {"green_car", 17.5f, 4, -2}, {"orange_car", 18.5f, 5, 4}, {"purple_car", 15.5f, 6, -6}};
+    for (const auto& c : cars) {
+        world.obstacleList.clear();
+        world.carList = {CarRecord{"Auto", c.key, c.x, c.row, c.speed}};
+        const float cx = c.x - 17, cz = -c.row;
+        const Footprint car = modelFootprint(world, cx, cz);
+        for (int view : {0, 2}) {
+            // The middle of the chicken positions the car hits, on a grid
+            // finer than a square.
+            game->view = view;
+            double sx = 0, sz = 0;
+            int hits = 0;
+            for (float x = cx - 3; x <= cx + 3; x += 0.05f)
+                for (float z = cz - 1.5f; z <= cz + 1.5f; z += 0.05f) {
+                    game->x = x, game->z = z;
+                    game->lives = 3, game->armed = true, game->hitLastFrame = false;
+                    game->update(0, false, false);
+                    if (game->hitThisFrame) ++hits, sx += x, sz += z;
+                }
+            ASSERT_GT(hits, 100) << c.key << ", view " << view;
+            const std::string what = std::string(c.key) + ", view " + std::to_string(view);
+            onModel(chickenFootprint(*game, float(sx / hits), float(sz / hits), cx, cz), car, what);
+        }
+    }
+    // Trees and boulders: the squares a hop cannot reach and the places
+    // free movement cannot step into.
+    world.carList.clear();
+    game->view = 2;
+    game->yaw = 270;  // walking straight ahead, toward -z
+    int column = 14;
+    for (const char* key : kObstacleKeys) {
+        const int row = 2 + column % 3;
+        world.obstacleList = {ObstacleRecord{"ArbolRoca", key, column, row}};
+        const float cx = float(column - 17), cz = -float(row);
+        const Footprint model = modelFootprint(world, cx, cz);
+        double hx = 0, hz = 0, fx = 0, fz = 0;
+        int hopBlocked = 0, freeBlocked = 0;
+        for (float x = cx - 1.5f; x <= cx + 1.5f; x += 0.05f)
+            for (float z = cz - 1.5f; z <= cz + 1.5f; z += 0.05f) {
+                if (game->hop.blocked(x, z, 0, 0)) ++hopBlocked, hx += x, hz += z;
+                // A short step ahead that would end at (x, z).
+                game->x = x, game->z = z + 0.03f;
+                game->hitLastFrame = false;
+                game->update(10, true, false);
+                if (game->z == z + 0.03f) ++freeBlocked, fx += x, fz += z;
+            }
+        ASSERT_GT(hopBlocked, 100) << key;
+        ASSERT_GT(freeBlocked, 100) << key;
+        onModel(chickenFootprint(*game, float(hx / hopBlocked), float(hz / hopBlocked), cx, cz), model,
+                std::string(key) + ", hops");
+        onModel(chickenFootprint(*game, float(fx / freeBlocked), float(fz / freeBlocked), cx, cz), model,
+                std::string(key) + ", free movement");
+        column += 1;
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// With textures off the field is drawn plain (lit white), but the chicken
+// and every vehicle keep the colours of their faces: drawn alone, each looks
+// as it does textured, and in play the chicken's red comb shows on the
+// white field.
+TEST_F(RoosterwayGL, TexturesOffKeepsTheChickenAndCarsInTheirColours) {
+    testing::internal::CaptureStdout();
+    auto textured = loadModelLibrary(true);
+    auto plain = loadModelLibrary(false);
+    testing::internal::GetCapturedStdout();
+    // Under the overhead light alone nothing is lit past white, where a
+    // texel's colour would be lost.
+    const auto drawAlone = [&](const ModelLibrary& library, const std::string& key) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        setupLights(3);
+        glTranslatef(0, -0.6f, key == "chicken" ? -2.f : -5.f);
+        glRotatef(30, 1, 0, 0);
+        glRotatef(40, 0, 1, 0);
+        drawModel(library, key, GL_FILL);
+        return readFramebuffer();
+    };
+    for (const ModelFiles& f : kModelTable) {
+        const hoptest::Image withTexture = drawAlone(*textured, f.key), without = drawAlone(*plain, f.key);
+        int model = 0, unlike = 0, coloured = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                if (isBlack(withTexture.pixel(x, y))) continue;
+                ++model;
+                unlike += !hoptest::near(withTexture.pixel(x, y), without.pixel(x, y), 24);
+                const Color c = without.pixel(x, y);
+                coloured += std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}) > 12;
+            }
+        ASSERT_GT(model, 1000) << f.key;
+        if (keepsColoursUntextured(f.key))
+            EXPECT_LT(unlike, model / 50) << f.key << ": " << unlike << " of " << model << " pixels";
+        else
+            EXPECT_EQ(coloured, 0) << f.key << " is drawn plain";
+    }
+    // The material colours stay with those models: what is drawn after them
+    // is plain again, and the current colour is white.
+    const hoptest::Image treeBefore = drawAlone(*plain, "tree1");
+    drawAlone(*plain, "taxi");
+    EXPECT_EQ(drawAlone(*plain, "tree1").countDiff(treeBefore), 0);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 4.f);
+
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    game->options.textures = false;
+    playFrame(*game, 16);
+    EXPECT_GT(countWhere({540, 420, 200, 260}, [](Color c) { return c.r > 150 && c.g < 90 && c.b < 90; }), 200)
+        << "the comb";
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Every file the game reads deleted, emptied, cut in half, replaced by
+// random bytes, by a folder or by a named pipe: its reader says which file
+// and never blocks; the game, meeting a folder or a pipe, stops with that
+// message. Only a model cut at a line end may still read as a smaller model.
+TEST_F(RoosterwayGL, EveryBrokenFileIsNamed) {
+    char cwd[PATH_MAX];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    const std::filesystem::path here(cwd);
+    const auto dir = std::filesystem::temp_directory_path() / ("roosterway-broken-" + std::to_string(getpid()));
+    std::vector<const char*> files;
+    for (const ModelFiles& f : kModelTable)
+        for (const char* path : {f.model, f.texture})
+            if (std::find_if(files.begin(), files.end(), [&](const char* p) { return std::strcmp(p, path) == 0; }) ==
+                files.end())
+                files.push_back(path);
+    files.push_back(kFontPath);
+    ASSERT_EQ(files.size(), 16u + 18u + 1u);
+    const auto said = [](const std::function<void()>& read) {
+        testing::internal::CaptureStdout();
+        std::string message = "(no error)";
+        try {
+            read();
+        } catch (const std::exception& e) {
+            message = e.what();
+        }
+        return testing::internal::GetCapturedStdout() + message;
+    };
+    using hoptest::Break;
+    std::mt19937 random(11);
+    for (const char* file : files) {
+        const std::string name = file;
+        const bool model = name.size() > 4 && name.substr(name.size() - 4) == ".obj";
+        for (Break how : {hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage, hoptest::Folder,
+                          hoptest::Pipe}) {
+            hoptest::stageBroken(here, dir, files, file, how, random);
+            ASSERT_EQ(chdir(dir.c_str()), 0);
+            const std::string message = said([&] {
+                if (model)
+                    releaseScene(importModelFile(name));
+                else if (name == kFontPath)
+                    renderGlyphsFile(name, 25);
+                else
+                    decodeImageFile(name);
+            });
+            ASSERT_EQ(chdir(cwd), 0);
+            if (model && how == hoptest::Half && message == "(no error)") continue;
+            EXPECT_NE(message.find(name), std::string::npos) << name << " broken " << int(how) << ": " << message;
+        }
+    }
+    // The whole game, as it starts.
+    for (const char* file : {"vehicles/taxi.obj", "chicken.png", kFontPath})
+        for (Break how : {hoptest::Folder, hoptest::Pipe}) {
+            hoptest::stageBroken(here, dir, files, file, how, random);
+            ASSERT_EQ(chdir(dir.c_str()), 0);
+            const std::string message = said([] { Juego game; });
+            ASSERT_EQ(chdir(cwd), 0);
+            EXPECT_NE(message.find(std::string("no es un archivo")), std::string::npos) << file << ": " << message;
+            EXPECT_NE(message.find(file), std::string::npos) << file << ": " << message;
+        }
+    std::filesystem::remove_all(dir);
+}
+
+namespace {
+
+// Where a field point shows in window pixels (origin bottom-left) through
+// the matrices the last frame was drawn with.
+struct Projector {
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    Projector() {
+        glGetDoublev(GL_MODELVIEW_MATRIX, model);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+    }
+    std::pair<double, double> operator()(double x, double y, double z) const {
+        GLdouble wx = 0, wy = 0, wz = 0;
+        gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz);
+        return {wx, wy};
+    }
+};
+
+}  // namespace
+
+// Left and Right hop toward the screen's left and right and Up away from
+// the player, as the player sees the field in each hop view; in view 2 the
+// mouse turns the view the way it moves, and Up walks where the view looks.
+TEST_F(RoosterwayGL, ArrowsAndMouseGoTheWayTheScreenShows) {
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    game->world->obstacleList.clear();
+    game->world->carList.clear();
+    for (int view : {0, 1}) {
+        const struct {
+            SDL_Keycode key;
+            int right, up;  // the expected sign of the screen motion
+        } moves[] = {{SDLK_LEFT, -1, 0}, {SDLK_RIGHT, 1, 0}, {SDLK_UP, 0, 1}, {SDLK_DOWN, 0, -1}};
+        for (const auto& m : moves) {
+            game->view = view;
+            game->x = 0, game->z = -5;
+            game->drawPlaying();
+            const Projector seen;  // the camera before the hop
+            const auto [x0, y0] = seen(game->x, 0.5, game->z);
+            game->handleEvent(rwtest::key(m.key, true));
+            game->handleEvent(rwtest::key(m.key, false));
+            for (int i = 0; i < 40; ++i) game->update(16, false, false);
+            ASSERT_FALSE(game->hop.hopping);
+            const auto [x1, y1] = seen(game->x, 0.5, game->z);
+            const std::string what = "view " + std::to_string(view) + ", key " + SDL_GetKeyName(m.key);
+            if (m.right) {
+                EXPECT_GT((x1 - x0) * m.right, 20) << what;
+                EXPECT_LT(std::fabs(y1 - y0), std::fabs(x1 - x0)) << what;
+            } else {
+                EXPECT_GT((y1 - y0) * m.up, 5) << what;
+            }
+        }
+    }
+    // View 2, facing along the field and turned a little either way.
+    game->view = 2;
+    for (int turn : {1, -1}) {
+        for (float start : {270.f, 250.f}) {
+            game->x = 0, game->z = -5, game->yaw = start, game->pitch = 0;
+            game->drawPlaying();
+            const Projector before;
+            const float aheadX = game->x, aheadZ = game->z - 6;
+            const double ahead0 = before(aheadX, 0.3, aheadZ).first;
+            const double chicken0 = before(game->x, 0.5, game->z).first;
+            game->handleEvent(rwtest::motion(150 * turn, 0));
+            game->update(16, false, false);
+            game->drawPlaying();
+            const Projector after;
+            const std::string what = "mouse " + std::string(turn > 0 ? "right" : "left") + " from yaw " +
+                                     std::to_string(start);
+            // The view turns toward the mouse: what was ahead goes the other way.
+            EXPECT_LT((after(aheadX, 0.3, aheadZ).first - ahead0) * turn, -20) << what;
+            // Walking on goes toward the side the mouse went, as first seen.
+            for (int i = 0; i < 10; ++i) game->update(100, true, false);
+            EXPECT_GT((before(game->x, 0.5, game->z).first - chicken0) * turn, 20) << what;
+        }
+    }
+    // Up walks away from the view-2 camera, Down toward it.
+    for (const bool up : {true, false}) {
+        game->x = 0, game->z = -5, game->yaw = 300;
+        game->drawPlaying();
+        const Projector seen;
+        const auto [x0, y0] = seen(game->x, 0.5, game->z);
+        (void)x0;
+        for (int i = 0; i < 5; ++i) game->update(100, up, !up);
+        EXPECT_GT((seen(game->x, 0.5, game->z).second - y0) * (up ? 1 : -1), 5) << (up ? "Up" : "Down");
+    }
+}
+
+// A long frame (a stall, a loaded machine) goes through the game's own
+// frame in short steps: a car cannot jump over the chicken, and a hop lands
+// on its square and no further.
+TEST_F(RoosterwayGL, ALongFrameIsPlayedInShortSteps) {
+    auto game = makeGame();
+    game->screen.mainState = StatePlaying;
+    game->world->obstacleList.clear();
+    for (const std::uint32_t ms : {700u, 2000u}) {
+        // The chicken's square on row 1 is covered while the car's x lies in
+        // [16, 18): in one step of the whole frame the car would be past it.
+        game->world->carList = {CarRecord{"Auto", "taxi", 19, 1, -6}};
+        game->x = 0, game->z = -1, game->lives = 3, game->armed = true, game->hitLastFrame = false;
+        playFrame(*game, ms);
+        EXPECT_EQ(game->lives, 2) << ms << " ms";
+        EXPECT_LT(game->world->carList[0].x, 16.f) << "the car has passed";
+    }
+    game->world->carList.clear();
+    game->x = 0, game->z = -1;
+    playFrame(*game, 16);
+    SDL_Event up = rwtest::key(SDLK_UP, false);
+    SDL_PushEvent(&up);
+    playFrame(*game, 2000);
+    EXPECT_FALSE(game->hop.hopping);
+    EXPECT_EQ(game->z, -2.f);
+    EXPECT_EQ(game->height, 0.f);
+}
+
+// The HUD's dark box holds its lines with a margin, whatever the score and
+// the lives: every pixel of ink lies inside it.
+TEST_F(RoosterwayGL, TheHudBoxHoldsEveryScore) {
+    auto game = makeGame();
+    for (int lives = 0; lives <= Juego::kStartLives; ++lives)
+        for (int score = 0; score <= Juego::kWinScore + 1; score += (score < 12 ? 1 : 13)) {
+            glClearColor(0, 1, 0, 1);  // bright green: the box darkens it, the ink whitens it
+            glClear(GL_COLOR_BUFFER_BIT);
+            game->drawHud(score, lives);
+            const hoptest::Image img = readRect({0, 0, 420, 130});
+            int inkRight = 0, boxRight = 0, inkBottom = 0, boxBottom = 0, ink = 0;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    const Color c = img.pixel(x, y);
+                    if (c.r > 120 && c.b > 120)
+                        ++ink, inkRight = std::max(inkRight, x), inkBottom = std::max(inkBottom, y);
+                    if (c.r < 40 && c.g < 140) boxRight = std::max(boxRight, x), boxBottom = std::max(boxBottom, y);
+                }
+            ASSERT_GT(ink, 300) << score;
+            EXPECT_GE(boxRight - inkRight, 4) << "score " << score << ", lives " << lives;
+            EXPECT_GE(boxBottom - inkBottom, 4) << "score " << score << ", lives " << lives;
+        }
+    glClearColor(0, 0, 0, 1);
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app.h"
 #include "camera.h"
 #include "game.h"
 #include "screens.h"
@@ -257,4 +258,19 @@ TEST(Camera, FrustumSkipsOnlyWhatCannotShow) {
     EXPECT_FALSE(f.sphereVisible(0, 0, 5, 1));
     EXPECT_FALSE(f.sphereVisible(30, 0, -10, 1));
     EXPECT_TRUE(f.sphereVisible(7.5f, 0, -10, 1)) << "at the edge of a 1280 x 720 view";
+}
+
+// Only a driver that shows nothing, and only when nobody asked for it by
+// name, means there is no display.
+TEST(Display, ADriverThatShowsNothingCountsOnlyWhenNotAskedFor) {
+    EXPECT_TRUE(driverWithoutDisplay("offscreen", nullptr));
+    EXPECT_TRUE(driverWithoutDisplay("dummy", ""));
+    EXPECT_TRUE(driverWithoutDisplay("offscreen", "x11,wayland"));
+    EXPECT_TRUE(driverWithoutDisplay("dummy", "dummyx"));
+    EXPECT_FALSE(driverWithoutDisplay("x11", nullptr));
+    EXPECT_FALSE(driverWithoutDisplay("wayland", "offscreen"));
+    EXPECT_FALSE(driverWithoutDisplay(nullptr, nullptr));
+    EXPECT_FALSE(driverWithoutDisplay("offscreen", "offscreen"));
+    EXPECT_FALSE(driverWithoutDisplay("offscreen", "x11,OffScreen"));
+    EXPECT_FALSE(driverWithoutDisplay("dummy", "DUMMY"));
 }
