@@ -4,11 +4,14 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_ttf.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "escena.h"
 #include "juego.h"
@@ -33,12 +36,43 @@ struct TextureName {
 
 }  // namespace
 
+bool headlessDriverUnasked(const char* driver, const char* asked) {
+    if (!driver) return false;
+    const auto same = [](const std::string& a, const std::string& b) {
+        const auto eq = [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); };
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), eq);
+    };
+    if (!same(driver, "offscreen") && !same(driver, "dummy")) return false;
+    std::string entry;
+    for (const char* p = asked ? asked : "";; ++p) {
+        if (*p == ',' || *p == '\0') {
+            if (same(entry, driver)) return false;
+            entry.clear();
+            if (*p == '\0') break;
+        } else {
+            entry += *p;
+        }
+    }
+    return true;
+}
+
 int runGame() {
     // Console lines reach a pipe or a file promptly.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::srand(unsigned(std::time(nullptr)));
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "No se pudo iniciar SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    // Without a display SDL falls back to a driver that shows nothing; a
+    // window there would play on unseen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (headlessDriverUnasked(driver, std::getenv("SDL_VIDEODRIVER"))) {
+        std::fprintf(stderr,
+                     "No hay pantalla disponible (controlador de video \"%s\"): inicie el juego desde una sesión "
+                     "gráfica\n",
+                     driver);
+        SDL_Quit();
         return 1;
     }
     // Full screen on the desktop as it is: the monitor's mode never changes,

@@ -31,6 +31,8 @@ const LightPreset kPresets[10] = {
 };
 
 constexpr double kEyeHeight = 0.7, kLookAhead = 3;
+constexpr int kDeathBandTop = 110;  // layout pixels from the top
+constexpr double kTopHalfWidth = kLayoutWidth / 200.0, kTopHalfHeight = kLayoutHeight / 200.0;
 
 // The view volume under the current matrices, as six planes a x + b y + c z
 // + d >= 0 inside.
@@ -92,7 +94,11 @@ void setProjection(int view, int w, int h) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     if (view == ViewTop) {
-        glOrtho(-w / 200.0, w / 200.0, -h / 200.0, h / 200.0, -0.1, 100);
+        // The 12 x 7.2 units the 1200 x 720 window shows, at every size:
+        // the picture is stretched to the drawable, as the HUD and the
+        // menus are. Sizing it by the drawable's pixels showed a full
+        // screen player 2.6 times the field.
+        glOrtho(-kTopHalfWidth, kTopHalfWidth, -kTopHalfHeight, kTopHalfHeight, -0.1, 100);
         glDisable(GL_FOG);
     } else {
         gluPerspective(60, double(w) / double(h > 0 ? h : 1), 0.1, 100);
@@ -158,7 +164,20 @@ void drawField(const Playfield& field, int view, bool texturesOff) {
         const double r = std::max({o->halfExtent.x, o->halfExtent.z, 0.5}) + 1.0;
         if (f.sphere(p.x, p.y + 0.8, p.z, r)) drawObject(*o, texturesOff);
     }
-    if (view == ViewTop) drawObject(field.player, texturesOff);
+    if (view == ViewTop) {
+        if (field.dead) {
+            // Run over: flat on the ground where it was hit.
+            glPushMatrix();
+            glTranslated(field.player.position.x, field.player.position.y + 0.01, field.player.position.z);
+            glScaled(1.4, 0.22, 1.4);
+            Pollo flat = field.player;
+            flat.position = {};
+            drawObject(flat, texturesOff);
+            glPopMatrix();
+        } else {
+            drawObject(field.player, texturesOff);
+        }
+    }
     drawObject(field.ghost, texturesOff);
 
     // The chase line: a translucent violet band across the field.
@@ -177,6 +196,49 @@ void drawField(const Playfield& field, int view, bool texturesOff) {
     glVertex3d(-16, 0.02, z - 0.05);
     glEnd();
     glPopAttrib();
+}
+
+const char* deathText(Cause cause) {
+    switch (cause) {
+        case Cause::Car: return "¡ATROPELLADO!";
+        case Cause::Train: return "¡ARROLLADO POR EL TREN!";
+        case Cause::Ghost: return "¡EL FANTASMA TE ALCANZÓ!";
+        case Cause::None: break;
+    }
+    return "";
+}
+
+void drawDeath(Texto* text, Cause cause, double shown) {
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, kLayoutWidth, kLayoutHeight, 0, 1, -1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_FOG);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    // A red flash that fades, and a dark band behind the words, above the
+    // middle where the chicken lies.
+    const double t = std::clamp(shown, 0.0, 1.0);
+    glColor4f(0.85f, 0.05f, 0.05f, float(0.3 - 0.2 * t));
+    glRecti(0, 0, kLayoutWidth, kLayoutHeight);
+    glColor4f(0.1f, 0.02f, 0.04f, 0.6f);
+    glRecti(0, kDeathBandTop, kLayoutWidth, kDeathBandTop + 90);
+    glColor4f(1, 1, 1, 1);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+    static const unsigned char yellow[3] = {255, 236, 120};
+    if (text) text->draw(deathText(cause), kLayoutWidth / 2.0, kDeathBandTop + 45, 40, yellow, Align::Centre);
 }
 
 void drawHud(Texto& text, int score, double playTimeMs) {

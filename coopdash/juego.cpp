@@ -163,6 +163,7 @@ void Juego::draw() {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
+    if (field.dead) drawDeath(res_.text, field.deathCause, 1.0 - field.dyingTime / Playfield::kDeathPause);
 
     if (field.paused) {
         glMatrixMode(GL_PROJECTION);

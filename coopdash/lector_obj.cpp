@@ -1,10 +1,12 @@
 #include "lector_obj.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <iostream>
 #include <sstream>
+
+#include "archivo.h"
 
 namespace coopdash {
 
@@ -36,9 +38,13 @@ void splitLine(const std::string& line, std::string& first, std::string& rest) {
 
 std::vector<std::string> words(const std::string& s) {
     std::vector<std::string> out;
-    std::istringstream in(s);
-    std::string w;
-    while (in >> w) out.push_back(w);
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; };
+    for (std::size_t i = 0; i < s.size();) {
+        while (i < s.size() && blank(s[i])) ++i;
+        const std::size_t start = i;
+        while (i < s.size() && !blank(s[i])) ++i;
+        if (i > start) out.emplace_back(s, start, i - start);
+    }
     return out;
 }
 
@@ -83,17 +89,15 @@ void exactFloats(const std::string& rest, int n, float* out) {
 }
 
 // A 1-based index, or a negative one counting back from the `count` items
-// read so far, into 0-based; false when zero or outside.
+// read so far, into 0-based; false when zero or outside. The range is
+// checked before any arithmetic: negating the most negative long is
+// undefined.
 bool resolveIndex(const std::string& s, std::size_t count, std::size_t& out) {
     long v = 0;
     if (!parseInt(s, v) || v == 0) return false;
-    if (v > 0) {
-        if (std::size_t(v) > count) return false;
-        out = std::size_t(v - 1);
-        return true;
-    }
-    if (std::size_t(-v) > count) return false;
-    out = count - std::size_t(-v);
+    const long n = long(count);  // a vector's size fits
+    if (v > n || v < -n) return false;
+    out = v > 0 ? std::size_t(v - 1) : count - std::size_t(-v);
     return true;
 }
 
@@ -105,9 +109,11 @@ P3 cross(const P3& a, const P3& b) {
 
 }  // namespace
 
-std::vector<unsigned> triangulate(const std::vector<P3>& pts) {
+std::vector<unsigned> triangulate(const std::vector<P3>& pts, std::size_t* work) {
     const std::size_t n = pts.size();
+    std::size_t tests = 0;
     std::vector<unsigned> out;
+    if (work) *work = 0;
     if (n < 3) return out;
     if (n == 3) return {0, 1, 2};
     // Newell's normal picks the plane to work in.
@@ -122,53 +128,95 @@ std::vector<unsigned> triangulate(const std::vector<P3>& pts) {
     int drop = 0;
     for (int k = 1; k < 3; ++k)
         if (std::fabs(nrm[std::size_t(k)]) > std::fabs(nrm[std::size_t(drop)])) drop = k;
-    const int u = (drop + 1) % 3, v = (drop + 2) % 3;
+    const std::size_t u = std::size_t((drop + 1) % 3), v = std::size_t((drop + 2) % 3);
+    // The outline in that plane, turned counter-clockwise.
     const float sign = nrm[std::size_t(drop)] >= 0 ? 1.f : -1.f;
-    const auto area2 = [&](std::size_t a, std::size_t b, std::size_t c) {
-        const P3 &A = pts[a], &B = pts[b], &C = pts[c];
-        return sign * ((B[std::size_t(u)] - A[std::size_t(u)]) * (C[std::size_t(v)] - A[std::size_t(v)]) -
-                       (B[std::size_t(v)] - A[std::size_t(v)]) * (C[std::size_t(u)] - A[std::size_t(u)]));
-    };
-    std::vector<std::size_t> ring(n);
-    for (std::size_t i = 0; i < n; ++i) ring[i] = i;
-    std::size_t guard = 0;
-    while (ring.size() > 3 && guard < n * n) {
-        ++guard;
-        bool clipped = false;
-        for (std::size_t i = 0; i < ring.size(); ++i) {
-            const std::size_t a = ring[(i + ring.size() - 1) % ring.size()], b = ring[i],
-                              c = ring[(i + 1) % ring.size()];
-            if (area2(a, b, c) <= 0) continue;  // reflex or degenerate corner
-            bool inside = false;
-            for (std::size_t p : ring) {
-                if (p == a || p == b || p == c) continue;
-                if (area2(a, b, p) >= 0 && area2(b, c, p) >= 0 && area2(c, a, p) >= 0) {
-                    inside = true;
-                    break;
-                }
-            }
-            if (inside) continue;
-            out.insert(out.end(), {unsigned(a), unsigned(b), unsigned(c)});
-            ring.erase(ring.begin() + std::ptrdiff_t(i));
-            clipped = true;
-            break;
-        }
-        if (!clipped) break;  // degenerate outline: fan the rest
+    std::vector<float> xs(n), ys(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        xs[i] = pts[i][u];
+        ys[i] = sign * pts[i][v];
     }
-    for (std::size_t i = 1; i + 1 < ring.size(); ++i)
-        out.insert(out.end(), {unsigned(ring[0]), unsigned(ring[i]), unsigned(ring[i + 1])});
+    const float* X = xs.data();
+    const float* Y = ys.data();
+    const auto area2 = [X, Y](std::size_t a, std::size_t b, std::size_t c) {
+        return (X[b] - X[a]) * (Y[c] - Y[a]) - (Y[b] - Y[a]) * (X[c] - X[a]);
+    };
+
+    // The ring as a doubly linked list, with whether each corner is an ear.
+    // Ears are worked out once for every corner, then again only for the two
+    // neighbours of each corner clipped: O(n) point tests a clip, O(n^2) for
+    // the face, where looking for an ear afresh after every clip costs
+    // O(n^3) on a hostile outline.
+    std::vector<std::size_t> prev(n), next(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        prev[i] = (i + n - 1) % n;
+        next[i] = (i + 1) % n;
+    }
+    const auto isEar = [&](std::size_t b) {
+        const std::size_t a = prev[b], c = next[b];
+        if (area2(a, b, c) <= 0) return false;  // reflex or degenerate corner
+        for (std::size_t p = next[c]; p != a; p = next[p]) {
+            ++tests;
+            if (area2(a, b, p) >= 0 && area2(b, c, p) >= 0 && area2(c, a, p) >= 0) return false;
+        }
+        return true;
+    };
+    std::vector<char> ear(n, 0);
+    std::size_t size = n, cursor = 0;
+    const auto markAll = [&] {
+        std::size_t p = cursor;
+        for (std::size_t k = 0; k < size; ++k, p = next[p]) ear[p] = isEar(p);
+    };
+    // A clip can also free a corner that is not its neighbour (the clipped
+    // corner stood in its triangle); when no corner is marked, the marks are
+    // worked out afresh while the work stays within a bound of the same
+    // order. An outline left without an ear (degenerate, or crossing
+    // itself) is fanned.
+    const std::size_t budget = 2 * n * n + 16 * n;
+    markAll();
+    while (size > 3) {
+        std::size_t walked = 0;
+        while (!ear[cursor] && walked < size) {
+            cursor = next[cursor];
+            ++walked;
+        }
+        if (!ear[cursor]) {
+            if (tests + size * size > budget) break;
+            markAll();
+            if (std::find(ear.begin(), ear.end(), char(1)) == ear.end()) break;
+            continue;
+        }
+        const std::size_t a = prev[cursor], b = cursor, c = next[cursor];
+        out.insert(out.end(), {unsigned(a), unsigned(b), unsigned(c)});
+        next[a] = c;
+        prev[c] = a;
+        ear[b] = 0;
+        --size;
+        cursor = c;
+        if (size > 3) {
+            ear[a] = isEar(a);
+            ear[c] = isEar(c);
+        }
+    }
+    // The last triangle, or a fan over what no ear could be cut from.
+    const std::size_t first = cursor;
+    for (std::size_t p = next[first]; next[p] != first; p = next[p])
+        out.insert(out.end(), {unsigned(first), unsigned(p), unsigned(next[p])});
+    if (work) *work = tests;
     return out;
 }
 
 Loader::Loader(std::ostream* console) : console_(console ? *console : std::cout) {}
 
 bool Loader::loadFile(const std::string& path) {
-    if (!endsWith(path, ".obj")) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error.clear();
+    reset();
+    if (!endsWith(path, ".obj")) {
+        error = "not an .obj file";
         return false;
     }
+    std::string bytes;
+    if (!readAssetFile(path, bytes, error)) return false;
+    std::istringstream in(std::move(bytes));
     const std::size_t slash = path.find_last_of('/');
     return load(in, slash == std::string::npos ? std::string() : path.substr(0, slash));
 }
@@ -194,6 +242,11 @@ bool Loader::parseFace(const std::string& rest) {
     const std::vector<std::string> corners = words(rest);
     if (corners.size() < 3) {
         error = "a face needs three corners";
+        return false;
+    }
+    if (corners.size() > kMaxFaceCorners) {
+        error = "a face of " + std::to_string(corners.size()) + " corners (at most " +
+                std::to_string(kMaxFaceCorners) + ")";
         return false;
     }
     std::vector<Vertex> face;
@@ -263,7 +316,7 @@ bool Loader::parseFace(const std::string& rest) {
     return true;
 }
 
-bool Loader::load(std::istream& in, const std::string& directory) {
+void Loader::reset() {
     loadedMeshes.clear();
     loadedVertices.clear();
     loadedIndices.clear();
@@ -280,6 +333,10 @@ bool Loader::load(std::istream& in, const std::string& directory) {
     named_ = false;
     splits_ = 0;
     error.clear();
+}
+
+bool Loader::load(std::istream& in, const std::string& directory) {
+    reset();
 
     int counter = 1000;
     int lineNumber = 0;
@@ -321,7 +378,9 @@ bool Loader::load(std::istream& in, const std::string& directory) {
         } else if (first == "mtllib") {
             const std::string path = directory.empty() ? rest : directory + "/" + rest;
             console_ << "\n- find materials in: " << path << "\n";
-            libraries.push_back({path, loadMaterials(path)});
+            Library lib{path, false, ""};
+            lib.read = loadMaterials(path, lib.why);
+            libraries.push_back(lib);
         }
     }
     console_ << "\n";
@@ -344,10 +403,21 @@ bool Loader::load(std::istream& in, const std::string& directory) {
 }
 
 bool Loader::loadMaterials(const std::string& path) {
-    if (!endsWith(path, ".mtl")) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    return loadMaterials(in);
+    std::string why;
+    return loadMaterials(path, why);
+}
+
+bool Loader::loadMaterials(const std::string& path, std::string& why) {
+    if (!endsWith(path, ".mtl")) {
+        why = "not an .mtl file";
+        return false;
+    }
+    std::string bytes;
+    if (!readAssetFile(path, bytes, why)) return false;
+    std::istringstream in(std::move(bytes));
+    if (loadMaterials(in)) return true;
+    why = "no materials";
+    return false;
 }
 
 bool Loader::loadMaterials(std::istream& in) {

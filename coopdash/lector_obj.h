@@ -33,14 +33,21 @@ struct Mesh {
     Material material;
 };
 
+// A face of more corners is refused, saying so. The game's models are
+// triangles and quads; splitting is O(n^2) in the corners, and a file of
+// 64 KiB packed with hostile faces of a few hundred corners each would still
+// take a second.
+constexpr std::size_t kMaxFaceCorners = 64;
+
 class Loader {
 public:
     // `console` receives the progress lines (std::cout when null).
     explicit Loader(std::ostream* console = nullptr);
 
     // False for a path not ending in ".obj" (not even opened), a file that
-    // cannot be opened, a malformed line (see error()) or a file with
-    // nothing in it.
+    // is missing or not a regular file (never opened: a named pipe would
+    // block), a malformed line or a file with nothing in it; `error` says
+    // which.
     bool loadFile(const std::string& path);
     // The same for a stream; `directory` is where "mtllib" names are looked
     // for ("" for the current folder).
@@ -50,24 +57,28 @@ public:
     // otherwise true when at least one material was read.
     bool loadMaterials(const std::string& path);
     bool loadMaterials(std::istream& in);
+    // The same with the reason for a false in `why`.
+    bool loadMaterials(const std::string& path, std::string& why);
 
     std::vector<Mesh> loadedMeshes;
     std::vector<Vertex> loadedVertices;
     std::vector<unsigned> loadedIndices;
     std::vector<Material> loadedMaterials;
 
-    // Why the last load failed ("" when it did not or when the file simply
-    // could not be opened), and the "usemtl" names no material answered.
+    // Why the last load failed ("" when it did not), and the "usemtl" names
+    // no material answered.
     std::string error;
     std::vector<std::string> missingMaterials;
     // Material libraries named by the last file, with whether each was read.
     struct Library {
         std::string path;
         bool read;
+        std::string why;  // when not read
     };
     std::vector<Library> libraries;
 
 private:
+    void reset();  // the previous results and reader state cleared
     bool parseFace(const std::string& rest);
     void storeMesh(const std::string& name);
     void progress();
@@ -83,7 +94,9 @@ private:
 };
 
 // Triangles covering a simple planar polygon (convex or not) by ear
-// clipping, as index triples into `points` (x, y, z each).
-std::vector<unsigned> triangulate(const std::vector<std::array<float, 3>>& points);
+// clipping, as index triples into `points` (x, y, z each), in O(n^2) point
+// tests for n corners whatever the outline; `work`, when given, receives how
+// many were made.
+std::vector<unsigned> triangulate(const std::vector<std::array<float, 3>>& points, std::size_t* work = nullptr);
 
 }  // namespace coopdash

@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+#include "archivo.h"
+
 namespace coopdash {
 
 const std::array<const char*, KindCount> kModelFiles = {
@@ -14,11 +16,19 @@ const std::array<const char*, KindCount> kModelFiles = {
 };
 
 unsigned loadTexture(const std::string& path, bool withAlpha) {
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path.c_str(), 0);
+    // Read by the game itself (a named pipe or a folder refused by name),
+    // then decoded from memory.
+    std::string bytes = readAssetFile(path);
+    FIMEMORY* mem = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(bytes.data()), DWORD(bytes.size()));
+    if (!mem) throw std::runtime_error(path + ": no se pudo cargar la imagen");
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(mem, 0);
     if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(path.c_str());
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format)) {
+        FreeImage_CloseMemory(mem);
         throw std::runtime_error(path + ": no es una imagen que se pueda leer");
-    FIBITMAP* raw = FreeImage_Load(format, path.c_str(), 0);
+    }
+    FIBITMAP* raw = FreeImage_LoadFromMemory(format, mem, 0);
+    FreeImage_CloseMemory(mem);
     if (!raw) throw std::runtime_error(path + ": no se pudo cargar la imagen");
     FIBITMAP* img = FreeImage_ConvertTo32Bits(raw);
     FreeImage_Unload(raw);
@@ -55,12 +65,9 @@ unsigned loadTexture(const std::string& path, bool withAlpha) {
 
 std::vector<Mesh> readModel(const std::string& path, std::ostream* console) {
     Loader loader(console);
-    if (!loader.loadFile(path)) {
-        throw std::runtime_error(path + ": no se pudo leer el modelo" +
-                                 (loader.error.empty() ? std::string(" (no existe)") : " (" + loader.error + ")"));
-    }
+    if (!loader.loadFile(path)) throw std::runtime_error(path + ": no se pudo leer el modelo (" + loader.error + ")");
     for (const Loader::Library& lib : loader.libraries)
-        if (!lib.read) throw std::runtime_error(lib.path + ": no se pudieron leer los materiales");
+        if (!lib.read) throw std::runtime_error(lib.path + ": no se pudieron leer los materiales (" + lib.why + ")");
     if (!loader.missingMaterials.empty()) {
         const std::string where = loader.libraries.empty() ? path : loader.libraries.back().path;
         throw std::runtime_error(where + ": falta el material '" + loader.missingMaterials.front() + "'");

@@ -64,21 +64,33 @@ void Playfield::generate() {
     dead = false;
     chaseZ = player.position.z + kStartLag;
     ghost.position = {player.position.x, 0, chaseZ};
+    deathCause = Cause::None;
+    dyingTime = 0;
     bestZ = 0;
     playTime = musicTime = 0;
 }
 
+void Playfield::die(Cause cause) {
+    if (dead) return;  // the first hit of a step is what is shown
+    dead = true;
+    deathCause = cause;
+}
+
 void Playfield::restart() {
-    ++deaths;
     objects.clear();
     rows.clear();
     player.position = {};
     player.heading = 0;
     generate();
-    if (listener) listener->chickenDied();
 }
 
 void Playfield::update(double dt, double realMs) {
+    // A death shows with everything where it was; then a new field.
+    if (dead) {
+        dyingTime -= realMs;
+        if (dyingTime <= 0) restart();
+        return;
+    }
     // Play time and the music clock follow real time whatever the speed.
     playTime += realMs;
     musicTime += realMs;
@@ -110,7 +122,7 @@ void Playfield::update(double dt, double realMs) {
                 objects.erase(objects.begin() + std::ptrdiff_t(i));
                 continue;
             }
-            if (o.kind != KindArbol) dead = true;
+            if (o.kind != KindArbol) die(o.kind == KindTren ? Cause::Train : Cause::Car);
         }
         ++i;
     }
@@ -119,7 +131,7 @@ void Playfield::update(double dt, double realMs) {
     if (d > kMaxLag) {
         chaseZ = player.position.z + kMaxLag;
     } else if (d < 0) {
-        dead = true;
+        die(Cause::Ghost);
     } else {
         chaseZ -= kChaseRate * dt;
     }
@@ -130,7 +142,11 @@ void Playfield::update(double dt, double realMs) {
         nextRow -= 1;
     }
 
-    if (dead) restart();
+    if (dead) {
+        ++deaths;
+        dyingTime = kDeathPause;
+        if (listener) listener->chickenDied();
+    }
 }
 
 bool Playfield::blockedByTree() const {
@@ -140,6 +156,7 @@ bool Playfield::blockedByTree() const {
 }
 
 void Playfield::moveChicken(double dt, const Arrows& arrows, int view) {
+    if (dead) return;
     const double s = kWalkSpeed * dt / 1000.0;
     Vec3& p = player.position;
     // Each held arrow is one step, undone when it ends in a tree (or, in

@@ -20,7 +20,7 @@ using RandomSource = std::function<int()>;
 class PlayfieldListener {
 public:
     virtual ~PlayfieldListener() = default;
-    virtual void chickenDied() = 0;  // the field has just been rebuilt
+    virtual void chickenDied() = 0;  // hit: the death shows, then a new field
     virtual void musicDue() = 0;     // 30 real seconds since the music was queued
 };
 
@@ -30,6 +30,9 @@ struct Arrows {
 };
 
 enum View { ViewTop = 0, ViewFirstPerson = 1 };
+
+// What ended the run.
+enum class Cause { None, Car, Train, Ghost };
 
 class Playfield {
 public:
@@ -44,6 +47,9 @@ public:
     static constexpr int kCoinPoints = 5;
     static constexpr int kFirstRow = 9, kLastClearRow = -1, kLastGeneratedRow = -20;
     static constexpr int kColumns = 12;  // trees and coins on columns -12 .. 12
+    // Real milliseconds a death is shown, the field standing still, before
+    // the new field.
+    static constexpr double kDeathPause = 1500;
 
     // The program's one field, made on first use.
     static Playfield& getInstance();
@@ -57,10 +63,13 @@ public:
     void generate();
     // One step of rules. dt: game milliseconds (real time x speed); realMs:
     // real milliseconds of play. Removes, updates and collides rows and
-    // objects, moves the ghost line, appends rows; on death rebuilds the
-    // field at once.
+    // objects, moves the ghost line, appends rows. A death stops the field
+    // as it is for kDeathPause real milliseconds (`dead` and `deathCause`
+    // say what happened, `dyingTime` how long it still shows), then the
+    // field is rebuilt.
     void update(double dt, double realMs);
-    // Walks the chicken by 3 units per game second along the held arrows.
+    // Walks the chicken by 3 units per game second along the held arrows
+    // (not while its death shows).
     void moveChicken(double dt, const Arrows& arrows, int view);
     // Takes ownership; gives the object its model list and texture.
     void addObject(std::unique_ptr<Object> object);
@@ -85,10 +94,13 @@ public:
     bool paused = false;
     double speed = 1.0;
     int deaths = 0;
+    Cause deathCause = Cause::None;
+    double dyingTime = 0;  // real milliseconds the death still shows
     PlayfieldListener* listener = nullptr;
 
 private:
     void appendRow(int z);
+    void die(Cause cause);
     void restart();
     bool blockedByTree() const;
     void fillGrass(int z);

@@ -1,16 +1,45 @@
 #include "sonido.h"
 
 #include <SDL2/SDL.h>
+#include <dlfcn.h>
 
 #include <cstdio>
 
+#include "archivo.h"
+
 namespace coopdash {
 
+namespace {
+
+extern "C" void quietAlsa(const char*, int, const char*, int, const char*, ...) {}
+
+// With no card, ALSA prints a screen of its own lines on stderr for every
+// device SDL tries to open; the game says it in one line. When SDL's audio
+// has loaded ALSA, its error handler becomes one that prints nothing.
+void silenceAlsa() {
+    void* lib = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (!lib) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    if (auto set = reinterpret_cast<SetHandler>(dlsym(lib, "snd_lib_error_set_handler"))) set(quietAlsa);
+    dlclose(lib);
+}
+
+}  // namespace
+
 Sonido::Sonido(const std::string& path, bool openDevice) {
-    SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
-    if (!rw || !SDL_LoadWAV_RW(rw, 1, &spec_, &buffer_, &length_)) {
+    // The file is read by the game (a named pipe or a folder refused by
+    // name, never opened), then decoded from memory.
+    std::string bytes, why;
+    bool ok = readAssetFile(path, bytes, why);
+    if (ok) {
+        SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+        ok = rw && SDL_LoadWAV_RW(rw, 1, &spec_, &buffer_, &length_);
+        if (!ok) why = SDL_GetError();
+    }
+    if (!ok) {
         std::printf("No se pudo cargar archivo de sonido\n");
-        std::printf("%s: %s\n", path.c_str(), SDL_GetError());
+        std::printf("%s: %s\n", path.c_str(), why.c_str());
         std::fflush(stdout);
         buffer_ = nullptr;
         length_ = 0;
@@ -66,6 +95,7 @@ Audio::Audio(const std::function<bool(int)>& openDevice) {
     } else {
         started_ = true;
         available_ = true;
+        silenceAlsa();
     }
     const char* paths[3] = {kMusicPath, kMenuCuePath, kDeathCuePath};
     Sonido** slots[3] = {&music, &menuCue, &deathCue};

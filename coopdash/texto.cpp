@@ -6,15 +6,17 @@
 
 #include <stdexcept>
 
+#include "archivo.h"
+
 namespace coopdash {
 
 namespace {
 constexpr long kKeepFrames = 3;
 }
 
-Texto::Texto(const std::string& path) : path_(path) {
+Texto::Texto(const std::string& path) : path_(path), bytes_(readAssetFile(path)) {
     for (int size : {20, 25, 40}) {
-        TTF_Font* f = TTF_OpenFont(path.c_str(), size);
+        TTF_Font* f = open(size);
         if (!f) {
             for (auto& kv : fonts_) TTF_CloseFont(kv.second);
             throw std::runtime_error(path + ": no se pudo abrir la fuente (" + TTF_GetError() + ")");
@@ -35,10 +37,16 @@ Texto::~Texto() {
     for (auto& kv : fonts_) TTF_CloseFont(kv.second);
 }
 
+// Every size from the bytes read once at start: the file is not opened again.
+TTF_Font* Texto::open(int size) {
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes_.data(), int(bytes_.size()));
+    return rw ? TTF_OpenFontRW(rw, 1, size) : nullptr;
+}
+
 TTF_Font* Texto::font(int size) {
     auto it = fonts_.find(size);
     if (it != fonts_.end()) return it->second;
-    TTF_Font* f = TTF_OpenFont(path_.c_str(), size);
+    TTF_Font* f = open(size);
     if (f) fonts_[size] = f;
     return f;
 }

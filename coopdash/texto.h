@@ -20,8 +20,9 @@ enum class Align { Left, Centre };
 
 class Texto {
 public:
-    // Opens kFontPath (or `path`) at 20, 25 and 40 points and renders a test
-    // string; throws naming the file when it cannot. Needs SDL_ttf started.
+    // Reads kFontPath (or `path`), opens it at 20, 25 and 40 points and
+    // renders a test string; throws naming the file when it cannot (missing,
+    // not a regular file, not a font). Needs SDL_ttf started.
     explicit Texto(const std::string& path = kFontPath);
     ~Texto();
     Texto(const Texto&) = delete;
@@ -44,10 +45,12 @@ private:
         int width = 0, height = 0;
         long lastUsed = 0;
     };
+    _TTF_Font* open(int size);
     _TTF_Font* font(int size);
     const Entry* entry(const std::string& text, int size);
 
     std::string path_;
+    std::string bytes_;  // the font file; every open font reads from it
     std::map<int, _TTF_Font*> fonts_;
     std::map<std::pair<int, std::string>, Entry> cache_;
     long frame_ = 0;

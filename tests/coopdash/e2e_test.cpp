@@ -2,11 +2,16 @@
 // quitting, broken files and a machine without sound.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <sstream>
 #include <thread>
+#include <vector>
 
+#include "hoptest/broken.h"
 #include "hoptest/e2e.h"
 
 using hoptest::Color;
@@ -111,19 +116,74 @@ TEST(CoopdashE2E, EscapeAndQQuit) {
     }
 }
 
-TEST(CoopdashE2E, PlaysWithoutAnAudioDevice) {
-    GameSession game({COOPDASH_BIN, {}, {}, {"SDL_AUDIODRIVER=no-such-driver"}});
-    ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u);
-    ASSERT_TRUE(game.waitForOutput("Sin dispositivo de audio", 30s));
-    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }, 60s));
-    ASSERT_TRUE(clickAt(game, 600, 360));
-    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }, 30s));
-    ASSERT_TRUE(game.key("p"));
-    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }, 30s));
-    ASSERT_TRUE(game.key("Escape"));
-    EXPECT_EQ(game.waitExit(30s), 0);
-    const std::string out = game.stdoutText();
-    EXPECT_EQ(out.find("Sin dispositivo de audio"), out.rfind("Sin dispositivo de audio")) << "said more than once";
+TEST(CoopdashE2E, PlaysSilentlyWithoutAnAudioDevice) {
+    // No driver asked for (none works here), a name no driver has, a
+    // driver with no card or no server behind it.
+    for (const char* env : {"SDL_AUDIODRIVER", "SDL_AUDIODRIVER=no-such-driver", "SDL_AUDIODRIVER=alsa",
+                            "SDL_AUDIODRIVER=pulseaudio"}) {
+        SCOPED_TRACE(env);
+        GameSession game({COOPDASH_BIN, {}, {}, {env}});
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(game.waitForOutput("Sin dispositivo de audio"));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        ASSERT_TRUE(clickAt(game, 600, 360));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+        ASSERT_TRUE(game.key("p"));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        ASSERT_TRUE(game.key("Escape"));
+        EXPECT_EQ(game.waitExit(), 0);
+        // One line about sound (the rest is the model reader's progress).
+        std::istringstream out(game.stdoutText());
+        int said = 0;
+        for (std::string line; std::getline(out, line);)
+            said += line.find("audio") != std::string::npos || line.find("sonido") != std::string::npos;
+        EXPECT_EQ(said, 1) << game.stdoutText();
+        EXPECT_EQ(game.stderrText(), "");
+    }
+}
+
+TEST(CoopdashE2E, SigtermAndClosingTheWindowEndWithStatusZero) {
+    for (bool playing : {false, true}) {
+        GameSession game({COOPDASH_BIN});
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        if (playing) {
+            ASSERT_TRUE(clickAt(game, 600, 360));
+            ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+        }
+        game.terminate();
+        EXPECT_EQ(game.waitExit(), 0) << (playing ? "playing" : "on the start screen");
+    }
+    for (bool playing : {false, true}) {
+        GameSession game({COOPDASH_BIN});
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        if (playing) {
+            ASSERT_TRUE(clickAt(game, 600, 360));
+            ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+        }
+        ASSERT_TRUE(game.closeWindow());
+        EXPECT_EQ(game.waitExit(), 0) << (playing ? "playing" : "on the start screen");
+    }
+}
+
+TEST(CoopdashE2E, WithoutADisplayItSaysSoAndEndsWithStatusOne) {
+    // A login session's runtime folder, as a user has one: without it the
+    // Wayland library SDL probes prints a complaint of its own.
+    const fs::path runtime = fs::temp_directory_path() / ("coopdash_runtime_" + std::to_string(::getpid()));
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    GameSession game({COOPDASH_BIN, {}, {},
+                      {"DISPLAY", "SDL_VIDEODRIVER", "WAYLAND_DISPLAY", "XDG_RUNTIME_DIR=" + runtime.string()}});
+    EXPECT_EQ(game.waitExit(), 1);
+    const std::string err = game.stderrText();
+    EXPECT_TRUE(err == "No hay pantalla disponible (controlador de video \"offscreen\"): inicie el juego desde una "
+                       "sesión gráfica\n" ||
+                err == "No hay pantalla disponible (controlador de video \"dummy\"): inicie el juego desde una "
+                       "sesión gráfica\n")
+        << err;
+    EXPECT_EQ(game.stdoutText(), "");
+    fs::remove_all(runtime);
 }
 
 TEST(CoopdashE2E, ABrokenFileIsNamedAndEndsWithStatusOne) {
@@ -149,4 +209,52 @@ TEST(CoopdashE2E, ABrokenFileIsNamedAndEndsWithStatusOne) {
         EXPECT_NE(game.stderrText().find(std::string("../") + c.file), std::string::npos)
             << c.file << ": " << game.stderrText();
     }
+}
+
+namespace {
+
+// Every file the game reads, under its stage folder.
+const std::vector<const char*> kFiles = {
+    "objetos/calle.obj", "objetos/calle.mtl", "objetos/calle.png", "objetos/pollo.obj", "objetos/pollo.mtl",
+    "objetos/sedan.obj", "objetos/sedan.mtl", "objetos/tree_blocks.obj", "objetos/tree_blocks.mtl",
+    "objetos/via.obj", "objetos/via.mtl", "objetos/train.obj", "objetos/train.mtl", "objetos/grass.obj",
+    "objetos/grass.mtl", "objetos/moneda.obj", "objetos/moneda.mtl", "objetos/fantasma.obj", "objetos/fantasma.mtl",
+    "objetos/ventana.png", "fuentes/Brickley Blocks.ttf", "sound/mixkit-game-level-music-689.wav",
+    "sound/menu1.wav", "sound/hurt1.wav"};
+
+// A folder or a named pipe nobody writes to in each file's place: the game
+// names the file and ends with status 1 (a sound: says so and plays on
+// without it), never waiting on the pipe.
+void breakEveryFile(hoptest::Break how, bool sounds) {
+    std::mt19937 random(7);
+    const fs::path dir = fs::temp_directory_path() / ("coopdash_kinds_" + std::to_string(::getpid()));
+    for (const char* file : kFiles) {
+        const bool sound = std::string(file).rfind("sound/", 0) == 0;
+        if (sound != sounds) continue;
+        SCOPED_TRACE(file);
+        hoptest::stageBroken(COOPDASH_STAGE, dir, kFiles, file, how, random);
+        fs::create_directories(dir / "bin");
+        GameSession game({COOPDASH_BIN, {}, (dir / "bin").string()});
+        const std::string named = std::string("../") + file + ": ";
+        if (!sound) {
+            EXPECT_EQ(game.waitExit(), 1);
+            EXPECT_NE(game.stderrText().find(named), std::string::npos) << game.stderrText();
+            continue;
+        }
+        EXPECT_TRUE(game.waitForOutput("No se pudo cargar archivo de sonido\n" + named)) << game.stdoutText();
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        ASSERT_TRUE(game.key("Escape"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    fs::remove_all(dir);
+}
+
+}  // namespace
+
+TEST(CoopdashE2E, AFolderInAFilesPlaceIsNamed) { breakEveryFile(hoptest::Folder, false); }
+TEST(CoopdashE2E, ANamedPipeInAFilesPlaceIsNamedAndNeverWaitedOn) { breakEveryFile(hoptest::Pipe, false); }
+TEST(CoopdashE2E, ASoundThatIsAFolderOrAPipeIsNamedAndTheGamePlaysOn) {
+    breakEveryFile(hoptest::Folder, true);
+    breakEveryFile(hoptest::Pipe, true);
 }

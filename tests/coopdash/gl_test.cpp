@@ -2,13 +2,16 @@
 // model library over every generated file, both views, and the HUD and menus
 // readable under every render switch and light.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <SDL2/SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 
 #include "app.h"
 #include "escena.h"
+#include "hoptest/events.h"
 #include "hoptest/gl.h"
 #include "juego.h"
 #include "modelos.h"
@@ -77,6 +80,43 @@ protected:
     std::unique_ptr<Playfield> field;
     std::unique_ptr<Juego> game;
 };
+
+struct Point {
+    double x, y;
+};
+
+// Where a world point lands in a w x h window (pixels, y from the top) under
+// the game's own projection and camera for `view`, the camera placed at
+// `eye`.
+Point project(int view, const Pollo& eye, const Vec3& p, int w = kLayoutWidth, int h = kLayoutHeight) {
+    setProjection(view, w, h);
+    glLoadIdentity();
+    placeCamera(view, eye);
+    GLdouble mv[16], pr[16];
+    const GLint vp[4] = {0, 0, w, h};
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    glGetDoublev(GL_PROJECTION_MATRIX, pr);
+    double x = 0, y = 0, z = 0;
+    gluProject(p.x, p.y, p.z, mv, pr, vp, &x, &y, &z);
+    return {x, h - y};
+}
+
+// The world point 3 units out along the middle of the view of a camera at
+// `eye`: what the player looks at.
+Vec3 lookedAt(int view, const Pollo& eye) {
+    setProjection(view, kLayoutWidth, kLayoutHeight);
+    glLoadIdentity();
+    placeCamera(view, eye);
+    GLdouble mv[16], pr[16];
+    const GLint vp[4] = {0, 0, kLayoutWidth, kLayoutHeight};
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    glGetDoublev(GL_PROJECTION_MATRIX, pr);
+    double n[3], f[3];
+    gluUnProject(kLayoutWidth / 2.0, kLayoutHeight / 2.0, 0, mv, pr, vp, &n[0], &n[1], &n[2]);
+    gluUnProject(kLayoutWidth / 2.0, kLayoutHeight / 2.0, 1, mv, pr, vp, &f[0], &f[1], &f[2]);
+    const double len = std::sqrt((f[0] - n[0]) * (f[0] - n[0]) + (f[1] - n[1]) * (f[1] - n[1]) + (f[2] - n[2]) * (f[2] - n[2]));
+    return {n[0] + (f[0] - n[0]) * 3 / len, n[1] + (f[1] - n[1]) * 3 / len, n[2] + (f[2] - n[2]) * 3 / len};
+}
 
 const Rect kWhole{0, 0, 1200, 720};
 const Rect kCentre{540, 280, 120, 160};
@@ -151,4 +191,124 @@ TEST_F(CoopdashGL, TextTexturesDoNotPileUpFrameAfterFrame) {
     }
     EXPECT_LE(text->cachedTextures(), 16u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(CoopdashGL, TheTopDownViewShowsTheSameFieldAtEveryWindowSize) {
+    // A full screen player saw 2.6 times the field of the window's.
+    const Pollo eye;
+    for (const Vec3& p : {Vec3{3, 0, -2}, Vec3{-5, 0.5, 1}, Vec3{0.5, 0, 3}}) {
+        const Point base = project(ViewTop, eye, p);
+        for (const auto& size : {std::pair<int, int>{1920, 1080}, {2560, 1600}, {800, 600}, {1200, 720}}) {
+            const Point at = project(ViewTop, eye, p, size.first, size.second);
+            EXPECT_NEAR(at.x / size.first, base.x / kLayoutWidth, 1e-6) << size.first << " x " << size.second;
+            EXPECT_NEAR(at.y / size.second, base.y / kLayoutHeight, 1e-6) << size.first << " x " << size.second;
+        }
+    }
+}
+
+TEST_F(CoopdashGL, LeftRightAndTheMouseGoTowardTheirSideOfTheScreen) {
+    game->setPaused(false);
+    field->objects.clear();
+    // One key held for a fifth of a second; the camera as it was before.
+    const auto press = [&](SDL_Keycode key) {
+        const Pollo before = field->player;
+        game->handleEvent(hoptest::keyEvent(key, true));
+        game->update(200);
+        game->handleEvent(hoptest::keyEvent(key, false));
+        return before;
+    };
+    // Top-down: the chicken moves across the screen, seen by the camera as
+    // it stood.
+    const auto topDown = [&](const char* when) {
+        ASSERT_EQ(game->view, ViewTop);
+        Pollo before = press(SDLK_RIGHT);
+        EXPECT_GT(project(ViewTop, before, field->player.position).x, project(ViewTop, before, before.position).x + 20)
+            << when;
+        before = press(SDLK_LEFT);
+        EXPECT_LT(project(ViewTop, before, field->player.position).x, project(ViewTop, before, before.position).x - 20)
+            << when;
+    };
+    topDown("from the start");
+
+    // First person, turned away from the axes: what was straight ahead
+    // moves the other way on the screen as the view turns or steps.
+    game->handleEvent(hoptest::keyEvent(SDLK_v, true));
+    ASSERT_EQ(game->view, ViewFirstPerson);
+    field->player.heading = 50;
+    const auto ahead = [&](const Pollo& before) {
+        return project(ViewFirstPerson, field->player, lookedAt(ViewFirstPerson, before)).x - kLayoutWidth / 2.0;
+    };
+    for (int dx : {25, -25}) {
+        const Pollo before = field->player;
+        game->handleEvent(hoptest::motionEvent(dx, 0));
+        const double moved = ahead(before);
+        if (dx > 0) EXPECT_LT(moved, -50) << "the mouse moved right, the view did not turn right";
+        else EXPECT_GT(moved, 50) << "the mouse moved left, the view did not turn left";
+    }
+    EXPECT_LT(ahead(press(SDLK_RIGHT)), -50) << "Right did not step toward the screen's right";
+    EXPECT_GT(ahead(press(SDLK_LEFT)), 50) << "Left did not step toward the screen's left";
+
+    game->handleEvent(hoptest::keyEvent(SDLK_v, true));
+    field->player.heading = 0;
+    topDown("back from first person");
+}
+
+TEST_F(CoopdashGL, EveryThingIsDrawnOverItsBox) {
+    game->setPaused(false);
+    field->rows.clear();  // nothing but the clear colour behind
+    const auto background = [](Color c) { return std::abs(c.r - 127) + std::abs(c.g - 204) + std::abs(c.b - 229) < 30; };
+    struct Case {
+        const char* what;
+        std::unique_ptr<Object> object;
+        double middle;  // height of the model's middle
+    };
+    std::vector<Case> cases;
+    cases.push_back({"car to -x", std::make_unique<Auto>(Vec3{1.5, 0, -2}, Vec3{-12, 0, -2}, 10000), 0.2});
+    cases.push_back({"car to +x", std::make_unique<Auto>(Vec3{1.5, 0, -2}, Vec3{12, 0, -2}, 10000), 0.2});
+    cases.push_back({"train", std::make_unique<Tren>(Vec3{1, 0, -2}, Vec3{-15, 0, -2}), 0.45});
+    cases.push_back({"tree", std::make_unique<Arbol>(2, 0, -2), 0.5});
+    cases.push_back({"coin", std::make_unique<Moneda>(2, 0, -2), 0.45});
+    for (Case& c : cases) {
+        field->objects.clear();
+        const Object& o = *c.object;
+        field->addObject(std::move(c.object));
+        const Image img = frame();
+        const Pollo& eye = field->player;
+        // The box's middle, and its ends along the row, are covered...
+        for (double fx : {0.0, -0.8, 0.8}) {
+            const Point at = project(ViewTop, eye, {o.position.x + fx * o.halfExtent.x, c.middle, o.position.z});
+            EXPECT_FALSE(background(img.pixel(int(at.x), int(at.y)))) << c.what << " not drawn at " << fx;
+        }
+        // ...and nothing lies beyond its far end, on the ground.
+        const Point beyond = project(ViewTop, eye, {o.position.x - o.halfExtent.x - 0.4, 0, o.position.z});
+        EXPECT_TRUE(background(img.pixel(int(beyond.x), int(beyond.y)))) << c.what << " drawn beyond its box";
+    }
+    // The chicken over its own box.
+    field->objects.clear();
+    const Image img = frame();
+    const Point at = project(ViewTop, field->player, {0, 0.45, 0});
+    EXPECT_FALSE(background(img.pixel(int(at.x), int(at.y))));
+}
+
+TEST_F(CoopdashGL, ADeathShowsForAMomentBeforeTheNewField) {
+    game->setPaused(false);
+    field->objects.clear();
+    const Image alive = frame();
+    const Rect band{300, 115, 600, 80};
+    const auto yellow = [](Color c) { return c.r > 200 && c.g > 190 && c.b < 170; };
+    const int before = count(alive, band, yellow);  // flowers in the grass
+    // A car on the chicken.
+    field->addObject(std::make_unique<Auto>(Vec3{0.3, 0, 0}, Vec3{-12, 0, 0}, 100000));
+    game->update(16);
+    ASSERT_TRUE(field->dead);
+    const Image hit = frame();
+    EXPECT_GT(count(hit, band, yellow), before + 400) << "no words say what happened";
+    EXPECT_GT(hit.pixel(200, 600).r, alive.pixel(200, 600).r + 25) << "no red flash";
+    EXPECT_LT(count(hit, kCentre, whiteish), count(alive, kCentre, whiteish) / 2) << "the chicken still stands";
+    // Still showing later in the moment; gone once it has passed.
+    game->update(Playfield::kDeathPause / 2);
+    EXPECT_GT(count(frame(), band, yellow), before + 400);
+    for (int i = 0; i < 60 && field->dead; ++i) game->update(16);
+    EXPECT_FALSE(field->dead);
+    EXPECT_LT(count(frame(), band, yellow), before + 50);
 }

@@ -10,8 +10,15 @@
 #include <random>
 #include <sstream>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "archivo.h"
 #include "lector_obj.h"
 #include "modelos.h"
+#include "objetos.h"
 
 using namespace coopdash;
 
@@ -196,6 +203,10 @@ TEST(CoopdashReader, RefusesOtherExtensionsMissingFilesAndBadInput) {
         "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2\n",       // two corners
         "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 three\n",
         "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 99999999999999999999\n",
+        "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 -9223372036854775808\n",  // negating it is undefined
+        "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 9223372036854775807\n",
+        "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/-9223372036854775808 2/1 3/1\n",
+        "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//-9223372036854775807 2//1 3//1\n",
         "",                                     // empty
         "# only a comment\n",
     };
@@ -276,4 +287,186 @@ TEST(CoopdashReader, EveryGeneratedModelReadsWithItsMaterials) {
         EXPECT_NEAR(box[std::size_t(k)][4], 0, 0.11) << k;
     }
     EXPECT_GT(size(KindArbol, 1), 1.2);
+}
+
+namespace {
+
+std::vector<std::array<float, 3>> circle(int n) {
+    std::vector<std::array<float, 3>> p;
+    for (int i = 0; i < n; ++i) p.push_back({std::cos(6.2831853f * float(i) / float(n)), std::sin(6.2831853f * float(i) / float(n)), 0});
+    return p;
+}
+
+std::string faceText(const std::vector<std::array<float, 3>>& pts) {
+    std::ostringstream out;
+    for (const auto& p : pts) out << "v " << p[0] << " " << p[1] << " " << p[2] << "\n";
+    out << "f";
+    for (std::size_t i = 1; i <= pts.size(); ++i) out << " " << i;
+    out << "\n";
+    return out.str();
+}
+
+// Twice the signed area of the outline, and of the triangles (each must be
+// counter-clockwise: none turned over).
+double outlineArea(const std::vector<std::array<float, 3>>& p) {
+    double a = 0;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const auto& u = p[i];
+        const auto& v = p[(i + 1) % p.size()];
+        a += double(u[0]) * v[1] - double(v[0]) * u[1];
+    }
+    return a / 2;
+}
+
+}  // namespace
+
+TEST(CoopdashReader, LargeFacesAreRefusedAndSplittingStaysQuadratic) {
+    // Up to the stated 64 corners a face is split; one more is refused,
+    // saying so.
+    Read most(faceText(circle(64)));
+    ASSERT_TRUE(most.ok) << most.loader.error;
+    EXPECT_EQ(most.loader.loadedIndices.size(), 3u * 62u);
+    Read over(faceText(circle(65)));
+    EXPECT_FALSE(over.ok);
+    EXPECT_NE(over.loader.error.find("65 corners (at most 64)"), std::string::npos) << over.loader.error;
+
+    // A concave comb of 100 teeth is covered exactly, nothing turned over.
+    std::vector<std::array<float, 3>> comb = {{0, 0, 0}, {200, 0, 0}, {200, 1, 0}};
+    for (int j = 99; j >= 0; --j) {
+        comb.push_back({float(2 * j + 1), 4, 0});
+        comb.push_back({float(2 * j), 1, 0});
+    }
+    const std::vector<unsigned> idx = triangulate(comb);
+    ASSERT_EQ(idx.size(), 3 * (comb.size() - 2));
+    double total = 0;
+    for (std::size_t i = 0; i < idx.size(); i += 3) {
+        const double a = area(comb[idx[i]], comb[idx[i + 1]], comb[idx[i + 2]]);
+        EXPECT_GE(a, 0) << "a triangle turned over at " << i;
+        total += a;
+    }
+    EXPECT_NEAR(total, outlineArea(comb), 1e-3);
+
+    // A hostile outline: a saw whose every tooth holds a corner of the way
+    // back, so ears are found late. Looking for an ear afresh after each
+    // cut made this cubic (one face of a 67 KB file took 24 s); the point
+    // tests stay within a small multiple of n^2, however many corners.
+    const auto saw = [](int teeth) {
+        std::vector<std::array<float, 3>> p;
+        for (int j = 0; j < teeth; ++j) {
+            p.push_back({2.f * float(j), 0, 0});
+            p.push_back({2.f * float(j) + 1, -1, 0});
+        }
+        p.push_back({2.f * float(teeth), 0, 0});
+        p.push_back({2.f * float(teeth), 10, 0});
+        for (int j = teeth - 1; j >= 0; --j) p.push_back({2.f * float(j) + 1, j % 2 ? -0.4f : -0.6f, 0});
+        return p;
+    };
+    for (int teeth : {150, 500}) {
+        const auto p = saw(teeth);
+        std::size_t work = 0;
+        const std::vector<unsigned> cut = triangulate(p, &work);
+        EXPECT_EQ(cut.size(), 3 * (p.size() - 2));
+        for (unsigned k : cut) ASSERT_LT(k, p.size());
+        EXPECT_LT(double(work), 2.0 * double(p.size()) * double(p.size())) << teeth << " teeth";
+    }
+}
+
+TEST(CoopdashReader, AFolderOrANamedPipeInAFilesPlaceIsRefusedByName) {
+    const std::string dir = tempPath("coopdash_kinds_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir + "/folder.obj");
+    std::filesystem::create_directories(dir + "/folder.mtl");
+    ASSERT_EQ(::mkfifo((dir + "/pipe.obj").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir + "/pipe.mtl").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir + "/pipe.png").c_str(), 0600), 0);
+    writeFile(dir + "/uses_pipe.obj", std::string(kTriangle) + "mtllib pipe.mtl\nusemtl a\nf 1 2 3\n");
+    writeFile(dir + "/uses_folder.obj", std::string(kTriangle) + "mtllib folder.mtl\nusemtl a\nf 1 2 3\n");
+    writeFile(dir + "/fine.obj", std::string(kTriangle) + "f 1 2 3\n");
+
+    // Each is refused at once (a pipe nobody writes to would block open()),
+    // and the message names the file.
+    for (const char* name : {"folder.obj", "pipe.obj", "missing.obj"}) {
+        const std::string path = dir + "/" + name;
+        std::string bytes, why;
+        EXPECT_FALSE(readAssetFile(path, bytes, why)) << name;
+        EXPECT_FALSE(why.empty()) << name;
+        std::ostringstream console;
+        Loader loader(&console);
+        EXPECT_FALSE(loader.loadFile(path)) << name;
+        try {
+            readModel(path, &console);
+            ADD_FAILURE() << name << " read";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()).find(path + ": "), 0u) << e.what();
+        }
+    }
+    for (const char* name : {"uses_pipe.obj", "uses_folder.obj"}) {
+        std::ostringstream console;
+        try {
+            readModel(dir + "/" + name, &console);
+            ADD_FAILURE() << name << " read";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(".mtl: "), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_THROW(loadTexture(dir + "/pipe.png"), std::runtime_error);
+    try {
+        loadTexture(dir + "/pipe.png");
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()).find(dir + "/pipe.png: "), 0u) << e.what();
+    }
+    EXPECT_EQ(readAssetFile(dir + "/fine.obj"), std::string(kTriangle) + "f 1 2 3\n");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(CoopdashReader, EveryModelStandsWithinItsHitBoxAsTheGameTurnsIt) {
+    struct Bounds {
+        double lo[2] = {1e9, 1e9}, hi[2] = {-1e9, -1e9};  // x, z
+    };
+    // The model's footprint turned as drawObject turns it (degrees about
+    // y), of its vertices lower than `below`.
+    const auto footprint = [](int kind, double heading, double below) {
+        const std::vector<Mesh> meshes = readModel(std::string(kModelDir) + kModelFiles[std::size_t(kind)]);
+        const double h = heading * M_PI / 180, c = std::cos(h), s = std::sin(h);
+        Bounds b;
+        for (const Mesh& m : meshes)
+            for (const Vertex& v : m.vertices) {
+                if (v.position[1] >= below) continue;
+                const double x = c * v.position[0] + s * v.position[2], z = -s * v.position[0] + c * v.position[2];
+                b.lo[0] = std::min(b.lo[0], x), b.hi[0] = std::max(b.hi[0], x);
+                b.lo[1] = std::min(b.lo[1], z), b.hi[1] = std::max(b.hi[1], z);
+            }
+        return b;
+    };
+    struct Case {
+        const char* what;
+        std::shared_ptr<Object> object;
+        double tolerance;
+        double below;  // only what the chicken can reach: a crown above it may be wider
+    };
+    const Case cases[] = {
+        {"car to -x", std::make_shared<Auto>(Vec3{12, 0, 0}, Vec3{-12, 0, 0}, 1000), 0.1, 9},
+        {"car to +x", std::make_shared<Auto>(Vec3{-12, 0, 0}, Vec3{12, 0, 0}, 1000), 0.1, 9},
+        {"train", std::make_shared<Tren>(Vec3{15, 0, 0}, Vec3{-15, 0, 0}), 0.05, 9},
+        {"chicken", std::make_shared<Pollo>(), 0.1, 9},
+        {"tree", std::make_shared<Arbol>(0, 0, 0), 0.005, 0.95},
+    };
+    for (const Case& c : cases) {
+        const Object& o = *c.object;
+        const Bounds b = footprint(o.kind, o.heading, c.below);
+        const double half[2] = {o.halfExtent.x, o.halfExtent.z};
+        for (int a = 0; a < 2; ++a) {
+            EXPECT_NEAR(b.lo[a], -half[a], c.tolerance) << c.what << (a ? " z" : " x");
+            EXPECT_NEAR(b.hi[a], half[a], c.tolerance) << c.what << (a ? " z" : " x");
+        }
+    }
+    // The coin spins: at every turn it stays within its box.
+    const Moneda coin(0, 0, 0);
+    for (double heading = 0; heading < 360; heading += 15) {
+        const Bounds b = footprint(KindMoneda, heading, 9);
+        for (int a = 0; a < 2; ++a) {
+            EXPECT_GE(b.lo[a], -coin.halfExtent.x - 0.02) << heading;
+            EXPECT_LE(b.hi[a], coin.halfExtent.x + 0.02) << heading;
+        }
+    }
 }

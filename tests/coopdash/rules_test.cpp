@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
 
+#include "app.h"
 #include "juego.h"
 #include "playfield.h"
 #include "test_support.h"
@@ -31,6 +33,19 @@ struct Field {
 };
 
 }  // namespace
+
+TEST(CoopdashStart, ADriverThatShowsNothingMeansNoDisplayUnlessAskedFor) {
+    EXPECT_TRUE(headlessDriverUnasked("offscreen", nullptr));
+    EXPECT_TRUE(headlessDriverUnasked("dummy", ""));
+    EXPECT_TRUE(headlessDriverUnasked("dummy", "x11,wayland"));
+    EXPECT_TRUE(headlessDriverUnasked("offscreen", "offscreenx"));
+    EXPECT_FALSE(headlessDriverUnasked("offscreen", "offscreen"));
+    EXPECT_FALSE(headlessDriverUnasked("offscreen", "x11,OffScreen"));
+    EXPECT_FALSE(headlessDriverUnasked("dummy", "DUMMY"));
+    EXPECT_FALSE(headlessDriverUnasked("x11", nullptr));
+    EXPECT_FALSE(headlessDriverUnasked("wayland", "dummy"));
+    EXPECT_FALSE(headlessDriverUnasked(nullptr, nullptr));
+}
 
 TEST(CoopdashRules, GenerationKeepsTheStartClearAndChoosesRowKinds) {
     Field f(cdtest::seeded(11));
@@ -158,10 +173,30 @@ TEST(CoopdashRules, GhostLineAdvancesNeverLagsAndCatches) {
     EXPECT_DOUBLE_EQ(p.chaseZ, -7);
     EXPECT_FALSE(p.dead);
 
-    // Standing still, the line reaches and passes the chicken: a new field.
+    // Standing still, the line reaches and passes the chicken: the death
+    // shows with the field standing still, then a new field.
     const int deaths = f.counter.deaths;
     for (int i = 0; i < 1100 && f.counter.deaths == deaths; ++i) p.update(10, 10);
+    ASSERT_EQ(f.counter.deaths, deaths + 1);
+    EXPECT_TRUE(p.dead);
+    EXPECT_EQ(p.deathCause, Cause::Ghost);
+    const double chase = p.chaseZ, time = p.playTime;
+    const int score = p.score;
+    Arrows up;
+    up.up = true;
+    for (double shown = 10; shown < Playfield::kDeathPause; shown += 10) {
+        p.moveChicken(10, up, ViewTop);
+        p.update(10, 10);
+        ASSERT_TRUE(p.dead) << shown << " ms: the death did not show long enough";
+    }
+    EXPECT_DOUBLE_EQ(p.player.position.z, -12) << "moved while its death showed";
+    EXPECT_DOUBLE_EQ(p.chaseZ, chase);
+    EXPECT_DOUBLE_EQ(p.playTime, time);
+    EXPECT_EQ(p.score, score);
     EXPECT_EQ(f.counter.deaths, deaths + 1);
+    p.update(10, 10);
+    EXPECT_FALSE(p.dead);
+    EXPECT_EQ(p.deathCause, Cause::None);
     EXPECT_DOUBLE_EQ(p.player.position.z, 0);
     EXPECT_DOUBLE_EQ(p.player.heading, 0);
     EXPECT_EQ(p.score, 0);
@@ -203,11 +238,19 @@ TEST(CoopdashRules, CoinsScoreFiveOnceTreesBlockAndNeverKillCarsKill) {
     for (int i = 0; i < 30; ++i) p.moveChicken(16, right, ViewFirstPerson);
     EXPECT_LT(p.player.position.x, 0.5 - 0.07 - 0.16 + 0.06);
 
-    // A car on the chicken ends the run at once.
+    // A car or a train on the chicken ends the run at once, and says which.
     p.objects.clear();
     p.addObject(std::make_unique<Auto>(Vec3{p.player.position.x, 0, 0}, Vec3{-12, 0, 0}, 100000));
     p.update(1, 1);
     EXPECT_EQ(f.counter.deaths, 1);
+    EXPECT_EQ(p.deathCause, Cause::Car);
+    p.update(1, Playfield::kDeathPause);
+    EXPECT_FALSE(p.dead);
+    p.objects.clear();
+    p.addObject(std::make_unique<Tren>(Vec3{p.player.position.x + 1, 0, 0}, Vec3{-15, 0, 0}));
+    p.update(1, 1);
+    EXPECT_EQ(f.counter.deaths, 2);
+    EXPECT_EQ(p.deathCause, Cause::Train);
 }
 
 TEST(CoopdashRules, ScoresEachRowOnceWalkingBackScoresNothing) {
@@ -328,9 +371,50 @@ TEST(CoopdashRules, SpeedScalesTheWorldButNotTheClocks) {
     EXPECT_DOUBLE_EQ(p.player.position.z, z);
     EXPECT_NEAR(p.playTime, time + 1000, 1e-6);
     EXPECT_TRUE(std::isfinite(p.musicTime));
+    // A death at speed zero still gives way to a new field: it shows for
+    // real time.
+    p.chaseZ = p.player.position.z - 0.01;
+    game.update(16);
+    ASSERT_TRUE(p.dead);
+    for (int i = 0; i < 200 && p.dead; ++i) game.update(16);
+    EXPECT_FALSE(p.dead);
 }
 
+namespace {
+
+// A thing on the field that notes every step the world gives it.
+struct StepProbe : Object {
+    StepProbe(std::vector<double>& steps, double z) : Object(KindArbol, "probe", {11, 0, z}), steps_(steps) {}
+    void update(double dt) override { steps_.push_back(dt); }
+    std::vector<double>& steps_;
+};
+
+}  // namespace
+
 TEST(CoopdashRules, ALongFrameIsSteppedSoNothingPassesThroughTheChicken) {
+    // Through the program's own frame: every step within the bound, none
+    // lost, a stall cut to kMaxFrame.
+    for (double speed : {1.0, 1.8})
+        for (double frame : {100.0, 2000.0, 60000.0}) {
+            Playfield p(cdtest::script({}, 7));
+            p.generate();
+            Juego game(p);
+            game.setPaused(false);
+            game.options.speed = speed;
+            p.objects.clear();
+            p.player.position.z = -50;  // the ghost line 5 behind: it cannot catch up in the frame
+            std::vector<double> steps;
+            p.addObject(std::make_unique<StepProbe>(steps, -50));
+            game.frame(frame);
+            ASSERT_FALSE(steps.empty());
+            double total = 0;
+            for (double dt : steps) {
+                EXPECT_LE(dt, Juego::kMaxStep + 1e-9) << frame << " ms at x" << speed;
+                total += dt;
+            }
+            EXPECT_NEAR(total, std::min(frame, Juego::kMaxFrame) * speed, 1e-6) << frame << " ms at x" << speed;
+        }
+
     for (double frame : {500.0, 2000.0}) {
         cdtest::Counter counter;
         Playfield p(cdtest::script({}, 7));
@@ -342,7 +426,7 @@ TEST(CoopdashRules, ALongFrameIsSteppedSoNothingPassesThroughTheChicken) {
         // A train starting 7 units to the right runs across the chicken
         // well within the frame, and off the other side.
         p.addObject(std::make_unique<Tren>(Vec3{7.5, 0, 0}, Vec3{-22.5, 0, 0}));
-        game.update(frame);
+        game.frame(frame);
         EXPECT_EQ(counter.deaths, 1) << frame << " ms: the train went through the chicken";
     }
     // A long frame with an arrow held does not carry the chicken through a tree.
@@ -353,6 +437,245 @@ TEST(CoopdashRules, ALongFrameIsSteppedSoNothingPassesThroughTheChicken) {
     p.objects.clear();
     p.addObject(std::make_unique<Arbol>(0, 0, -1));
     game.arrows.up = true;
-    game.update(2000);
+    game.frame(2000);
     EXPECT_GT(p.player.position.z, -1 + 0.07 + 0.23 - 0.06);
+}
+
+namespace {
+
+bool danger(const Object* row) { return row && (row->kind == KindCalle || row->kind == KindVia); }
+
+// Where the vehicles of a road or a rail will be: the ones on the row and
+// the ones its spawner will send within `horizon` game milliseconds, each
+// where its crossing puts it.
+struct Mover {
+    double from, to, crossTime, elapsed, half;  // elapsed < 0: not sent yet
+};
+
+std::vector<Mover> traffic(const Playfield& f, int z, double horizon) {
+    std::vector<Mover> out;
+    for (const auto& o : f.objects) {
+        if ((o->kind != KindAuto && o->kind != KindTren) || o->position.z != z) continue;
+        const auto& c = static_cast<const Cruce&>(*o);
+        out.push_back({c.start.x, c.end.x, c.crossTime, c.elapsed, c.halfExtent.x});
+    }
+    const Object* row = rowAt(f, z);
+    if (const auto* road = dynamic_cast<const Calle*>(row)) {
+        for (double t = road->countdown; t <= horizon; t += road->spawnInterval)
+            out.push_back({road->start.x, road->end.x, road->carCrossTime, -t, 0.5});
+    } else if (const auto* rails = dynamic_cast<const Via*>(row)) {
+        for (double t = rails->countdown; t <= horizon; t += rails->spawnInterval)
+            out.push_back({rails->start.x, rails->end.x, Tren::kCrossTime, -t, 3.55});
+    }
+    return out;
+}
+
+// Whether one of `movers` comes within reach of a chicken at x = `px`, `tau`
+// game milliseconds from now, with a margin for the frame a spawn or a step
+// may be off by.
+bool vehicleAt(const std::vector<Mover>& movers, double px, double tau) {
+    for (const Mover& m : movers) {
+        const double e = m.elapsed + tau;
+        if (e < 0 || e > m.crossTime + 50) continue;
+        const double x = m.from + (m.to - m.from) * std::min(1.0, e / m.crossTime);
+        const double margin = m.crossTime <= Tren::kCrossTime ? 0.8 : 0.35;
+        if (std::fabs(x - px) <= m.half + 0.16 + margin) return true;
+    }
+    return false;
+}
+
+// A player who looks before crossing. From the front edge of a grass row
+// (clear of the road ahead, and of its own row's trees when it steps
+// sideways), on a lane between the tree columns, it plans its way over the
+// roads and rails to the next grass row frame by frame from what it sees:
+// where each vehicle is, when each spawner sends the next, and the ghost
+// line behind. It may wait on a road between cars or step to another lane.
+// It knows nothing the game does not show: rows not made yet are unknown.
+class Watchful {
+public:
+    static constexpr double kFrame = 1000.0 / 60.0;
+    static constexpr double kStep = Playfield::kWalkSpeed * kFrame / 1000.0;  // 0.05 a frame
+
+    explicit Watchful(Juego& game) : game_(game), f_(game.field) {}
+
+    // Sets the arrows for the coming frame.
+    void decide() {
+        Arrows& a = game_.arrows;
+        a = Arrows();
+        if (plan_.empty()) {
+            if (retry_ > 0) {
+                --retry_;
+                return;
+            }
+            makePlan();
+            if (plan_.empty()) {
+                retry_ = 11;  // nothing safe yet: look again shortly
+                return;
+            }
+        }
+        switch (plan_.front()) {
+            case 'u': a.up = true; break;
+            case 'l': a.left = true; break;
+            case 'r': a.right = true; break;
+            default: break;
+        }
+        plan_.pop_front();
+    }
+
+private:
+    struct Node {
+        int pos, lane, t;
+        double lag;  // ghost line minus chicken z
+        int parent;
+        char move;
+        int frames;
+    };
+
+    void makePlan() {
+        const Vec3& p = f_.player.position;
+        // The row it stands on (the middle of a road, or the front edge of a
+        // grass row), the roads and rails ahead, and what lies beyond them:
+        // a grass row, or nothing yet (rows appear 20 ahead), in which case
+        // it plans to the last road and stops there a while.
+        const int here = int(std::lround(p.z));
+        int beyond = here - 1;
+        while (danger(rowAt(f_, beyond))) --beyond;
+        const bool seen = rowAt(f_, beyond) != nullptr;
+        const int rows = here - beyond;  // rows `here` .. beyond + 1, by index here - z
+        if (!seen && beyond == here - 1) return;
+        std::vector<char> busy(std::size_t(rows) * 8 * kHorizon), hot(static_cast<std::size_t>(rows));
+        const auto occupied = [&](int r, int lane, int t) {
+            return busy[(std::size_t(r) * 8 + std::size_t(lane)) * kHorizon + std::size_t(t)] != 0;
+        };
+        for (int r = 0; r < rows; ++r) {
+            hot[std::size_t(r)] = danger(rowAt(f_, here - r));
+            if (!hot[std::size_t(r)]) continue;
+            const std::vector<Mover> movers = traffic(f_, here - r, kHorizon * kFrame + 1000);
+            for (int lane = 0; lane < 8; ++lane)
+                for (int t = 0; t < kHorizon; ++t)
+                    busy[(std::size_t(r) * 8 + std::size_t(lane)) * kHorizon + std::size_t(t)] =
+                        vehicleAt(movers, lane - 3.5, t * kFrame);
+        }
+        std::vector<double> stop{p.z};
+        for (int z = here - 1; z > beyond; --z) stop.push_back(z);
+        if (seen) stop.push_back(beyond - 0.35);
+        // Safe at z on lanes a and b at frame t: no vehicle of a row it
+        // overlaps, the ghost line not on it.
+        const auto safe = [&](double z, int a, int b, int t, double lag) {
+            if (lag < 0.15 || t >= kHorizon) return false;
+            const int near = int(std::lround(z));
+            for (int row = near + 1; row >= near - 1; --row) {
+                const int r = here - row;
+                if (r < 0 || r >= rows || !hot[std::size_t(r)]) continue;
+                if (std::fabs(z - row) <= 0.23 + 0.3 + 0.07 && (occupied(r, a, t) || occupied(r, b, t))) return false;
+            }
+            return true;
+        };
+        std::vector<Node> nodes;
+        std::vector<std::vector<int>> at(kHorizon);
+        std::vector<double> best(stop.size() * 8 * kHorizon, -1e9);
+        const auto add = [&](Node n) {
+            if (n.t >= kHorizon) return;
+            double& b = best[(std::size_t(n.pos) * 8 + std::size_t(n.lane)) * kHorizon + std::size_t(n.t)];
+            if (n.lag <= b + 0.01) return;
+            b = n.lag;
+            nodes.push_back(n);
+            at[std::size_t(n.t)].push_back(int(nodes.size()) - 1);
+        };
+        add({0, int(std::lround(p.x + 3.5)), 0, f_.chaseZ - p.z, -1, 0, 0});
+        // A move from node k to (pos, lane): `frames` frames walking dz a
+        // frame forward (a step sideways is checked on both lanes), then
+        // still to the next multiple of three frames.
+        const auto tryMove = [&](int k, char move, int frames, int pos, int lane, double dz) {
+            const Node n = nodes[std::size_t(k)];
+            double z = stop[std::size_t(n.pos)], lag = n.lag;
+            const int total = (frames + 2) / 3 * 3;
+            for (int i = 1; i <= total; ++i) {
+                lag -= Playfield::kChaseRate * kFrame;
+                if (!safe(z, n.lane, lane, n.t + i, lag)) return;
+                if (i <= frames) {
+                    z -= dz;
+                    lag = std::min(Playfield::kMaxLag, lag + dz);
+                }
+                if (!safe(z, n.lane, lane, n.t + i, lag)) return;
+            }
+            add({pos, lane, n.t + total, lag, k, move, frames});
+        };
+        // Arrived: on grass, or on the last road seen with a second to spare.
+        const auto arrived = [&](const Node& n) {
+            if (n.pos != int(stop.size()) - 1) return false;
+            if (seen) return true;
+            double lag = n.lag;
+            for (int i = 1; i <= 60; ++i) {
+                lag -= Playfield::kChaseRate * kFrame;
+                if (!safe(stop.back(), n.lane, n.lane, n.t + i, lag)) return false;
+            }
+            return true;
+        };
+        for (int t = 0; t < kHorizon; t += 3)
+            for (std::size_t i = 0; i < at[std::size_t(t)].size(); ++i) {
+                const int k = at[std::size_t(t)][i];
+                const Node n = nodes[std::size_t(k)];
+                if (arrived(n)) {
+                    for (int q = k; nodes[std::size_t(q)].parent >= 0; q = nodes[std::size_t(q)].parent) {
+                        const Node& m = nodes[std::size_t(q)];
+                        plan_.insert(plan_.begin(), std::size_t((m.frames + 2) / 3 * 3 - m.frames), 'w');
+                        plan_.insert(plan_.begin(), std::size_t(m.frames), m.move);
+                    }
+                    return;
+                }
+                if (n.pos + 1 < int(stop.size())) {
+                    const int walk = int(std::lround((stop[std::size_t(n.pos)] - stop[std::size_t(n.pos + 1)]) / kStep));
+                    tryMove(k, 'u', walk, n.pos + 1, n.lane, kStep);
+                }
+                tryMove(k, 'w', 3, n.pos, n.lane, 0);
+                if (n.lane > 0) tryMove(k, 'l', 20, n.pos, n.lane - 1, 0);
+                if (n.lane < 7) tryMove(k, 'r', 20, n.pos, n.lane + 1, 0);
+            }
+    }
+
+    static constexpr int kHorizon = 60 * 10;  // frames looked ahead, a multiple of 3
+
+    Juego& game_;
+    Playfield& f_;
+    std::deque<char> plan_;  // one move a frame: up, left, right, wait
+    int retry_ = 0;
+};
+
+}  // namespace
+
+TEST(CoopdashRules, AWatchfulPlayerCrossesManyRowsABlindOneDies) {
+    constexpr double kFrame = 1000.0 / 60.0;
+    constexpr int kRows = 60;
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        cdtest::Counter counter;
+        Playfield p(cdtest::seeded(seed));
+        p.generate();
+        Juego game(p);
+        p.listener = &counter;
+        game.setPaused(false);
+        p.player.position.x = 0.5;  // on a lane between the tree columns
+        Watchful player(game);
+        for (int frame = 0; frame < 60 * 600 && p.bestZ > -kRows && counter.deaths == 0; ++frame) {
+            player.decide();
+            game.frame(kFrame);
+        }
+        EXPECT_EQ(counter.deaths, 0) << "killed at z " << p.player.position.z << " by cause "
+                                     << int(p.deathCause);
+        EXPECT_LE(p.bestZ, -kRows);
+
+        // Running on without looking, between the trees: traffic gets it.
+        cdtest::Counter blindCounter;
+        Playfield q(cdtest::seeded(seed));
+        q.generate();
+        Juego blind(q);
+        q.listener = &blindCounter;
+        blind.setPaused(false);
+        q.player.position.x = 0.5;
+        blind.arrows.up = true;
+        for (int frame = 0; frame < 60 * 60 && blindCounter.deaths == 0; ++frame) blind.frame(kFrame);
+        EXPECT_EQ(blindCounter.deaths, 1);
+        EXPECT_TRUE(q.deathCause == Cause::Car || q.deathCause == Cause::Train) << int(q.deathCause);
+    }
 }

@@ -144,14 +144,17 @@ Mesh sedan() {
 
 // ---- tree -------------------------------------------------------------------
 
-// A 2 x 2 trunk and three stacked green blocks, about 1.9 tall.
+// A 2 x 2 trunk exactly as thick as what stops the chicken (the game's tree
+// box is 0.07 either side of the trunk), bare up to above the chicken's head
+// (0.9), and three stacked green blocks over it, about 1.9 tall: the chicken
+// stops at the trunk and may pass under the crown, as drawn.
 Mesh tree() {
-  constexpr float v = 0.1f;
+  constexpr float v = 0.07f;
   const Rgba trunk = rgb(128, 84, 48), trunkDark = rgb(104, 66, 38);
   const Rgba leaf = rgb(64, 160, 60), leafLight = rgb(96, 190, 76), leafDark = rgb(44, 126, 48);
   VoxelModel m(v, Vec3{-4 * v, 0, -4 * v});
-  for (int y = 0; y <= 8; ++y) m.fill(3, y, 3, 4, y, 4, y % 3 == 2 ? trunkDark : trunk);
-  const int tiers[3][3] = {{4, 9, 12}, {3, 13, 15}, {2, 16, 18}};
+  for (int y = 0; y <= 13; ++y) m.fill(3, y, 3, 4, y, 4, y % 3 == 2 ? trunkDark : trunk);
+  const int tiers[3][3] = {{4, 14, 18}, {3, 19, 22}, {2, 23, 26}};
   for (const auto& t : tiers) {
     const int lo = 4 - t[0], hi = 3 + t[0];
     for (int y = t[1]; y <= t[2]; ++y)
