@@ -37,7 +37,7 @@ void Game::setClock(std::uint32_t nowMs) {
 void Game::loseLife() {
     ++lifeLosses;
     backToStart();
-    lives -= 1;
+    lives = lives > 0 ? lives - 1 : 0;
     points = levelStartPoints;
     if (lives <= 0) {
         // Game over: the next R plays level 1 afresh.
@@ -149,7 +149,10 @@ void Game::key(SDL_Keycode sym, bool down, bool repeat) {
         // Space and R act on release.
         if (sym == SDLK_SPACE && settings.state != kMenu) jump(2);
         if (sym != SDLK_r) return;
-        switch (settings.state) {
+        // In the menu R does what it does on the screen the menu was opened
+        // from.
+        const int from = settings.state == kMenu ? menuFrom_ : settings.state;
+        switch (from) {
             case kLevelDone:
                 settings.level += 1;
                 load();
@@ -160,14 +163,14 @@ void Game::key(SDL_Keycode sym, bool down, bool repeat) {
                 load();
                 break;
             default:
-                // Title, playing, the menu, game over: the astronaut back at
-                // the start, so no jump or ride carries over.
+                // Title, playing, game over: the astronaut back at the
+                // start, so no jump or ride carries over.
                 backToStart();
                 break;
         }
         // A new game from level 1 (after GAME OVER or FIN DEL JUEGO) has
         // its three lives again.
-        if (settings.state == kGameOver || settings.state == kAllDone) lives = kLives;
+        if (from == kGameOver || from == kAllDone) lives = kLives;
         play();
         return;
     }
