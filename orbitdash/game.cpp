@@ -6,11 +6,6 @@
 
 namespace orbitdash {
 
-namespace {
-// A jump lasts while t < 2; sums of 0.08 land a hair either side of 2.
-constexpr float kJumpEnd = 2.0f - 1e-4f;
-}  // namespace
-
 Game::Game(Random& random, std::ostream& log, std::string levelPrefix)
     : random_(&random), log_(&log), prefix_(std::move(levelPrefix)) {
     load();
@@ -77,18 +72,14 @@ void Game::tick() {
         return;
     }
     for (const Platform* p : {&start, &goal})
-        if (p->under(a.pos)) carry(a, 1e9f, -1e9f, 1e9f);
+        if (p->under(a.pos)) holdUp(a);
 
     if (a.jumping) jumpStep();
 }
 
 void Game::jumpStep() {
     Astronaut& a = astronaut;
-    a.t += settings.speed * kJumpStep;
-    if (a.t >= kJumpEnd) a.t = 2.0f;
-    const float rise = kJumpPeak - kJumpPeak * (a.t - 1) * (a.t - 1);
-    a.pos = {a.from.x + a.t * a.dirX, a.from.y + rise, a.from.z + a.t * a.dirZ};
-    if (a.t < 2.0f) return;
+    if (!a.stepJump(settings.speed)) return;
     a.jumping = false;
     a.t = 0;
     a.stopRiding();

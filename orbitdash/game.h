@@ -34,8 +34,6 @@ public:
     static constexpr int kLevels = 3;
     static constexpr float kSink = 0.08f;      // per frame at Normal
     static constexpr float kFallLimit = -2.0f;
-    static constexpr float kJumpStep = 0.08f;  // jump parameter per frame at Normal
-    static constexpr float kJumpPeak = 0.5f;
 
     // Loads level 1 from `prefix` + "1.txt"; messages about files go to `log`.
     Game(Random& random, std::ostream& log, std::string levelPrefix = "./niveles/nivel");

@@ -59,6 +59,11 @@ LevelRead readLevel(std::istream& in, Random& random) {
             break;
         }
     }
+    // With the whole course laid, each belt knows what lies beside it.
+    auto& items = result.course.items;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (auto* belt = dynamic_cast<AsteroidBelt*>(items[i].get()))
+            belt->clearTraps(i > 0 ? items[i - 1].get() : nullptr, i + 1 < items.size() ? items[i + 1].get() : nullptr);
     return result;
 }
 

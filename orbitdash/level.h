@@ -6,7 +6,9 @@
 // A line whose first character is none of f, a, s (a comment, a blank line)
 // is skipped. A recognised line whose numbers do not read (or lie outside
 // those ranges, which would divide by zero or build without end) ends the
-// reading: the items before it form the level.
+// reading: the items before it form the level. Once read, each belt takes
+// out the asteroids that would hold the player with no way on
+// (AsteroidBelt::clearTraps).
 #pragma once
 
 #include <iosfwd>
