@@ -100,6 +100,58 @@ bool Game::jump(int quarters) {
     return true;
 }
 
+JumpMark Game::jumpMark(int quarters) const {
+    JumpMark m;
+    m.at = astronaut.pos;
+    if (settings.state != kPlaying || astronaut.jumping || !astronaut.standing) return m;
+    // The jump played out in a copy of the game: the belts go on moving
+    // meanwhile, so an asteroid under the ring now is the one the jump
+    // comes down on.
+    Game ahead = *this;
+    ahead.jump(quarters);
+    const int lives = ahead.lives;
+    Vec3 last = ahead.astronaut.pos;
+    for (int frame = 0; frame < 1000 && ahead.astronaut.jumping && ahead.lives == lives; ++frame) {
+        last = ahead.astronaut.pos;
+        ahead.tick();
+    }
+    if (ahead.lives != lives) {
+        m.at = last;  // hit on the way
+        return m;
+    }
+    const Astronaut& a = ahead.astronaut;
+    if (a.rideItem >= 0) {
+        // On an asteroid: the ring sits on it as it is now.
+        const auto& belt = static_cast<const AsteroidBelt&>(*course.items[std::size_t(a.rideItem)]);
+        const Asteroid& rock = belt.asteroids[std::size_t(a.rideAsteroid)];
+        m.at = {belt.worldX(rock), AsteroidBelt::kStandHeight, belt.worldZ(rock)};
+        m.lands = true;
+        return m;
+    }
+    m.at = a.pos;
+    if (ahead.settings.state != kPlaying) {
+        m.lands = true;  // on the goal
+        return m;
+    }
+    ahead.tick();
+    m.lands = ahead.astronaut.standing && ahead.lives == lives;
+    if (m.lands) {
+        m.at.y = ahead.astronaut.pos.y;
+        return m;
+    }
+    // Over a belt, a fall is marked where it comes down among its
+    // asteroids: one that drifts under the ring would catch the jump.
+    for (std::size_t i = 0; i < course.items.size(); ++i) {
+        const auto* belt = dynamic_cast<const AsteroidBelt*>(course.items[i].get());
+        if (!belt || m.at.z < belt->z || m.at.z >= belt->z + belt->depth()) continue;
+        const auto& later = static_cast<const AsteroidBelt&>(*ahead.course.items[i]);
+        float drift = later.offset - belt->offset;
+        if (drift < 0) drift += 100.0f;  // started over on the way
+        m.at.x -= drift;
+    }
+    return m;
+}
+
 void Game::play() {
     points = levelStartPoints;
     startMs = now_;

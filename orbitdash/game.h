@@ -28,6 +28,12 @@ struct Platform {
     }
 };
 
+// Where a jump would end, for the ring that shows it.
+struct JumpMark {
+    Vec3 at;
+    bool lands = false;  // on something that holds the astronaut up
+};
+
 class Game {
 public:
     static constexpr int kLives = 3;
@@ -51,6 +57,9 @@ public:
     // A jump along a quarter-turn count of the camera's back vector (see
     // Camera::direction); refused unless standing and not jumping.
     bool jump(int quarters);
+    // Where a jump along `quarters` taken now would end; lands is false
+    // when no jump can be taken.
+    JumpMark jumpMark(int quarters) const;
 
     int state() const { return settings.state; }
     int menuOpenedFrom() const { return menuFrom_; }

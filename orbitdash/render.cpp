@@ -378,24 +378,26 @@ void Renderer::drawPlatform(const Platform& p) const {
 }
 
 // Where a jump ahead would end: a faint ring seen through everything, so a
-// landing on a moving asteroid can be aimed from any view.
+// landing on a moving asteroid can be aimed from any view. It sits on the
+// asteroid the jump would come down on, moving with it; a jump that would
+// come down on nothing shows it in orange.
 void Renderer::drawMarker(const Game& game) const {
     const Astronaut& a = game.astronaut;
     if (game.state() != kPlaying || a.jumping || !a.standing) return;
-    float dx, dz;
-    game.camera.direction(2, dx, dz);
-    const float x = a.pos.x + 2 * dx, z = a.pos.z + 2 * dz;
+    const JumpMark mark = game.jumpMark(2);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColor4f(0.4f, 0.95f, 1.0f, 0.55f);
+    if (mark.lands) glColor4f(kRing[0], kRing[1], kRing[2], 0.55f);
+    else glColor4f(kNoRing[0], kNoRing[1], kNoRing[2], 0.55f);
     constexpr int kSteps = 24;
     glBegin(GL_QUAD_STRIP);
     for (int i = 0; i <= kSteps; ++i) {
         const float t = 2 * Camera::kPi * float(i) / kSteps;
-        for (float r : {0.3f, 0.42f}) glVertex3f(x + r * std::cos(t), a.pos.y + 0.02f, z + r * std::sin(t));
+        for (float r : {kRingInner, kRingOuter})
+            glVertex3f(mark.at.x + r * std::cos(t), mark.at.y + 0.02f, mark.at.z + r * std::sin(t));
     }
     glEnd();
     glDisable(GL_BLEND);

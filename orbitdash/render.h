@@ -47,6 +47,11 @@ extern const char* const kModelPaths[kModelCount];
 
 class Renderer {
 public:
+    // The ring that marks where a jump ahead ends: its radii and colours
+    // (landing, coming down on nothing).
+    static constexpr float kRingInner = 0.3f, kRingOuter = 0.42f;
+    static constexpr float kRing[3] = {0.4f, 0.95f, 1.0f}, kNoRing[3] = {1.0f, 0.5f, 0.1f};
+
     Renderer() = default;
     ~Renderer();
     Renderer(const Renderer&) = delete;

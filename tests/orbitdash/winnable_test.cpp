@@ -276,3 +276,74 @@ TEST(Levels, EveryAsteroidTheGameCanCarryThePlayerOntoLeavesAWayOn) {
         std::printf("level %d: %d asteroids kept over 1000 layouts\n", level, taken);
     }
 }
+
+TEST(Levels, AJumpAimedWithTheRingLandsWhereTheRingIs) {
+    // From the floor before each belt and from asteroids of its first two
+    // rows, wait until the ring of a jump ahead lies on an asteroid, jump,
+    // and land on that asteroid.
+    for (int level = 1; level <= 3; ++level) {
+        int aimed = 0;
+        for (std::uint32_t layout = 1; layout <= 3; ++layout) {
+            FixedRandom random(layout * 77u);
+            std::ostringstream log;
+            Game g(random, log, ORBITDASH_LEVELS);
+            press(g, SDLK_r);
+            g.course = loadLevel(levelPath(level, ORBITDASH_LEVELS), random, log);
+            g.goal.pos.z = 1000;
+            for (std::size_t item = 0; item < g.course.items.size(); ++item) {
+                auto* belt = dynamic_cast<AsteroidBelt*>(g.course.items[item].get());
+                if (!belt) continue;
+                // The rock nearest the ring's centre, if the ring is on one.
+                auto under = [&](const Game& game, Vec3 p) {
+                    const auto& b = static_cast<const AsteroidBelt&>(*game.course.items[item]);
+                    int best = -1;
+                    float nearest = 1e9f;
+                    for (std::size_t k = 0; k < b.asteroids.size(); ++k) {
+                        const Asteroid& r = b.asteroids[k];
+                        const float dx = p.x - b.worldX(r), dz = p.z - b.worldZ(r);
+                        const float d = dx * dx + dz * dz;
+                        if (d < r.radius * r.radius && d < nearest) {
+                            nearest = d;
+                            best = int(k);
+                        }
+                    }
+                    return best;
+                };
+                for (int from = 0; from < 3 * 6; ++from) {
+                    Game t = g;
+                    auto& b = static_cast<AsteroidBelt&>(*t.course.items[item]);
+                    b.offset = float(from * 5);
+                    const int row = from % 3;  // 0: the floor before, 1 and 2: riding rows 0 and 1
+                    if (row == 0) {
+                        t.astronaut.pos = {float(from % 5) - 2, 0, belt->z + 0.9f};
+                    } else {
+                        // A rock of that row near the course's middle.
+                        for (std::size_t k = 0; k < b.asteroids.size(); ++k)
+                            if (b.asteroids[k].z == AsteroidBelt::kRowGap * float(row - 1) &&
+                                std::fabs(b.worldX(b.asteroids[k])) < 4) {
+                                t.astronaut.rideItem = int(item);
+                                t.astronaut.rideAsteroid = int(k);
+                                break;
+                            }
+                        if (t.astronaut.rideItem < 0) continue;
+                    }
+                    t.tick();
+                    ASSERT_TRUE(t.astronaut.standing) << "level " << level << " from " << from;
+                    int target = -1;
+                    for (int wait = 0; wait < 400 && target < 0; ++wait) {
+                        const JumpMark m = t.jumpMark(2);
+                        if (m.lands) target = under(t, m.at);
+                        if (target < 0) t.tick();
+                    }
+                    if (target < 0) continue;
+                    ++aimed;
+                    ASSERT_TRUE(t.jump(2));
+                    for (int f = 0; f < 60 && t.astronaut.jumping; ++f) t.tick();
+                    EXPECT_EQ(t.astronaut.rideItem, int(item)) << "level " << level << " from " << from;
+                    EXPECT_EQ(t.astronaut.rideAsteroid, target) << "level " << level << " from " << from;
+                }
+            }
+        }
+        EXPECT_GE(aimed, 30) << "level " << level;
+    }
+}
