@@ -321,6 +321,10 @@ Course& Course::operator=(const Course& other) {
 }
 
 void Course::add(std::unique_ptr<LevelItem> item) {
+    // The start platform lies before the first item, the goal after the last.
+    item->topBefore = items.empty() || items.back()->hasTop();
+    if (!items.empty()) items.back()->topAfter = item->hasTop();
+    item->topAfter = true;
     item->z = next_;
     next_ += item->depth();
     items.push_back(std::move(item));

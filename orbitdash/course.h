@@ -4,7 +4,8 @@
 //
 // The course runs along +z. Every item owns a stretch of the course, [z,
 // z + depth()), laid one after another in file order; what it carries may
-// reach a little past its stretch (a floor's panels overhang both ends).
+// reach a little past its stretch (a floor's panels overhang both ends),
+// except where the item beside it draws a top of its own.
 #pragma once
 
 #include <cstdint>
@@ -65,8 +66,16 @@ public:
     virtual bool carriesAcross(float /*x0*/, float /*x1*/, float /*z*/) const { return false; }
     virtual void draw(Renderer& r) const = 0;
     virtual std::unique_ptr<LevelItem> clone() const = 0;
+    // Whether it draws a top at height 0 to stand on (a floor, a deck).
+    virtual bool hasTop() const { return false; }
 
     float z = 0;  // start of the item's stretch of course
+    // Set as the course is laid: whether a top at height 0 is drawn just
+    // before / after the stretch (the platforms count). Two tops in one
+    // plane would fight over their pixels, so this item's own top then
+    // stops short of the stretch's end on that side instead of reaching
+    // past it.
+    bool topBefore = true, topAfter = true;
 };
 
 // The common floor rule: held up (height 0, standing) while not jumping and
@@ -95,6 +104,7 @@ public:
     std::unique_ptr<LevelItem> clone() const override { return std::make_unique<Suelo>(*this); }
 
     float centre() const { return z + kCentre; }
+    bool hasTop() const override { return panels > 0; }
     int panels = 0;
     bool decorated = false;
     std::vector<Vec3> decorations;  // relative to (0, 0, centre())
@@ -189,6 +199,7 @@ public:
     void draw(Renderer& r) const override;
     std::unique_ptr<LevelItem> clone() const override { return std::make_unique<GroupSpaceShip>(*this); }
 
+    bool hasTop() const override { return !ships.empty(); }
     // Centre of lane k across the course, in course units.
     float laneCentre(int k) const { return z + kLaneDepth * (float(k) + 0.5f); }
     // The strict hit test of one ship (both in the half-scale frame).

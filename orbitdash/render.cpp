@@ -155,16 +155,7 @@ void Renderer::drawWorld(const Game& game, int width, int height) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawBackground(game, width, height);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // The window's own aspect: a fixed 1.0 would stretch the scene across
-    // the 4:3 window.
-    gluPerspective(45.0, double(width) / double(height > 0 ? height : 1), 0.1, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const Vec3 target{game.astronaut.pos.x, game.astronaut.pos.y + 0.5f, game.astronaut.pos.z};
-    const Vec3 eye = game.camera.eye(target);
-    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0, 1, 0);
+    setCamera(game, width, height);
 
     // The sun, far off and unlit.
     glDisable(GL_LIGHTING);
@@ -181,18 +172,38 @@ void Renderer::drawWorld(const Game& game, int width, int height) {
     glEnable(GL_LIGHTING);
     glShadeModel(settings_->flat ? GL_FLAT : GL_SMOOTH);
 
-    for (const auto& item : game.course.items) {
-        item->draw(*this);
-        ++itemsDrawn;
+    const auto& items = game.course.items;
+    if (!reverseOrder) {
+        for (const auto& item : items) item->draw(*this);
+        drawPlatform(game.start);
+        drawPlatform(game.goal);
+        drawAstronaut(game.astronaut);
+    } else {
+        drawAstronaut(game.astronaut);
+        drawPlatform(game.goal);
+        drawPlatform(game.start);
+        for (auto item = items.rbegin(); item != items.rend(); ++item) (*item)->draw(*this);
     }
-    drawPlatform(game.start);
-    drawPlatform(game.goal);
-    drawAstronaut(game.astronaut);
+    itemsDrawn = int(items.size());
     drawMarker(game);
 
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glShadeModel(GL_SMOOTH);
+}
+
+void Renderer::setCamera(const Game& game, int width, int height) const {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // The window's own aspect: a fixed 1.0 would stretch the scene across
+    // the 4:3 window.
+    gluPerspective(45.0, double(width) / double(height > 0 ? height : 1), 0.1, 10000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const Vec3 target{game.astronaut.pos.x, game.astronaut.pos.y + 0.5f, game.astronaut.pos.z};
+    const Vec3 eye = game.camera.eye(target);
+    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0, 1, 0);
 }
 
 void Renderer::drawSphere() const {
@@ -248,22 +259,45 @@ void Renderer::drawCube(float h) const {
     glEnd();
 }
 
+namespace {
+// The gap left between two tops that meet, and between the panels of a
+// floor: their end faces would otherwise lie in one plane.
+constexpr float kSeam = 0.02f;
+// The panel model, turned and scaled, spans z -3.4..4.6 about its origin.
+constexpr float kPanelBack = 3.4f, kPanelDepth = 8.0f;
+}  // namespace
+
 void Renderer::draw(const Suelo& floor) {
+    // The panels cover the floor's window, or its stretch where a top is
+    // drawn beside it.
+    const float back = floor.topBefore ? floor.z + kSeam : floor.centre() - Suelo::kBack;
+    const float front = floor.topAfter ? floor.z + floor.depth() - kSeam : floor.centre() + Suelo::kFront;
+    const float stretch = (front - back) / kPanelDepth;
     const float first = -float(floor.panels - 1) * Suelo::kPanelWidth / 2;
     begin(textures_[kTexPanel]);
-    for (int i = 0; i < floor.panels; ++i) {
+    for (int k = 0; k < floor.panels; ++k) {
+        const int i = reverseOrder ? floor.panels - 1 - k : k;
         glPushMatrix();
-        glTranslatef(first + Suelo::kPanelWidth * float(i), -0.43f, floor.centre());
+        glTranslatef(first + Suelo::kPanelWidth * float(i), -0.43f, back + kPanelBack * stretch);
+        glScalef(1 - 2 * kSeam / Suelo::kPanelWidth, 1, stretch);
         glRotatef(90, 0, 1, 0);
         glScalef(0.15f, 0.15f, 0.15f);
         models_[kModelPanel].draw();
         glPopMatrix();
     }
     if (floor.decorations.empty()) return;
+    // Cubes sunk a hair into the top; one cube where two fall on one spot.
     begin(textures_[kTexCube]);
-    for (const Vec3& d : floor.decorations) {
+    const std::size_t n = floor.decorations.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = reverseOrder ? n - 1 - k : k;
+        const Vec3& d = floor.decorations[i];
+        bool again = false;
+        for (std::size_t j = 0; j < i && !again; ++j)
+            again = floor.decorations[j].x == d.x && floor.decorations[j].z == d.z;
+        if (again) continue;
         glPushMatrix();
-        glTranslatef(d.x, 0.15f, floor.centre() + d.z);
+        glTranslatef(d.x, 0.14f, floor.centre() + d.z);
         drawCube(0.15f);
         glPopMatrix();
     }
@@ -273,7 +307,8 @@ void Renderer::draw(const AsteroidBelt& belt) {
     glPushMatrix();
     glTranslatef(belt.offset, -0.5f, belt.z + AsteroidBelt::kFirstRow);
     constexpr float kCull = 70.0f;  // beyond the view at the largest camera distance
-    for (const Asteroid& a : belt.asteroids) {
+    for (std::size_t k = 0; k < belt.asteroids.size(); ++k) {
+        const Asteroid& a = belt.asteroids[reverseOrder ? belt.asteroids.size() - 1 - k : k];
         if (std::fabs(belt.worldX(a) - viewX_) > kCull) continue;
         begin(textures_[kTexAsteroid]);
         glPushMatrix();
@@ -306,9 +341,10 @@ void Renderer::draw(const GroupSpaceShip& group) {
     // hazard stripes on the lane borders.
     begin(textures_[kTexMetal]);
     const float x0 = -GroupSpaceShip::kDeckHalfWidth, x1 = GroupSpaceShip::kDeckHalfWidth;
-    const float z0 = group.z - GroupSpaceShip::kDeckOverhang, z1 = group.z + group.depth() + GroupSpaceShip::kDeckOverhang;
-    const float lanes = float(group.ships.size());
-    const float v0 = -GroupSpaceShip::kDeckOverhang / GroupSpaceShip::kLaneDepth, v1 = lanes - v0;
+    const float z0 = group.topBefore ? group.z + kSeam : group.z - GroupSpaceShip::kDeckOverhang;
+    const float z1 = group.topAfter ? group.z + group.depth() - kSeam
+                                    : group.z + group.depth() + GroupSpaceShip::kDeckOverhang;
+    const float v0 = (z0 - group.z) / GroupSpaceShip::kLaneDepth, v1 = (z1 - group.z) / GroupSpaceShip::kLaneDepth;
     glBegin(GL_QUADS);
     glNormal3f(0, 1, 0);
     glTexCoord2f(0, v0);
@@ -335,7 +371,8 @@ void Renderer::draw(const GroupSpaceShip& group) {
     begin(textures_[kTexShip]);
     glPushMatrix();
     glScalef(0.5f, 0.5f, 0.5f);  // the ships' half-scale frame
-    for (int k = 0; k < int(group.ships.size()); ++k) {
+    for (int n = 0; n < int(group.ships.size()); ++n) {
+        const int k = reverseOrder ? int(group.ships.size()) - 1 - n : n;
         const GroupSpaceShip::Ship& ship = group.ships[std::size_t(k)];
         glPushMatrix();
         glTranslatef(ship.x, 1.4f, 2 * group.laneCentre(k));
@@ -354,10 +391,10 @@ void Renderer::drawPlatform(const Platform& p) const {
     drawCube(1.0f);
     glPopMatrix();
     if (!p.goal) return;
-    // The goal's flag: a pole and the banner.
+    // The goal's flag: a pole (its foot sunk into the pad) and the banner.
     begin(textures_[kTexMetal]);
     glPushMatrix();
-    glTranslatef(p.pos.x - 1.0f, 1.2f, p.pos.z + 1.8f);
+    glTranslatef(p.pos.x - 1.0f, 1.15f, p.pos.z + 1.8f);
     glScalef(0.06f, 1.2f, 0.06f);
     drawCube(1.0f);
     glPopMatrix();
@@ -407,8 +444,12 @@ void Renderer::drawMarker(const Game& game) const {
 
 void Renderer::drawAstronaut(const Astronaut& a) const {
     begin(textures_[kTexAstronaut]);
+    // Without textures everything else is red: the astronaut stays white,
+    // or it would vanish against a red asteroid.
+    if (!settings_->textures || settings_->wireframe) glColor3f(1, 1, 1);
     glPushMatrix();
-    glTranslatef(a.pos.x, a.pos.y, a.pos.z);
+    // Its soles a hair above what it stands on, not in the same plane.
+    glTranslatef(a.pos.x, a.pos.y + 0.005f, a.pos.z);
     glRotatef(a.heading, 0, 1, 0);
     models_[kModelAstronaut].draw();
     glPopMatrix();

@@ -66,6 +66,8 @@ public:
 
     // Background, camera, course, platforms, astronaut.
     void drawWorld(const Game& game, int width, int height);
+    // The viewport, projection and camera drawWorld draws the course with.
+    void setCamera(const Game& game, int width, int height) const;
 
     void draw(const Suelo& floor);
     void draw(const AsteroidBelt& belt);
@@ -76,6 +78,9 @@ public:
     const Model& model(ModelId id) const { return models_[id]; }
     // Draws counted in the last drawWorld (for the benchmark).
     int itemsDrawn = 0;
+    // Tests: draw the course, platforms and astronaut, and the parts of
+    // each, in the opposite order; surfaces that share a plane then show.
+    bool reverseOrder = false;
 
 private:
     void begin(unsigned texture) const;  // applies the display settings for one item

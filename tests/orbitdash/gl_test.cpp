@@ -2,8 +2,10 @@
 // folder with the generated files. Set ORBITDASH_SHOTS to a folder to keep
 // the frames the tests look at.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -48,6 +50,8 @@ protected:
 };
 
 bool isWhite(Color c) { return c.r > 200 && c.g > 200 && c.b > 200; }
+// Lit white or grey: not red, not the dark blue of space.
+bool isPale(Color c) { return c.g > 90 && c.b > 90 && c.r < c.g + 60; }
 bool isRed(Color c) { return c.r > 120 && c.g < 40 && c.b < 40; }
 
 int count(const hoptest::Image& img, Rect r, bool (*pred)(Color)) {
@@ -59,6 +63,24 @@ int count(const hoptest::Image& img, Rect r, bool (*pred)(Color)) {
 
 // A text line drawn with its lower edge `y` pixels above the bottom, `size` tall.
 Rect textBand(int x, int y, int w, int size) { return {x, 480 - y - size, w, size}; }
+
+// Where a point of the course shows in the 640 x 480 picture (x from the
+// left, y from the top), through the camera the game draws with.
+struct Spot {
+    int x = -1, y = -1;
+    bool ahead = false;  // in front of the camera
+};
+Spot project(App& app, Vec3 p) {
+    app.renderer().setCamera(app.game(), 640, 480);
+    GLdouble mv[16], pr[16];
+    GLint vp[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    glGetDoublev(GL_PROJECTION_MATRIX, pr);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    GLdouble wx = 0, wy = 0, wz = 0;
+    gluProject(p.x, p.y, p.z, mv, pr, vp, &wx, &wy, &wz);
+    return {int(std::lround(wx)), int(std::lround(480 - wy)), wz > 0 && wz < 1};
+}
 
 std::string slurp(const char* path) {
     std::ifstream f(path, std::ios::binary);
@@ -279,4 +301,92 @@ TEST_F(OrbitdashGL, EachLevelAndTheWinScreens) {
     }
     EXPECT_EQ(g.settings.level, 1);
     EXPECT_EQ(g.lives, 3);
+}
+
+TEST_F(OrbitdashGL, NoTwoDrawnSurfacesShareAPlane) {
+    // Surfaces in one plane fight over their pixels: the one drawn first
+    // wins where their depths tie, so the picture changes when the order of
+    // drawing is turned round. Looked at along each level, close behind and
+    // from above, with textures and in plain red.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    frames(app, 2);
+    for (int level = 1; level <= 3; ++level) {
+        g.settings.level = level;
+        g.course = loadLevel(levelPath(level), random, log);
+        g.goal.pos.z = g.course.end() + Platform::kHalf;
+        std::vector<float> places = {0, g.goal.pos.z};
+        for (const auto& item : g.course.items) places.push_back(item->z);
+        int worst = 0;
+        std::string where;
+        for (float z : places)
+            for (int view = 0; view < 2; ++view)
+                for (bool textures : {true, false}) {
+                    g.astronaut = Astronaut{};
+                    g.astronaut.pos = {0, 0, z - 1.0f};
+                    g.camera.view = view;
+                    g.settings.textures = textures;
+                    app.renderer().reverseOrder = false;
+                    app.draw();
+                    const hoptest::Image forward = readFramebuffer();
+                    app.renderer().reverseOrder = true;
+                    app.draw();
+                    const hoptest::Image backward = readFramebuffer();
+                    const int n = backward.countDiff(forward, {0, 60, 640, 420}, 8);
+                    if (n > worst) {
+                        worst = n;
+                        where = "z " + std::to_string(z) + " view " + std::to_string(view) +
+                                (textures ? " textured" : " red");
+                        if (n > 10) shot("zfight_level" + std::to_string(level));
+                    }
+                }
+        app.renderer().reverseOrder = false;
+        EXPECT_LE(worst, 10) << "level " << level << ": pixels that change with the order of drawing, at " << where;
+    }
+}
+
+TEST_F(OrbitdashGL, TheAstronautStaysDistinctWithoutTextures) {
+    // In plain red (textures off) and in red lines (wireframe) the
+    // astronaut is drawn pale, on the red start platform and on a red
+    // asteroid alike.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    frames(app, 2);
+    AsteroidBelt* belt = nullptr;
+    std::size_t item = 0;
+    for (; item < g.course.items.size() && !belt; ++item) belt = dynamic_cast<AsteroidBelt*>(g.course.items[item].get());
+    ASSERT_TRUE(belt);
+    --item;
+    for (bool riding : {false, true})
+        for (SDL_Keycode mode : {SDLK_t, SDLK_y}) {
+            g.astronaut = Astronaut{};
+            if (riding) {
+                for (std::size_t k = 0; k < belt->asteroids.size(); ++k)
+                    if (std::fabs(belt->worldX(belt->asteroids[k])) < 3 && belt->asteroids[k].z > 1) {
+                        g.astronaut.rideItem = int(item);
+                        g.astronaut.rideAsteroid = int(k);
+                        break;
+                    }
+                ASSERT_GE(g.astronaut.rideItem, 0);
+            }
+            g.tick();
+            key(app, mode);
+            app.draw();
+            shot(std::string(riding ? "riding" : "standing") + (mode == SDLK_t ? "_plain" : "_lines"));
+            const hoptest::Image img = readFramebuffer();
+            const Spot chest = project(app, {g.astronaut.pos.x, g.astronaut.pos.y + 0.55f, g.astronaut.pos.z});
+            const Rect box{chest.x - 12, chest.y - 12, 24, 24};
+            EXPECT_GT(count(img, box, isPale), mode == SDLK_t ? 200 : 20)
+                << (riding ? "riding" : "standing") << (mode == SDLK_t ? ", textures off" : ", wireframe");
+            if (mode == SDLK_t) {
+                EXPECT_GT(count(img, {box.x - 30, box.y + 30, 84, 30}, isRed), 500) << "red under it";
+            }
+            key(app, mode);
+        }
 }
