@@ -5,6 +5,8 @@
 #include <ostream>
 #include <sstream>
 
+#include "files.h"
+
 namespace orbitdash {
 
 namespace {
@@ -70,9 +72,10 @@ LevelRead readLevel(std::istream& in, Random& random) {
 std::string levelPath(int level, const std::string& prefix) { return prefix + std::to_string(level) + ".txt"; }
 
 Course loadLevel(const std::string& path, Random& random, std::ostream& messages) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        messages << path << ": cannot be opened; the level has no course items" << std::endl;
+    std::ifstream file;
+    std::string problem;
+    if (!openFile(path, file, problem)) {
+        messages << path << ": " << problem << "; the level has no course items" << std::endl;
         return {};
     }
     LevelRead read = readLevel(file, random);

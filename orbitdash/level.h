@@ -29,8 +29,9 @@ LevelRead readLevel(std::istream& in, Random& random);
 // "./niveles/nivel" + N + ".txt" (under `prefix` instead of "./niveles/nivel").
 std::string levelPath(int level, const std::string& prefix = "./niveles/nivel");
 
-// Opens and reads the file; a file that cannot be opened gives an empty
-// course. Either trouble is told on `messages`, naming the file.
+// Opens and reads the file; a file that cannot be opened (missing, a
+// folder, a pipe) gives an empty course. Either trouble is told on
+// `messages`, naming the file.
 Course loadLevel(const std::string& path, Random& random, std::ostream& messages);
 
 }  // namespace orbitdash

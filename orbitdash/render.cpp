@@ -4,9 +4,12 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <fstream>
+#include <iostream>
 #include <ostream>
 
 #include "course.h"
+#include "files.h"
 #include "game.h"
 #include "textures.h"
 
@@ -63,26 +66,36 @@ Renderer::~Renderer() {
 }
 
 bool Renderer::load(std::ostream& log) {
+    bool ok = true;
     for (int i = 0; i < kTextureCount; ++i) {
         Pixels pixels;
-        if (!readImage(kTexturePaths[i], pixels))
-            log << kTexturePaths[i] << ": not a readable image; drawn without it" << std::endl;
+        std::string problem;
+        if (!readImage(kTexturePaths[i], pixels, problem)) {
+            log << kTexturePaths[i] << ": " << problem << std::endl;
+            ok = false;
+        }
         textures_[i] = uploadTexture(pixels);
     }
     const TextureId modelTexture[kModelCount] = {kTexAstronaut, kTexShip, kTexPanel, kTexOxygen};
     for (int i = 0; i < kModelCount; ++i) {
         Model& m = models_[i];
-        if (!objloader::readObjModel(kModelPaths[i], m.positions, m.uvs, m.normals, objloader::kLineDialect))
-            log << kModelPaths[i] << ": model not read; drawn empty" << std::endl;
-        else if (m.positions.empty())
-            log << kModelPaths[i] << ": no triangles in the model; drawn empty" << std::endl;
         m.texture = textures_[modelTexture[i]];
+        std::ifstream file;
+        std::string problem;
+        if (!openFile(kModelPaths[i], file, problem)) {
+            // The loader's own words first, as for any file it cannot open.
+            std::cout << objloader::kLineDialect.openMessage << std::flush;
+        } else if (!objloader::readObjModel(file, m.positions, m.uvs, m.normals, objloader::kLineDialect, std::cout)) {
+            problem = "not a model the loader reads";
+        } else if (m.positions.empty()) {
+            problem = "no triangles in the model";
+        }
+        if (!problem.empty()) {
+            log << kModelPaths[i] << ": " << problem << std::endl;
+            ok = false;
+        }
     }
-    if (!textures_[kTexFont]) {
-        log << kTexturePaths[kTexFont] << ": the font atlas is needed to show any text" << std::endl;
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 void Renderer::setUp() const {

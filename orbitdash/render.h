@@ -58,8 +58,8 @@ public:
     Renderer& operator=(const Renderer&) = delete;
 
     // Textures in table order, then models; each file that cannot be used is
-    // named on `log` (the loader adds its own line for a model). False when
-    // the font atlas is unusable: no screen could be read without it.
+    // named on `log` with what is wrong (the loader adds its own line on
+    // standard output for a model). False when any of them is unusable.
     bool load(std::ostream& log);
     // The fixed GL state: projection, clear colour, depth test, light.
     void setUp() const;

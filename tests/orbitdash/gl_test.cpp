@@ -5,12 +5,17 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "app.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 #include "hoptest/gl.h"
 #include "level.h"
@@ -105,11 +110,13 @@ TEST_F(OrbitdashGL, EveryGeneratedFileReads) {
     }
     for (const char* path : kTexturePaths) {
         Pixels px;
-        EXPECT_TRUE(readImage(path, px)) << path;
+        std::string problem;
+        EXPECT_TRUE(readImage(path, px, problem)) << path << ": " << problem;
         EXPECT_NE(uploadTexture(px), 0u) << path;
     }
     Pixels atlas;
-    ASSERT_TRUE(readImage("./assets/miarf.png", atlas));
+    std::string problem;
+    ASSERT_TRUE(readImage("./assets/miarf.png", atlas, problem));
     EXPECT_EQ(atlas.width, atlas.height);
     EXPECT_EQ(atlas.width % 16, 0) << "a 16 x 16 grid of cells";
     for (int level = 1; level <= 3; ++level) {
@@ -143,8 +150,15 @@ TEST_F(OrbitdashGL, BadImagesAreRefused) {
         Pixels px;
         EXPECT_FALSE(readImage(in, b.name, px)) << b.name;
     }
-    std::istringstream good(jpg);
+    // A stream whose reads fail by throwing (as a file stream over a
+    // folder does) is refused, not let through.
+    struct Failing : std::streambuf {
+        int_type underflow() override { throw std::ios_base::failure("read error"); }
+    } failing;
+    std::istream broken(&failing);
     Pixels px;
+    EXPECT_FALSE(readImage(broken, "title.png", px));
+    std::istringstream good(jpg);
     EXPECT_TRUE(readImage(good, "rock.jpg", px));
     EXPECT_EQ(px.bgra.size(), std::size_t(px.width) * std::size_t(px.height) * 4);
     EXPECT_EQ(uploadTexture(Pixels{}), 0u) << "an empty picture gives no texture";
@@ -389,4 +403,45 @@ TEST_F(OrbitdashGL, TheAstronautStaysDistinctWithoutTextures) {
             }
             key(app, mode);
         }
+}
+
+TEST_F(OrbitdashGL, EveryFileBrokenEveryWayIsNamed) {
+    // Each file the game reads at start-up, deleted, empty, cut in half,
+    // random bytes, a folder or a named pipe in its place (the rest linked
+    // to the real ones): a texture or a model stops the game (not ready,
+    // so the program ends with status 1) with the file named; the level
+    // file gives an empty course, named. Nothing hangs or throws.
+    namespace fs = std::filesystem;
+    const fs::path source = fs::current_path();
+    const fs::path dir = fs::temp_directory_path() / ("orbitdash_broken_" + std::to_string(::getpid()));
+    std::vector<const char*> files(std::begin(kTexturePaths), std::end(kTexturePaths));
+    files.insert(files.end(), std::begin(kModelPaths), std::end(kModelPaths));
+    const std::string level = levelPath(1);
+    files.push_back(level.c_str());
+    std::mt19937 bytes(5);
+    for (const char* file : files)
+        for (hoptest::Break how : {hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage,
+                                   hoptest::Folder, hoptest::Pipe}) {
+            hoptest::stageBroken(source, dir, files, file, how, bytes);
+            fs::current_path(dir);
+            FixedRandom random;
+            std::ostringstream log;
+            bool ready = false;
+            {
+                App app(random, log);
+                ready = app.ready();
+            }
+            fs::current_path(source);
+            const bool named = log.str().find(file) != std::string::npos;
+            if (file == level) {
+                EXPECT_TRUE(ready) << file << " broken " << int(how) << ": " << log.str();
+                if (how != hoptest::Half && how != hoptest::Garbage) {
+                    EXPECT_TRUE(named) << file << " broken " << int(how) << ": " << log.str();
+                }
+            } else {
+                EXPECT_FALSE(ready) << file << " broken " << int(how);
+                EXPECT_TRUE(named) << file << " broken " << int(how) << ": " << log.str();
+            }
+        }
+    fs::remove_all(dir);
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "app.h"
 #include "course.h"
 #include "game.h"
 #include "support.h"
@@ -481,6 +482,21 @@ TEST(Rules, EveryWayIntoANewGameHasThreeLives) {
     EXPECT_EQ(e.g.settings.level, 2);
     EXPECT_EQ(e.g.lives, 2);
     EXPECT_EQ(e.g.state(), kPlaying);
+}
+
+TEST(Rules, NoScreenWhenSdlFellBackOnADriverNobodyAskedFor) {
+    const struct {
+        const char *driver, *asked;
+        bool none;
+    } cases[] = {
+        {"offscreen", nullptr, true},      {"dummy", nullptr, true},         {"offscreen", "", true},
+        {"offscreen", "x11", true},        {"dummy", "x11,wayland", true},   {"offscreen", "offscreen", false},
+        {"offscreen", "OffScreen", false}, {"dummy", "x11,DUMMY", false},   {"dummy", "dummy,x11", false},
+        {"offscreen", "offscreenx", true}, {"x11", nullptr, false},          {"wayland", "dummy", false},
+        {"DUMMY", "x11", true},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(noScreen(k.driver, k.asked), k.none) << k.driver << " asked " << (k.asked ? k.asked : "(unset)");
 }
 
 TEST(Text, GlyphCellsAndUnmappedCharacters) {
