@@ -347,3 +347,27 @@ TEST(Levels, AJumpAimedWithTheRingLandsWhereTheRingIs) {
         EXPECT_GE(aimed, 30) << "level " << level;
     }
 }
+
+TEST(Levels, APlayerWhoJumpsBlindlyAheadLosesTheGame) {
+    // Jumping ahead the moment it stands, never waiting for a gap, through
+    // the whole game: it falls or is hit until GAME OVER, where the player
+    // above, who waits, wins (belt asteroids close to level 1's floors and
+    // its one slow ship let some blind runs through the first levels).
+    int over = 0, falls = 0;
+    for (std::uint32_t seed = 1; seed <= 8; ++seed) {
+        FixedRandom random(seed * 31u);
+        std::ostringstream log;
+        Game g(random, log, ORBITDASH_LEVELS);
+        press(g, SDLK_r);
+        for (int frame = 0; frame < 20000 && g.state() != kGameOver && g.state() != kAllDone; ++frame) {
+            if (g.state() == kLevelDone) press(g, SDLK_r);
+            if (g.astronaut.standing) g.jump(2);
+            const int lives = g.lives;
+            g.tick();
+            falls += g.lives < lives;
+        }
+        over += g.state() == kGameOver;
+    }
+    std::printf("the blind player: GAME OVER in %d of 8 games, %d lives lost\n", over, falls);
+    EXPECT_GE(over, 7);
+}
