@@ -3,10 +3,13 @@
 #include <GL/gl.h>
 #include <SDL2/SDL.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <string>
 
 #include "screens.h"
 
@@ -70,11 +73,37 @@ void App::draw() {
     drawOverlay(g, renderer_.texture(kTexFont), renderer_.texture(kTexTitle), width_, height_);
 }
 
+bool noScreen(const char* driver, const char* asked) {
+    auto same = [](const std::string& a, const std::string& b) {
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+                   return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               });
+    };
+    const std::string name = driver ? driver : "";
+    if (!same(name, "offscreen") && !same(name, "dummy")) return false;
+    std::string entries = asked ? asked : "";
+    for (std::size_t start = 0; start <= entries.size();) {
+        std::size_t end = entries.find(',', start);
+        if (end == std::string::npos) end = entries.size();
+        if (same(entries.substr(start, end - start), name)) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 int runGame() {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::srand(unsigned(std::time(nullptr)));
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "[Video Error]: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 1;
+    }
+    if (const char* driver = SDL_GetCurrentVideoDriver(); noScreen(driver, std::getenv("SDL_VIDEODRIVER"))) {
+        std::fprintf(stderr,
+                     "No hay pantalla disponible (controlador de video \"%s\"): inicie el juego desde una sesión "
+                     "gráfica\n",
+                     driver);
         SDL_Quit();
         return 1;
     }

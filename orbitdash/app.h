@@ -23,8 +23,8 @@ public:
     // Needs a current GL context. Loads textures and models, then builds the
     // game (the HUD, both platforms, level 1) on the title.
     App(Random& random, std::ostream& log);
-    // False when a file the game cannot do without is unusable (named on
-    // the log already).
+    // False when a texture or model file is unusable (named on the log
+    // already, with what is wrong): the program then ends with status 1.
     bool ready() const { return ready_; }
 
     void handleEvent(const SDL_Event& e);
@@ -49,6 +49,12 @@ private:
     double pending_ = 0;
     int width_ = 640, height_ = 480;
 };
+
+// Whether `driver`, the video driver SDL picked, shows nothing ("offscreen"
+// or "dummy", any case) while SDL_VIDEODRIVER (`asked`, null when unset)
+// did not name it among its comma-separated entries: there is no display
+// to play on.
+bool noScreen(const char* driver, const char* asked);
 
 // The whole program; returns its exit status.
 int runGame();

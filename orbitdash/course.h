@@ -4,7 +4,8 @@
 //
 // The course runs along +z. Every item owns a stretch of the course, [z,
 // z + depth()), laid one after another in file order; what it carries may
-// reach a little past its stretch (a floor's panels overhang both ends).
+// reach a little past its stretch (a floor's panels overhang both ends),
+// except where the item beside it draws a top of its own.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,9 @@ namespace orbitdash {
 class Renderer;
 
 struct Astronaut {
+    static constexpr float kJumpStep = 0.08f;  // jump parameter per frame at Normal
+    static constexpr float kJumpPeak = 0.5f;
+
     Vec3 pos;               // feet
     bool jumping = false;
     float t = 0;            // jump parameter, 0..2
@@ -31,6 +35,12 @@ struct Astronaut {
     int rideItem = -1, rideAsteroid = -1;
 
     void stopRiding() { rideItem = rideAsteroid = -1; }
+    // One frame of the jump in progress at `speed`: t grows by speed * 0.08
+    // and the feet follow the curve from the take-off point; true on the
+    // frame it ends (t = 2, two units on).
+    bool stepJump(float speed);
+    // The jump parameter a frame after `t`.
+    static float nextT(float t, float speed);
 };
 
 // What a frame's test of one item against the astronaut found.
@@ -49,15 +59,29 @@ public:
     // One frame's rules against the astronaut (while playing). `self` is the
     // item's index in the course, for riding.
     virtual Touch touch(Astronaut&, int /*self*/) { return {}; }
+    // Whether a standing astronaut at (x, z) is held up here (the item's
+    // floor window, whatever moves over it).
+    virtual bool carries(float /*x*/, float /*z*/) const { return false; }
+    // Whether it holds up some point (x, z) with x in [x0, x1].
+    virtual bool carriesAcross(float /*x0*/, float /*x1*/, float /*z*/) const { return false; }
     virtual void draw(Renderer& r) const = 0;
     virtual std::unique_ptr<LevelItem> clone() const = 0;
+    // Whether it draws a top at height 0 to stand on (a floor, a deck).
+    virtual bool hasTop() const { return false; }
 
     float z = 0;  // start of the item's stretch of course
+    // Set as the course is laid: whether a top at height 0 is drawn just
+    // before / after the stretch (the platforms count). Two tops in one
+    // plane would fight over their pixels, so this item's own top then
+    // stops short of the stretch's end on that side instead of reaching
+    // past it.
+    bool topBefore = true, topAfter = true;
 };
 
-// The common floor rule: carried (height 0, standing) while not jumping, not
-// sunk below -0.2 and inside the window.
-bool carry(Astronaut& a, float halfWidth, float zMin, float zMax);
+// The common floor rule: held up (height 0, standing) while not jumping and
+// not sunk below -0.2; carried so by an item that carries its position.
+bool holdUp(Astronaut& a);
+bool carry(Astronaut& a, const LevelItem& floor);
 
 class Suelo : public LevelItem {
 public:
@@ -74,10 +98,13 @@ public:
     float depth() const override { return 6.0f; }
     void advance(const Settings&) override {}
     Touch touch(Astronaut& a, int self) override;
+    bool carries(float x, float z) const override;
+    bool carriesAcross(float x0, float x1, float z) const override;
     void draw(Renderer& r) const override;
     std::unique_ptr<LevelItem> clone() const override { return std::make_unique<Suelo>(*this); }
 
     float centre() const { return z + kCentre; }
+    bool hasTop() const override { return panels > 0; }
     int panels = 0;
     bool decorated = false;
     std::vector<Vec3> decorations;  // relative to (0, 0, centre())
@@ -101,6 +128,7 @@ public:
 struct Asteroid {
     float x = 0, y = 0, z = 0;  // in the belt's frame
     float radius = 0;
+    int column = 0;  // i of the layout: x lies within 3 units right of 2.7 i
     std::optional<Oxigeno> rider;
 };
 
@@ -124,6 +152,22 @@ public:
     // Course position of an asteroid's centre (x with the scroll, z).
     float worldX(const Asteroid& a) const { return a.x + offset; }
     float worldZ(const Asteroid& a) const { return z + kFirstRow + a.z; }
+
+    // Where a jump taken from asteroid `from` along the unit direction
+    // (dirX, dirZ) at `speed` comes down under the rules of a frame: the
+    // index of the asteroid it lands on, or -1 when it lands on none. The
+    // belt moves as one piece, so the answer holds whenever the jump is
+    // taken, unless the scroll starts over (past 100) on the way.
+    int landing(int from, float dirX, float dirZ, float speed) const;
+
+    // Takes out the asteroids that would hold the player with no way on:
+    // those the items beside the belt (`before`, `after`, either may be
+    // null) or a jump from one of those can land the player on, but from
+    // which no run of jumps (the four directions of the starting camera,
+    // at any of the three speeds, after any wait) comes down on either
+    // item. The belt moves one way, so its far end always has some.
+    // Returns how many it took out.
+    int clearTraps(const LevelItem* before, const LevelItem* after);
 
     std::vector<Asteroid> asteroids;
     float offset = 0;  // scroll along x, 0..100
@@ -150,9 +194,12 @@ public:
     float depth() const override { return kLaneDepth * float(ships.size()); }
     void advance(const Settings& s) override;
     Touch touch(Astronaut& a, int self) override;
+    bool carries(float x, float z) const override;
+    bool carriesAcross(float x0, float x1, float z) const override;
     void draw(Renderer& r) const override;
     std::unique_ptr<LevelItem> clone() const override { return std::make_unique<GroupSpaceShip>(*this); }
 
+    bool hasTop() const override { return !ships.empty(); }
     // Centre of lane k across the course, in course units.
     float laneCentre(int k) const { return z + kLaneDepth * (float(k) + 0.5f); }
     // The strict hit test of one ship (both in the half-scale frame).

@@ -6,11 +6,6 @@
 
 namespace orbitdash {
 
-namespace {
-// A jump lasts while t < 2; sums of 0.08 land a hair either side of 2.
-constexpr float kJumpEnd = 2.0f - 1e-4f;
-}  // namespace
-
 Game::Game(Random& random, std::ostream& log, std::string levelPrefix)
     : random_(&random), log_(&log), prefix_(std::move(levelPrefix)) {
     load();
@@ -37,7 +32,7 @@ void Game::setClock(std::uint32_t nowMs) {
 void Game::loseLife() {
     ++lifeLosses;
     backToStart();
-    lives -= 1;
+    lives = lives > 0 ? lives - 1 : 0;
     points = levelStartPoints;
     if (lives <= 0) {
         // Game over: the next R plays level 1 afresh.
@@ -77,18 +72,14 @@ void Game::tick() {
         return;
     }
     for (const Platform* p : {&start, &goal})
-        if (p->under(a.pos)) carry(a, 1e9f, -1e9f, 1e9f);
+        if (p->under(a.pos)) holdUp(a);
 
     if (a.jumping) jumpStep();
 }
 
 void Game::jumpStep() {
     Astronaut& a = astronaut;
-    a.t += settings.speed * kJumpStep;
-    if (a.t >= kJumpEnd) a.t = 2.0f;
-    const float rise = kJumpPeak - kJumpPeak * (a.t - 1) * (a.t - 1);
-    a.pos = {a.from.x + a.t * a.dirX, a.from.y + rise, a.from.z + a.t * a.dirZ};
-    if (a.t < 2.0f) return;
+    if (!a.stepJump(settings.speed)) return;
     a.jumping = false;
     a.t = 0;
     a.stopRiding();
@@ -107,6 +98,58 @@ bool Game::jump(int quarters) {
     // The asteroid it leaves stays remembered, so the way down does not land
     // on it again; riding ends with the take-off.
     return true;
+}
+
+JumpMark Game::jumpMark(int quarters) const {
+    JumpMark m;
+    m.at = astronaut.pos;
+    if (settings.state != kPlaying || astronaut.jumping || !astronaut.standing) return m;
+    // The jump played out in a copy of the game: the belts go on moving
+    // meanwhile, so an asteroid under the ring now is the one the jump
+    // comes down on.
+    Game ahead = *this;
+    ahead.jump(quarters);
+    const int lives = ahead.lives;
+    Vec3 last = ahead.astronaut.pos;
+    for (int frame = 0; frame < 1000 && ahead.astronaut.jumping && ahead.lives == lives; ++frame) {
+        last = ahead.astronaut.pos;
+        ahead.tick();
+    }
+    if (ahead.lives != lives) {
+        m.at = last;  // hit on the way
+        return m;
+    }
+    const Astronaut& a = ahead.astronaut;
+    if (a.rideItem >= 0) {
+        // On an asteroid: the ring sits on it as it is now.
+        const auto& belt = static_cast<const AsteroidBelt&>(*course.items[std::size_t(a.rideItem)]);
+        const Asteroid& rock = belt.asteroids[std::size_t(a.rideAsteroid)];
+        m.at = {belt.worldX(rock), AsteroidBelt::kStandHeight, belt.worldZ(rock)};
+        m.lands = true;
+        return m;
+    }
+    m.at = a.pos;
+    if (ahead.settings.state != kPlaying) {
+        m.lands = true;  // on the goal
+        return m;
+    }
+    ahead.tick();
+    m.lands = ahead.astronaut.standing && ahead.lives == lives;
+    if (m.lands) {
+        m.at.y = ahead.astronaut.pos.y;
+        return m;
+    }
+    // Over a belt, a fall is marked where it comes down among its
+    // asteroids: one that drifts under the ring would catch the jump.
+    for (std::size_t i = 0; i < course.items.size(); ++i) {
+        const auto* belt = dynamic_cast<const AsteroidBelt*>(course.items[i].get());
+        if (!belt || m.at.z < belt->z || m.at.z >= belt->z + belt->depth()) continue;
+        const auto& later = static_cast<const AsteroidBelt&>(*ahead.course.items[i]);
+        float drift = later.offset - belt->offset;
+        if (drift < 0) drift += 100.0f;  // started over on the way
+        m.at.x -= drift;
+    }
+    return m;
 }
 
 void Game::play() {
@@ -149,7 +192,10 @@ void Game::key(SDL_Keycode sym, bool down, bool repeat) {
         // Space and R act on release.
         if (sym == SDLK_SPACE && settings.state != kMenu) jump(2);
         if (sym != SDLK_r) return;
-        switch (settings.state) {
+        // In the menu R does what it does on the screen the menu was opened
+        // from.
+        const int from = settings.state == kMenu ? menuFrom_ : settings.state;
+        switch (from) {
             case kLevelDone:
                 settings.level += 1;
                 load();
@@ -160,14 +206,14 @@ void Game::key(SDL_Keycode sym, bool down, bool repeat) {
                 load();
                 break;
             default:
-                // Title, playing, the menu, game over: the astronaut back at
-                // the start, so no jump or ride carries over.
+                // Title, playing, game over: the astronaut back at the
+                // start, so no jump or ride carries over.
                 backToStart();
                 break;
         }
         // A new game from level 1 (after GAME OVER or FIN DEL JUEGO) has
         // its three lives again.
-        if (settings.state == kGameOver || settings.state == kAllDone) lives = kLives;
+        if (from == kGameOver || from == kAllDone) lives = kLives;
         play();
         return;
     }

@@ -28,14 +28,18 @@ struct Platform {
     }
 };
 
+// Where a jump would end, for the ring that shows it.
+struct JumpMark {
+    Vec3 at;
+    bool lands = false;  // on something that holds the astronaut up
+};
+
 class Game {
 public:
     static constexpr int kLives = 3;
     static constexpr int kLevels = 3;
     static constexpr float kSink = 0.08f;      // per frame at Normal
     static constexpr float kFallLimit = -2.0f;
-    static constexpr float kJumpStep = 0.08f;  // jump parameter per frame at Normal
-    static constexpr float kJumpPeak = 0.5f;
 
     // Loads level 1 from `prefix` + "1.txt"; messages about files go to `log`.
     Game(Random& random, std::ostream& log, std::string levelPrefix = "./niveles/nivel");
@@ -53,6 +57,9 @@ public:
     // A jump along a quarter-turn count of the camera's back vector (see
     // Camera::direction); refused unless standing and not jumping.
     bool jump(int quarters);
+    // Where a jump along `quarters` taken now would end; lands is false
+    // when no jump can be taken.
+    JumpMark jumpMark(int quarters) const;
 
     int state() const { return settings.state; }
     int menuOpenedFrom() const { return menuFrom_; }

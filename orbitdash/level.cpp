@@ -5,6 +5,8 @@
 #include <ostream>
 #include <sstream>
 
+#include "files.h"
+
 namespace orbitdash {
 
 namespace {
@@ -59,15 +61,21 @@ LevelRead readLevel(std::istream& in, Random& random) {
             break;
         }
     }
+    // With the whole course laid, each belt knows what lies beside it.
+    auto& items = result.course.items;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (auto* belt = dynamic_cast<AsteroidBelt*>(items[i].get()))
+            belt->clearTraps(i > 0 ? items[i - 1].get() : nullptr, i + 1 < items.size() ? items[i + 1].get() : nullptr);
     return result;
 }
 
 std::string levelPath(int level, const std::string& prefix) { return prefix + std::to_string(level) + ".txt"; }
 
 Course loadLevel(const std::string& path, Random& random, std::ostream& messages) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        messages << path << ": cannot be opened; the level has no course items" << std::endl;
+    std::ifstream file;
+    std::string problem;
+    if (!openFile(path, file, problem)) {
+        messages << path << ": " << problem << "; the level has no course items" << std::endl;
         return {};
     }
     LevelRead read = readLevel(file, random);

@@ -6,7 +6,9 @@
 // A line whose first character is none of f, a, s (a comment, a blank line)
 // is skipped. A recognised line whose numbers do not read (or lie outside
 // those ranges, which would divide by zero or build without end) ends the
-// reading: the items before it form the level.
+// reading: the items before it form the level. Once read, each belt takes
+// out the asteroids that would hold the player with no way on
+// (AsteroidBelt::clearTraps).
 #pragma once
 
 #include <iosfwd>
@@ -27,8 +29,9 @@ LevelRead readLevel(std::istream& in, Random& random);
 // "./niveles/nivel" + N + ".txt" (under `prefix` instead of "./niveles/nivel").
 std::string levelPath(int level, const std::string& prefix = "./niveles/nivel");
 
-// Opens and reads the file; a file that cannot be opened gives an empty
-// course. Either trouble is told on `messages`, naming the file.
+// Opens and reads the file; a file that cannot be opened (missing, a
+// folder, a pipe) gives an empty course. Either trouble is told on
+// `messages`, naming the file.
 Course loadLevel(const std::string& path, Random& random, std::ostream& messages);
 
 }  // namespace orbitdash

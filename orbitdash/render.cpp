@@ -4,9 +4,12 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <fstream>
+#include <iostream>
 #include <ostream>
 
 #include "course.h"
+#include "files.h"
 #include "game.h"
 #include "textures.h"
 
@@ -63,26 +66,36 @@ Renderer::~Renderer() {
 }
 
 bool Renderer::load(std::ostream& log) {
+    bool ok = true;
     for (int i = 0; i < kTextureCount; ++i) {
         Pixels pixels;
-        if (!readImage(kTexturePaths[i], pixels))
-            log << kTexturePaths[i] << ": not a readable image; drawn without it" << std::endl;
+        std::string problem;
+        if (!readImage(kTexturePaths[i], pixels, problem)) {
+            log << kTexturePaths[i] << ": " << problem << std::endl;
+            ok = false;
+        }
         textures_[i] = uploadTexture(pixels);
     }
     const TextureId modelTexture[kModelCount] = {kTexAstronaut, kTexShip, kTexPanel, kTexOxygen};
     for (int i = 0; i < kModelCount; ++i) {
         Model& m = models_[i];
-        if (!objloader::readObjModel(kModelPaths[i], m.positions, m.uvs, m.normals, objloader::kLineDialect))
-            log << kModelPaths[i] << ": model not read; drawn empty" << std::endl;
-        else if (m.positions.empty())
-            log << kModelPaths[i] << ": no triangles in the model; drawn empty" << std::endl;
         m.texture = textures_[modelTexture[i]];
+        std::ifstream file;
+        std::string problem;
+        if (!openFile(kModelPaths[i], file, problem)) {
+            // The loader's own words first, as for any file it cannot open.
+            std::cout << objloader::kLineDialect.openMessage << std::flush;
+        } else if (!objloader::readObjModel(file, m.positions, m.uvs, m.normals, objloader::kLineDialect, std::cout)) {
+            problem = "not a model the loader reads";
+        } else if (m.positions.empty()) {
+            problem = "no triangles in the model";
+        }
+        if (!problem.empty()) {
+            log << kModelPaths[i] << ": " << problem << std::endl;
+            ok = false;
+        }
     }
-    if (!textures_[kTexFont]) {
-        log << kTexturePaths[kTexFont] << ": the font atlas is needed to show any text" << std::endl;
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 void Renderer::setUp() const {
@@ -155,16 +168,7 @@ void Renderer::drawWorld(const Game& game, int width, int height) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawBackground(game, width, height);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // The window's own aspect: a fixed 1.0 would stretch the scene across
-    // the 4:3 window.
-    gluPerspective(45.0, double(width) / double(height > 0 ? height : 1), 0.1, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    const Vec3 target{game.astronaut.pos.x, game.astronaut.pos.y + 0.5f, game.astronaut.pos.z};
-    const Vec3 eye = game.camera.eye(target);
-    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0, 1, 0);
+    setCamera(game, width, height);
 
     // The sun, far off and unlit.
     glDisable(GL_LIGHTING);
@@ -181,18 +185,38 @@ void Renderer::drawWorld(const Game& game, int width, int height) {
     glEnable(GL_LIGHTING);
     glShadeModel(settings_->flat ? GL_FLAT : GL_SMOOTH);
 
-    for (const auto& item : game.course.items) {
-        item->draw(*this);
-        ++itemsDrawn;
+    const auto& items = game.course.items;
+    if (!reverseOrder) {
+        for (const auto& item : items) item->draw(*this);
+        drawPlatform(game.start);
+        drawPlatform(game.goal);
+        drawAstronaut(game.astronaut);
+    } else {
+        drawAstronaut(game.astronaut);
+        drawPlatform(game.goal);
+        drawPlatform(game.start);
+        for (auto item = items.rbegin(); item != items.rend(); ++item) (*item)->draw(*this);
     }
-    drawPlatform(game.start);
-    drawPlatform(game.goal);
-    drawAstronaut(game.astronaut);
+    itemsDrawn = int(items.size());
     drawMarker(game);
 
     glDisable(GL_LIGHTING);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glShadeModel(GL_SMOOTH);
+}
+
+void Renderer::setCamera(const Game& game, int width, int height) const {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // The window's own aspect: a fixed 1.0 would stretch the scene across
+    // the 4:3 window.
+    gluPerspective(45.0, double(width) / double(height > 0 ? height : 1), 0.1, 10000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const Vec3 target{game.astronaut.pos.x, game.astronaut.pos.y + 0.5f, game.astronaut.pos.z};
+    const Vec3 eye = game.camera.eye(target);
+    gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, 0, 1, 0);
 }
 
 void Renderer::drawSphere() const {
@@ -248,22 +272,45 @@ void Renderer::drawCube(float h) const {
     glEnd();
 }
 
+namespace {
+// The gap left between two tops that meet, and between the panels of a
+// floor: their end faces would otherwise lie in one plane.
+constexpr float kSeam = 0.02f;
+// The panel model, turned and scaled, spans z -3.4..4.6 about its origin.
+constexpr float kPanelBack = 3.4f, kPanelDepth = 8.0f;
+}  // namespace
+
 void Renderer::draw(const Suelo& floor) {
+    // The panels cover the floor's window, or its stretch where a top is
+    // drawn beside it.
+    const float back = floor.topBefore ? floor.z + kSeam : floor.centre() - Suelo::kBack;
+    const float front = floor.topAfter ? floor.z + floor.depth() - kSeam : floor.centre() + Suelo::kFront;
+    const float stretch = (front - back) / kPanelDepth;
     const float first = -float(floor.panels - 1) * Suelo::kPanelWidth / 2;
     begin(textures_[kTexPanel]);
-    for (int i = 0; i < floor.panels; ++i) {
+    for (int k = 0; k < floor.panels; ++k) {
+        const int i = reverseOrder ? floor.panels - 1 - k : k;
         glPushMatrix();
-        glTranslatef(first + Suelo::kPanelWidth * float(i), -0.43f, floor.centre());
+        glTranslatef(first + Suelo::kPanelWidth * float(i), -0.43f, back + kPanelBack * stretch);
+        glScalef(1 - 2 * kSeam / Suelo::kPanelWidth, 1, stretch);
         glRotatef(90, 0, 1, 0);
         glScalef(0.15f, 0.15f, 0.15f);
         models_[kModelPanel].draw();
         glPopMatrix();
     }
     if (floor.decorations.empty()) return;
+    // Cubes sunk a hair into the top; one cube where two fall on one spot.
     begin(textures_[kTexCube]);
-    for (const Vec3& d : floor.decorations) {
+    const std::size_t n = floor.decorations.size();
+    for (std::size_t k = 0; k < n; ++k) {
+        const std::size_t i = reverseOrder ? n - 1 - k : k;
+        const Vec3& d = floor.decorations[i];
+        bool again = false;
+        for (std::size_t j = 0; j < i && !again; ++j)
+            again = floor.decorations[j].x == d.x && floor.decorations[j].z == d.z;
+        if (again) continue;
         glPushMatrix();
-        glTranslatef(d.x, 0.15f, floor.centre() + d.z);
+        glTranslatef(d.x, 0.14f, floor.centre() + d.z);
         drawCube(0.15f);
         glPopMatrix();
     }
@@ -273,7 +320,8 @@ void Renderer::draw(const AsteroidBelt& belt) {
     glPushMatrix();
     glTranslatef(belt.offset, -0.5f, belt.z + AsteroidBelt::kFirstRow);
     constexpr float kCull = 70.0f;  // beyond the view at the largest camera distance
-    for (const Asteroid& a : belt.asteroids) {
+    for (std::size_t k = 0; k < belt.asteroids.size(); ++k) {
+        const Asteroid& a = belt.asteroids[reverseOrder ? belt.asteroids.size() - 1 - k : k];
         if (std::fabs(belt.worldX(a) - viewX_) > kCull) continue;
         begin(textures_[kTexAsteroid]);
         glPushMatrix();
@@ -306,9 +354,10 @@ void Renderer::draw(const GroupSpaceShip& group) {
     // hazard stripes on the lane borders.
     begin(textures_[kTexMetal]);
     const float x0 = -GroupSpaceShip::kDeckHalfWidth, x1 = GroupSpaceShip::kDeckHalfWidth;
-    const float z0 = group.z - GroupSpaceShip::kDeckOverhang, z1 = group.z + group.depth() + GroupSpaceShip::kDeckOverhang;
-    const float lanes = float(group.ships.size());
-    const float v0 = -GroupSpaceShip::kDeckOverhang / GroupSpaceShip::kLaneDepth, v1 = lanes - v0;
+    const float z0 = group.topBefore ? group.z + kSeam : group.z - GroupSpaceShip::kDeckOverhang;
+    const float z1 = group.topAfter ? group.z + group.depth() - kSeam
+                                    : group.z + group.depth() + GroupSpaceShip::kDeckOverhang;
+    const float v0 = (z0 - group.z) / GroupSpaceShip::kLaneDepth, v1 = (z1 - group.z) / GroupSpaceShip::kLaneDepth;
     glBegin(GL_QUADS);
     glNormal3f(0, 1, 0);
     glTexCoord2f(0, v0);
@@ -335,7 +384,8 @@ void Renderer::draw(const GroupSpaceShip& group) {
     begin(textures_[kTexShip]);
     glPushMatrix();
     glScalef(0.5f, 0.5f, 0.5f);  // the ships' half-scale frame
-    for (int k = 0; k < int(group.ships.size()); ++k) {
+    for (int n = 0; n < int(group.ships.size()); ++n) {
+        const int k = reverseOrder ? int(group.ships.size()) - 1 - n : n;
         const GroupSpaceShip::Ship& ship = group.ships[std::size_t(k)];
         glPushMatrix();
         glTranslatef(ship.x, 1.4f, 2 * group.laneCentre(k));
@@ -354,10 +404,10 @@ void Renderer::drawPlatform(const Platform& p) const {
     drawCube(1.0f);
     glPopMatrix();
     if (!p.goal) return;
-    // The goal's flag: a pole and the banner.
+    // The goal's flag: a pole (its foot sunk into the pad) and the banner.
     begin(textures_[kTexMetal]);
     glPushMatrix();
-    glTranslatef(p.pos.x - 1.0f, 1.2f, p.pos.z + 1.8f);
+    glTranslatef(p.pos.x - 1.0f, 1.15f, p.pos.z + 1.8f);
     glScalef(0.06f, 1.2f, 0.06f);
     drawCube(1.0f);
     glPopMatrix();
@@ -378,24 +428,26 @@ void Renderer::drawPlatform(const Platform& p) const {
 }
 
 // Where a jump ahead would end: a faint ring seen through everything, so a
-// landing on a moving asteroid can be aimed from any view.
+// landing on a moving asteroid can be aimed from any view. It sits on the
+// asteroid the jump would come down on, moving with it; a jump that would
+// come down on nothing shows it in orange.
 void Renderer::drawMarker(const Game& game) const {
     const Astronaut& a = game.astronaut;
     if (game.state() != kPlaying || a.jumping || !a.standing) return;
-    float dx, dz;
-    game.camera.direction(2, dx, dz);
-    const float x = a.pos.x + 2 * dx, z = a.pos.z + 2 * dz;
+    const JumpMark mark = game.jumpMark(2);
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColor4f(0.4f, 0.95f, 1.0f, 0.55f);
+    if (mark.lands) glColor4f(kRing[0], kRing[1], kRing[2], 0.55f);
+    else glColor4f(kNoRing[0], kNoRing[1], kNoRing[2], 0.55f);
     constexpr int kSteps = 24;
     glBegin(GL_QUAD_STRIP);
     for (int i = 0; i <= kSteps; ++i) {
         const float t = 2 * Camera::kPi * float(i) / kSteps;
-        for (float r : {0.3f, 0.42f}) glVertex3f(x + r * std::cos(t), a.pos.y + 0.02f, z + r * std::sin(t));
+        for (float r : {kRingInner, kRingOuter})
+            glVertex3f(mark.at.x + r * std::cos(t), mark.at.y + 0.02f, mark.at.z + r * std::sin(t));
     }
     glEnd();
     glDisable(GL_BLEND);
@@ -405,8 +457,12 @@ void Renderer::drawMarker(const Game& game) const {
 
 void Renderer::drawAstronaut(const Astronaut& a) const {
     begin(textures_[kTexAstronaut]);
+    // Without textures everything else is red: the astronaut stays white,
+    // or it would vanish against a red asteroid.
+    if (!settings_->textures || settings_->wireframe) glColor3f(1, 1, 1);
     glPushMatrix();
-    glTranslatef(a.pos.x, a.pos.y, a.pos.z);
+    // Its soles a hair above what it stands on, not in the same plane.
+    glTranslatef(a.pos.x, a.pos.y + 0.005f, a.pos.z);
     glRotatef(a.heading, 0, 1, 0);
     models_[kModelAstronaut].draw();
     glPopMatrix();

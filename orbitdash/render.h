@@ -47,20 +47,27 @@ extern const char* const kModelPaths[kModelCount];
 
 class Renderer {
 public:
+    // The ring that marks where a jump ahead ends: its radii and colours
+    // (landing, coming down on nothing).
+    static constexpr float kRingInner = 0.3f, kRingOuter = 0.42f;
+    static constexpr float kRing[3] = {0.4f, 0.95f, 1.0f}, kNoRing[3] = {1.0f, 0.5f, 0.1f};
+
     Renderer() = default;
     ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
     // Textures in table order, then models; each file that cannot be used is
-    // named on `log` (the loader adds its own line for a model). False when
-    // the font atlas is unusable: no screen could be read without it.
+    // named on `log` with what is wrong (the loader adds its own line on
+    // standard output for a model). False when any of them is unusable.
     bool load(std::ostream& log);
     // The fixed GL state: projection, clear colour, depth test, light.
     void setUp() const;
 
     // Background, camera, course, platforms, astronaut.
     void drawWorld(const Game& game, int width, int height);
+    // The viewport, projection and camera drawWorld draws the course with.
+    void setCamera(const Game& game, int width, int height) const;
 
     void draw(const Suelo& floor);
     void draw(const AsteroidBelt& belt);
@@ -71,6 +78,9 @@ public:
     const Model& model(ModelId id) const { return models_[id]; }
     // Draws counted in the last drawWorld (for the benchmark).
     int itemsDrawn = 0;
+    // Tests: draw the course, platforms and astronaut, and the parts of
+    // each, in the opposite order; surfaces that share a plane then show.
+    bool reverseOrder = false;
 
 private:
     void begin(unsigned texture) const;  // applies the display settings for one item

@@ -4,14 +4,24 @@
 #include <GL/gl.h>
 
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <iterator>
+
+#include "files.h"
 
 namespace orbitdash {
 
 bool readImage(std::istream& in, const std::string& name, Pixels& out) {
     out = Pixels{};
-    std::vector<BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<BYTE> bytes;
+    try {
+        // A stream buffer reports a failed read (a folder, a device) by
+        // throwing past the iterators.
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return false;
+    }
     const FREE_IMAGE_FORMAT type = FreeImage_GetFIFFromFilename(name.c_str());
     if (bytes.empty() || type == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(type)) return false;
     // A JPEG cut short still decodes (the rest comes out grey): refuse one
@@ -39,13 +49,13 @@ bool readImage(std::istream& in, const std::string& name, Pixels& out) {
     return out.width > 0;
 }
 
-bool readImage(const std::string& path, Pixels& out) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        out = Pixels{};
-        return false;
-    }
-    return readImage(file, path, out);
+bool readImage(const std::string& path, Pixels& out, std::string& problem) {
+    out = Pixels{};
+    std::ifstream file;
+    if (!openFile(path, file, problem)) return false;
+    if (readImage(file, path, out)) return true;
+    problem = "not a readable image";
+    return false;
 }
 
 unsigned uploadTexture(const Pixels& p) {

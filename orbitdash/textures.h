@@ -17,9 +17,11 @@ struct Pixels {
 };
 
 // `name` only tells the type (".png", ".jpg"); false when the bytes do not
-// decode as that type.
+// decode as that type, or the stream fails while they are read.
 bool readImage(std::istream& in, const std::string& name, Pixels& out);
-bool readImage(const std::string& path, Pixels& out);
+// The file at `path` (a regular file only); false with what is wrong in
+// `problem`, in words that follow the path.
+bool readImage(const std::string& path, Pixels& out, std::string& problem);
 
 // The GL texture name, 0 when `pixels` is empty. Needs a current context.
 unsigned uploadTexture(const Pixels& pixels);

@@ -2,13 +2,21 @@
 // folder with the generated files. Set ORBITDASH_SHOTS to a folder to keep
 // the frames the tests look at.
 #include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "app.h"
+#include "hoptest/broken.h"
 #include "hoptest/events.h"
 #include "hoptest/gl.h"
 #include "level.h"
@@ -48,6 +56,8 @@ protected:
 };
 
 bool isWhite(Color c) { return c.r > 200 && c.g > 200 && c.b > 200; }
+// Lit white or grey: not red, not the dark blue of space.
+bool isPale(Color c) { return c.g > 90 && c.b > 90 && c.r < c.g + 60; }
 bool isRed(Color c) { return c.r > 120 && c.g < 40 && c.b < 40; }
 
 int count(const hoptest::Image& img, Rect r, bool (*pred)(Color)) {
@@ -59,6 +69,24 @@ int count(const hoptest::Image& img, Rect r, bool (*pred)(Color)) {
 
 // A text line drawn with its lower edge `y` pixels above the bottom, `size` tall.
 Rect textBand(int x, int y, int w, int size) { return {x, 480 - y - size, w, size}; }
+
+// Where a point of the course shows in the 640 x 480 picture (x from the
+// left, y from the top), through the camera the game draws with.
+struct Spot {
+    int x = -1, y = -1;
+    bool ahead = false;  // in front of the camera
+};
+Spot project(App& app, Vec3 p) {
+    app.renderer().setCamera(app.game(), 640, 480);
+    GLdouble mv[16], pr[16];
+    GLint vp[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+    glGetDoublev(GL_PROJECTION_MATRIX, pr);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    GLdouble wx = 0, wy = 0, wz = 0;
+    gluProject(p.x, p.y, p.z, mv, pr, vp, &wx, &wy, &wz);
+    return {int(std::lround(wx)), int(std::lround(480 - wy)), wz > 0 && wz < 1};
+}
 
 std::string slurp(const char* path) {
     std::ifstream f(path, std::ios::binary);
@@ -83,11 +111,13 @@ TEST_F(OrbitdashGL, EveryGeneratedFileReads) {
     }
     for (const char* path : kTexturePaths) {
         Pixels px;
-        EXPECT_TRUE(readImage(path, px)) << path;
+        std::string problem;
+        EXPECT_TRUE(readImage(path, px, problem)) << path << ": " << problem;
         EXPECT_NE(uploadTexture(px), 0u) << path;
     }
     Pixels atlas;
-    ASSERT_TRUE(readImage("./assets/miarf.png", atlas));
+    std::string problem;
+    ASSERT_TRUE(readImage("./assets/miarf.png", atlas, problem));
     EXPECT_EQ(atlas.width, atlas.height);
     EXPECT_EQ(atlas.width % 16, 0) << "a 16 x 16 grid of cells";
     for (int level = 1; level <= 3; ++level) {
@@ -121,8 +151,15 @@ TEST_F(OrbitdashGL, BadImagesAreRefused) {
         Pixels px;
         EXPECT_FALSE(readImage(in, b.name, px)) << b.name;
     }
-    std::istringstream good(jpg);
+    // A stream whose reads fail by throwing (as a file stream over a
+    // folder does) is refused, not let through.
+    struct Failing : std::streambuf {
+        int_type underflow() override { throw std::ios_base::failure("read error"); }
+    } failing;
+    std::istream broken(&failing);
     Pixels px;
+    EXPECT_FALSE(readImage(broken, "title.png", px));
+    std::istringstream good(jpg);
     EXPECT_TRUE(readImage(good, "rock.jpg", px));
     EXPECT_EQ(px.bgra.size(), std::size_t(px.width) * std::size_t(px.height) * 4);
     EXPECT_EQ(uploadTexture(Pixels{}), 0u) << "an empty picture gives no texture";
@@ -279,4 +316,394 @@ TEST_F(OrbitdashGL, EachLevelAndTheWinScreens) {
     }
     EXPECT_EQ(g.settings.level, 1);
     EXPECT_EQ(g.lives, 3);
+}
+
+TEST_F(OrbitdashGL, NoTwoDrawnSurfacesShareAPlane) {
+    // Surfaces in one plane fight over their pixels: the one drawn first
+    // wins where their depths tie, so the picture changes when the order of
+    // drawing is turned round. Looked at along each level, close behind and
+    // from above, with textures and in plain red.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    frames(app, 2);
+    for (int level = 1; level <= 3; ++level) {
+        g.settings.level = level;
+        g.course = loadLevel(levelPath(level), random, log);
+        g.goal.pos.z = g.course.end() + Platform::kHalf;
+        std::vector<float> places = {0, g.goal.pos.z};
+        for (const auto& item : g.course.items) places.push_back(item->z);
+        int worst = 0;
+        std::string where;
+        for (float z : places)
+            for (int view = 0; view < 2; ++view)
+                for (bool textures : {true, false}) {
+                    g.astronaut = Astronaut{};
+                    g.astronaut.pos = {0, 0, z - 1.0f};
+                    g.camera.view = view;
+                    g.settings.textures = textures;
+                    app.renderer().reverseOrder = false;
+                    app.draw();
+                    const hoptest::Image forward = readFramebuffer();
+                    app.renderer().reverseOrder = true;
+                    app.draw();
+                    const hoptest::Image backward = readFramebuffer();
+                    const int n = backward.countDiff(forward, {0, 60, 640, 420}, 8);
+                    if (n > worst) {
+                        worst = n;
+                        where = "z " + std::to_string(z) + " view " + std::to_string(view) +
+                                (textures ? " textured" : " red");
+                        if (n > 10) shot("zfight_level" + std::to_string(level));
+                    }
+                }
+        app.renderer().reverseOrder = false;
+        EXPECT_LE(worst, 10) << "level " << level << ": pixels that change with the order of drawing, at " << where;
+    }
+}
+
+TEST_F(OrbitdashGL, TheAstronautStaysDistinctWithoutTextures) {
+    // In plain red (textures off) and in red lines (wireframe) the
+    // astronaut is drawn pale, on the red start platform and on a red
+    // asteroid alike.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    frames(app, 2);
+    AsteroidBelt* belt = nullptr;
+    std::size_t item = 0;
+    for (; item < g.course.items.size() && !belt; ++item) belt = dynamic_cast<AsteroidBelt*>(g.course.items[item].get());
+    ASSERT_TRUE(belt);
+    --item;
+    for (bool riding : {false, true})
+        for (SDL_Keycode mode : {SDLK_t, SDLK_y}) {
+            g.astronaut = Astronaut{};
+            if (riding) {
+                for (std::size_t k = 0; k < belt->asteroids.size(); ++k)
+                    if (std::fabs(belt->worldX(belt->asteroids[k])) < 3 && belt->asteroids[k].z > 1) {
+                        g.astronaut.rideItem = int(item);
+                        g.astronaut.rideAsteroid = int(k);
+                        break;
+                    }
+                ASSERT_GE(g.astronaut.rideItem, 0);
+            }
+            g.tick();
+            key(app, mode);
+            app.draw();
+            shot(std::string(riding ? "riding" : "standing") + (mode == SDLK_t ? "_plain" : "_lines"));
+            const hoptest::Image img = readFramebuffer();
+            const Spot chest = project(app, {g.astronaut.pos.x, g.astronaut.pos.y + 0.55f, g.astronaut.pos.z});
+            const Rect box{chest.x - 12, chest.y - 12, 24, 24};
+            EXPECT_GT(count(img, box, isPale), mode == SDLK_t ? 200 : 20)
+                << (riding ? "riding" : "standing") << (mode == SDLK_t ? ", textures off" : ", wireframe");
+            if (mode == SDLK_t) {
+                EXPECT_GT(count(img, {box.x - 30, box.y + 30, 84, 30}, isRed), 500) << "red under it";
+            }
+            key(app, mode);
+        }
+}
+
+TEST_F(OrbitdashGL, EveryFileBrokenEveryWayIsNamed) {
+    // Each file the game reads at start-up, deleted, empty, cut in half,
+    // random bytes, a folder or a named pipe in its place (the rest linked
+    // to the real ones): a texture or a model stops the game (not ready,
+    // so the program ends with status 1) with the file named; the level
+    // file gives an empty course, named. Nothing hangs or throws.
+    namespace fs = std::filesystem;
+    const fs::path source = fs::current_path();
+    const fs::path dir = fs::temp_directory_path() / ("orbitdash_broken_" + std::to_string(::getpid()));
+    std::vector<const char*> files(std::begin(kTexturePaths), std::end(kTexturePaths));
+    files.insert(files.end(), std::begin(kModelPaths), std::end(kModelPaths));
+    const std::string level = levelPath(1);
+    files.push_back(level.c_str());
+    std::mt19937 bytes(5);
+    for (const char* file : files)
+        for (hoptest::Break how : {hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage,
+                                   hoptest::Folder, hoptest::Pipe}) {
+            hoptest::stageBroken(source, dir, files, file, how, bytes);
+            fs::current_path(dir);
+            FixedRandom random;
+            std::ostringstream log;
+            bool ready = false;
+            {
+                App app(random, log);
+                ready = app.ready();
+            }
+            fs::current_path(source);
+            const bool named = log.str().find(file) != std::string::npos;
+            if (file == level) {
+                EXPECT_TRUE(ready) << file << " broken " << int(how) << ": " << log.str();
+                if (how != hoptest::Half && how != hoptest::Garbage) {
+                    EXPECT_TRUE(named) << file << " broken " << int(how) << ": " << log.str();
+                }
+            } else {
+                EXPECT_FALSE(ready) << file << " broken " << int(how);
+                EXPECT_TRUE(named) << file << " broken " << int(how) << ": " << log.str();
+            }
+        }
+    fs::remove_all(dir);
+}
+
+namespace {
+
+// The camera the game draws with at one moment, kept to project points
+// later (the camera follows the astronaut, so a jump's landing is seen
+// through the camera of its take-off).
+struct View {
+    GLdouble mv[16], pr[16];
+    GLint vp[4];
+    explicit View(App& app) {
+        app.renderer().setCamera(app.game(), 640, 480);
+        glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+        glGetDoublev(GL_PROJECTION_MATRIX, pr);
+        glGetIntegerv(GL_VIEWPORT, vp);
+    }
+    // Picture coordinates, y from the top.
+    void at(Vec3 p, double& x, double& y) const {
+        GLdouble wx = 0, wy = 0, wz = 0;
+        gluProject(p.x, p.y, p.z, mv, pr, vp, &wx, &wy, &wz);
+        x = wx;
+        y = 480 - wy;
+    }
+};
+
+}  // namespace
+
+TEST_F(OrbitdashGL, KeysJumpAndTheMouseTurnsTowardsTheScreenSides) {
+    // Left/A lands to the left on the screen, Right/D to the right, Up/W up
+    // the screen and Down/S down it, as seen at take-off; the mouse moved
+    // right turns the view right (what lies ahead moves left), moved down
+    // tilts it down (what lies ahead moves up). From the starting camera
+    // and after every kind of view change: quarter turns (X), the mouse at
+    // headings where both components of the view are large, heights (Z),
+    // the view from above (V), distance (N, M).
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    g.course = Course{};  // the start platform alone: every jump lands on it
+    key(app, SDLK_r);
+    frames(app, 2);
+    struct Change {
+        const char* name;
+        std::function<void()> apply;
+    };
+    const std::vector<Change> changes = {
+        {"start", [] {}},
+        {"X", [&] { key(app, SDLK_x); }},
+        {"X X", [&] { key(app, SDLK_x); }},
+        {"X X X", [&] { key(app, SDLK_x); }},
+        {"mouse right 140", [&] { g.mouse(140, 0); }},
+        {"mouse left 520", [&] { g.mouse(-520, 0); }},
+        {"Z", [&] { key(app, SDLK_z); }},
+        {"V", [&] { key(app, SDLK_v); }},
+        {"V, M M M", [&] { key(app, SDLK_m); key(app, SDLK_m); key(app, SDLK_m); }},
+        {"V, N", [&] { key(app, SDLK_v); key(app, SDLK_n); }},
+    };
+    const struct {
+        SDL_Keycode key;
+        int sx, sy;  // expected sign of the move on screen (x right, y down)
+    } jumps[] = {{SDLK_a, -1, 0}, {SDLK_LEFT, -1, 0}, {SDLK_d, 1, 0}, {SDLK_RIGHT, 1, 0},
+                 {SDLK_w, 0, -1}, {SDLK_UP, 0, -1},   {SDLK_s, 0, 1},  {SDLK_DOWN, 0, 1}};
+    for (const Change& change : changes) {
+        change.apply();
+        for (const auto& j : jumps) {
+            g.astronaut = Astronaut{};
+            frames(app, 1);
+            ASSERT_TRUE(g.astronaut.standing);
+            const View view(app);
+            double x0, y0, x1, y1;
+            view.at(g.astronaut.pos, x0, y0);
+            app.handleEvent(hoptest::keyEvent(j.key, true));
+            app.handleEvent(hoptest::keyEvent(j.key, false));
+            ASSERT_TRUE(g.astronaut.jumping) << change.name;
+            frames(app, 30);
+            ASSERT_TRUE(g.astronaut.standing) << change.name;
+            view.at(g.astronaut.pos, x1, y1);
+            const double dx = x1 - x0, dy = y1 - y0;
+            const std::string what = std::string(SDL_GetKeyName(j.key)) + " after " + change.name;
+            if (j.sx) {
+                EXPECT_GT(dx * j.sx, 20) << what << ": moved " << dx << ", " << dy;
+                EXPECT_GT(std::fabs(dx), 2 * std::fabs(dy)) << what << ": mostly across the screen";
+            } else {
+                EXPECT_GT(dy * j.sy, 5) << what << ": moved " << dx << ", " << dy;
+                EXPECT_LT(std::fabs(dx), 5) << what << ": straight up or down the screen";
+            }
+        }
+        // The mouse, with the astronaut at the start: a point ahead of it,
+        // seen before and after.
+        g.astronaut = Astronaut{};
+        frames(app, 1);
+        float ax, az;
+        g.camera.direction(2, ax, az);
+        const Vec3 ahead{3 * ax, 0, 3 * az};
+        double x0, y0, x1, y1;
+        View(app).at(ahead, x0, y0);
+        g.mouse(40, 0);
+        View(app).at(ahead, x1, y1);
+        EXPECT_LT(x1, x0 - 5) << "mouse right after " << change.name;
+        g.mouse(-40, 0);
+        if (g.camera.view == 0) {  // the view from above keeps its height
+            View(app).at(ahead, x0, y0);
+            g.mouse(0, 20);
+            View(app).at(ahead, x1, y1);
+            EXPECT_LT(y1, y0 - 2) << "mouse down after " << change.name;
+            g.mouse(0, -20);
+        }
+    }
+}
+
+TEST_F(OrbitdashGL, ThingsAreDrawnWhereTheyHoldOrHit) {
+    // Each thing is taken out of the picture (or moved far off) and the
+    // pixels that change are looked at: those at its hit box or carrying
+    // window change, those where it is not stay the same. Ships at both
+    // ends of their run and in both directions, asteroids, floors and
+    // their windows, the goal platform; and the ring where the jump ends.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    frames(app, 2);
+    auto changedAt = [&](const hoptest::Image& a, const hoptest::Image& b, double x, double y) {
+        return b.countDiff(a, {int(x) - 4, int(y) - 4, 9, 9}, 30);
+    };
+    auto look = [&](Vec3 astronaut) {
+        g.astronaut = Astronaut{};
+        g.astronaut.pos = astronaut;
+        app.draw();
+        return readFramebuffer();
+    };
+
+    // Ships: the hit box is 1 long (x) and 2.5 deep (z) in half scale,
+    // centred on the ship; seen from beside its lane.
+    for (auto& item : g.course.items)
+        if (auto* group = dynamic_cast<GroupSpaceShip*>(item.get())) {
+            for (float shipX : {-12.0f, 9.0f})
+                for (int direction : {1, -1}) {
+                    GroupSpaceShip::Ship& ship = group->ships[0];
+                    ship.x = shipX;
+                    ship.direction = direction;
+                    const Vec3 stand{0, 0, group->laneCentre(0) - 4};
+                    const hoptest::Image with = look(stand);
+                    const View view(app);
+                    ship.x = 400;
+                    const hoptest::Image without = look(stand);
+                    double x, y, mx, my;
+                    view.at({shipX / 2, 0.5f, group->laneCentre(0)}, x, y);
+                    view.at({-shipX / 2, 0.5f, group->laneCentre(0)}, mx, my);
+                    EXPECT_GT(changedAt(with, without, x, y), 20) << "ship at " << shipX << " going " << direction;
+                    EXPECT_EQ(changedAt(with, without, mx, my), 0) << "nothing at " << -shipX;
+                    // The astronaut there is hit; beside the drawn ship it is not.
+                    ship.x = shipX;
+                    Astronaut a;
+                    a.pos = {shipX / 2, 0, group->laneCentre(0)};
+                    EXPECT_TRUE(group->touch(a, 0).hit);
+                    a.pos.x = -shipX / 2;
+                    EXPECT_FALSE(group->touch(a, 0).hit);
+                }
+            break;
+        }
+
+    // Asteroids: one of the first row ahead of the astronaut, at its centre
+    // and beside it; and the landing ring on the asteroid a jump comes down
+    // on.
+    for (std::size_t index = 0; index < g.course.items.size(); ++index)
+        if (auto* belt = dynamic_cast<AsteroidBelt*>(g.course.items[index].get())) {
+            belt->offset = 37.3f;  // well into its run
+            std::size_t k = 0;
+            while (k < belt->asteroids.size() && (belt->asteroids[k].z != 0 || belt->worldX(belt->asteroids[k]) < 0)) ++k;
+            ASSERT_LT(k, belt->asteroids.size());
+            Asteroid& rock = belt->asteroids[k];
+            const Vec3 stand{belt->worldX(rock), 0, belt->z - 2};
+            const Vec3 centre{belt->worldX(rock), -0.5f, belt->worldZ(rock)};
+            const hoptest::Image with = look(stand);
+            const View view(app);
+            rock.x += 500;
+            const hoptest::Image without = look(stand);
+            rock.x -= 500;
+            double x, y, bx, by;
+            view.at(centre, x, y);
+            view.at({centre.x + rock.radius + 0.3f, centre.y, centre.z - rock.radius - 0.3f}, bx, by);
+            EXPECT_GT(changedAt(with, without, x, y), 30) << "asteroid";
+            EXPECT_EQ(changedAt(with, without, bx, by), 0) << "beside the asteroid";
+
+            g.astronaut = Astronaut{};
+            g.astronaut.rideItem = int(index);
+            g.astronaut.rideAsteroid = int(k);
+            g.tick();
+            for (int wait = 0; wait < 600 && !g.jumpMark(2).lands; ++wait) g.tick();
+            const JumpMark mark = g.jumpMark(2);
+            ASSERT_TRUE(mark.lands);
+            app.draw();
+            const hoptest::Image ring = readFramebuffer();
+            const View ringView(app);
+            int seen = 0;
+            for (int step = 0; step < 8; ++step) {
+                const float a = float(step) * Camera::kPi / 4, r = (Renderer::kRingInner + Renderer::kRingOuter) / 2;
+                double rx, ry;
+                ringView.at({mark.at.x + r * std::cos(a), mark.at.y + 0.02f, mark.at.z + r * std::sin(a)}, rx, ry);
+                const Color c = ring.pixel(int(std::lround(rx)), int(std::lround(ry)));
+                seen += c.b > 150 && c.g > 150 && c.r + 60 < c.b;
+            }
+            EXPECT_GE(seen, 6) << "the ring round where the jump lands";
+            break;
+        }
+
+    // A floor between two empty belts (its whole window drawn), seen from
+    // above: just inside each corner of the window that carries, the panels
+    // show; just outside it, across and along, they do not.
+    {
+        const Course level = g.course;
+        g.course = Course{};
+        g.course.add(std::make_unique<AsteroidBelt>(0, 1000, random));
+        g.course.add(std::make_unique<Suelo>(2, false, random));
+        g.course.add(std::make_unique<AsteroidBelt>(0, 1000, random));
+        auto& floor = static_cast<Suelo&>(*g.course.items[1]);
+        key(app, SDLK_v);
+        const float half = Suelo::kPanelWidth / 2 * float(floor.panels);
+        const Vec3 stand{0, 0, floor.centre()};
+        const hoptest::Image with = look(stand);
+        const View view(app);
+        floor.panels = 0;
+        const hoptest::Image without = look(stand);
+        floor.panels = 2;
+        for (float sx : {-1.0f, 1.0f})
+            for (float sz : {-1.0f, 1.0f}) {
+                const float z = sz < 0 ? floor.centre() - Suelo::kBack : floor.centre() + Suelo::kFront;
+                const Vec3 in{sx * (half - 0.3f), 0, z - sz * 0.3f}, across{sx * (half + 0.5f), 0, in.z},
+                    along{in.x, 0, z + sz * 0.5f};
+                double x, y;
+                view.at(in, x, y);
+                EXPECT_GT(changedAt(with, without, x, y), 20) << "floor corner " << sx << " " << sz;
+                EXPECT_TRUE(floor.carries(in.x, in.z));
+                for (Vec3 out : {across, along}) {
+                    view.at(out, x, y);
+                    EXPECT_EQ(changedAt(with, without, x, y), 0) << "beside the floor " << out.x << " " << out.z;
+                    EXPECT_FALSE(floor.carries(out.x, out.z));
+                }
+            }
+        g.course = level;
+    }
+
+    // The goal platform, at the corners of where a landing reaches it, from
+    // above.
+    {
+        const Vec3 stand{0, 0, g.goal.pos.z - 6};
+        const hoptest::Image with = look(stand);
+        const View view(app);
+        const Vec3 goal = g.goal.pos;
+        g.goal.pos.x += 300;
+        const hoptest::Image without = look(stand);
+        g.goal.pos = goal;
+        for (float sx : {-1.0f, 1.0f})
+            for (float sz : {-1.0f, 1.0f}) {
+                double x, y;
+                view.at({goal.x + sx * (Platform::kHalfWidth - 0.3f), 0, goal.z + sz * (Platform::kHalf - 0.3f)}, x, y);
+                EXPECT_GT(changedAt(with, without, x, y), 20) << "goal corner " << sx << " " << sz;
+            }
+    }
 }

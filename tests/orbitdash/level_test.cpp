@@ -1,13 +1,17 @@
 // Level files: every kind of line, skipped and bad lines, missing files,
 // the seeded belt layout and the laying of items along the course.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
+#include "hoptest/broken.h"
 #include "level.h"
 #include "support.h"
 
@@ -153,6 +157,40 @@ TEST(LevelFile, MissingAndBadFilesAreNamed) {
         orbitdash_test::ticks(g, 25);
     }
     EXPECT_EQ(g.state(), kLevelDone);
+}
+
+TEST(LevelFile, EachLevelFileBrokenEveryWay) {
+    // Deleted, empty, cut in half, random bytes, a folder or a named pipe in
+    // its place: the level is read as far as it goes (an empty course when
+    // it cannot be opened or holds nothing), the file is named, nothing
+    // hangs.
+    namespace fs = std::filesystem;
+    const fs::path source = fs::path(ORBITDASH_LEVELS).parent_path();
+    const fs::path dir = fs::temp_directory_path() / ("orbitdash_levels_" + std::to_string(::getpid()));
+    const std::vector<const char*> files = {"nivel1.txt", "nivel2.txt", "nivel3.txt"};
+    std::mt19937 bytes(9);
+    for (const char* file : files)
+        for (hoptest::Break how : {hoptest::Deleted, hoptest::Empty, hoptest::Half, hoptest::Garbage,
+                                   hoptest::Folder, hoptest::Pipe}) {
+            hoptest::stageBroken(source, dir, files, file, how, bytes);
+            FixedRandom random;
+            std::ostringstream log;
+            const std::string path = (dir / file).string();
+            const Course c = loadLevel(path, random, log);
+            const bool unread = how == hoptest::Deleted || how == hoptest::Empty || how == hoptest::Folder ||
+                                how == hoptest::Pipe;
+            if (unread) {
+                EXPECT_EQ(c.size(), 0u) << file << " broken " << int(how);
+                EXPECT_NE(log.str().find(path), std::string::npos) << file << " broken " << int(how);
+            }
+            if (how == hoptest::Folder) {
+                EXPECT_NE(log.str().find("folder"), std::string::npos) << log.str();
+            }
+            if (how == hoptest::Pipe) {
+                EXPECT_NE(log.str().find("not a regular file"), std::string::npos) << log.str();
+            }
+        }
+    fs::remove_all(dir);
 }
 
 TEST(LevelFile, BeltLayoutFromASeededGenerator) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "app.h"
 #include "course.h"
 #include "game.h"
 #include "support.h"
@@ -434,6 +435,68 @@ TEST(Rules, TheStateMachineWithRInEveryState) {
     EXPECT_EQ(t.camera.quarter, 0);
     press(t, SDLK_q);
     EXPECT_TRUE(t.quit);
+}
+
+TEST(Rules, EveryWayIntoANewGameHasThreeLives) {
+    // From GAME OVER and FIN DEL JUEGO, R straight away or from a menu opened
+    // there (P, or P twice and back) starts with three lives; the next fall
+    // is not the end, and no counter goes below zero meanwhile.
+    auto gameOver = [](Game& g) {
+        for (int fall = 0; fall < 5 && g.state() != kGameOver; ++fall) {
+            g.astronaut.pos = {0, 0, -10};
+            ticks(g, 30);
+        }
+    };
+    auto allDone = [](Game& g) {
+        g.lives = 1;
+        g.settings.level = Game::kLevels;
+        g.settings.state = kAllDone;
+    };
+    const std::vector<std::vector<SDL_Keycode>> routes = {{}, {SDLK_p}, {SDLK_p, SDLK_p, SDLK_p}};
+    for (auto end : {+gameOver, +allDone})
+        for (const auto& route : routes) {
+            Empty e;
+            Game& g = e.g;
+            end(g);
+            ticks(g, 40);
+            EXPECT_GE(g.lives, 0);
+            for (SDL_Keycode k : route) press(g, k);
+            press(g, SDLK_r);
+            EXPECT_EQ(g.state(), kPlaying) << route.size();
+            EXPECT_EQ(g.lives, 3) << route.size() << " keys before R";
+            EXPECT_EQ(g.settings.level, 1);
+            EXPECT_EQ(g.points, 0);
+            ticks(g, 2);
+            g.astronaut.pos = {0, 0, -10};
+            ticks(g, 30);
+            EXPECT_EQ(g.state(), kPlaying);
+            EXPECT_EQ(g.lives, 2);
+        }
+    // A menu opened on NIVEL COMPLETADO: R goes on to the next level with
+    // the lives left.
+    Empty e;
+    e.g.lives = 2;
+    e.g.settings.state = kLevelDone;
+    press(e.g, SDLK_p);
+    press(e.g, SDLK_r);
+    EXPECT_EQ(e.g.settings.level, 2);
+    EXPECT_EQ(e.g.lives, 2);
+    EXPECT_EQ(e.g.state(), kPlaying);
+}
+
+TEST(Rules, NoScreenWhenSdlFellBackOnADriverNobodyAskedFor) {
+    const struct {
+        const char *driver, *asked;
+        bool none;
+    } cases[] = {
+        {"offscreen", nullptr, true},      {"dummy", nullptr, true},         {"offscreen", "", true},
+        {"offscreen", "x11", true},        {"dummy", "x11,wayland", true},   {"offscreen", "offscreen", false},
+        {"offscreen", "OffScreen", false}, {"dummy", "x11,DUMMY", false},   {"dummy", "dummy,x11", false},
+        {"offscreen", "offscreenx", true}, {"x11", nullptr, false},          {"wayland", "dummy", false},
+        {"DUMMY", "x11", true},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(noScreen(k.driver, k.asked), k.none) << k.driver << " asked " << (k.asked ? k.asked : "(unset)");
 }
 
 TEST(Text, GlyphCellsAndUnmappedCharacters) {
