@@ -63,13 +63,15 @@ struct FrontGL : hoptest::GLTest {
 };
 
 TEST_F(FrontGL, TilesNamesTheChosenTilesControlsAndBestScoreAreDrawn) {
-  const fs::path data = scratch("data");
+  const fs::path data = scratch("data"), none = scratch("nogames");
   fs::create_directories(data / "marsdash");
   std::ofstream(data / "marsdash/records.txt") << "hopgames-records 1\nbest 4321\nend 1\n";
   setenv("HOPGAMES_DATA_DIR", data.c_str(), 1);
   std::ostringstream log;
-  std::vector<Tile> tiles = loadTiles(scratch("nogames").string(), log);
+  std::vector<Tile> tiles = loadTiles(none.string(), log);
   unsetenv("HOPGAMES_DATA_DIR");
+  fs::remove_all(data);
+  fs::remove_all(none);
   ASSERT_EQ(tiles.size(), 10u);
   ASSERT_EQ(tiles[2].info.program, "marsdash");
   EXPECT_EQ(tiles[2].best, 4321);
