@@ -41,9 +41,11 @@ int main() {
     {
         hopgames::App app(window.window, hopgames::Options{}, std::cerr);
         app.draw();
-        const double startMs = msSince(start);
-        std::printf("hopgames start-up to first frame: %.1f ms: %s (goal %.0f ms)\n", startMs,
-                    verdict(startMs <= kGoalStartMs), kGoalStartMs);
+        const double startMs = msSince(start), startCpu = cpuMs();
+        // The processor time beside it: on a loaded machine the wall time
+        // mostly measures the wait for a core.
+        std::printf("hopgames start-up to first frame: %.1f ms (processor %.1f ms): %s (goal %.0f ms)\n", startMs,
+                    startCpu, verdict(startMs <= kGoalStartMs), kGoalStartMs);
 
         while (app.needsDrawing()) app.step(0);  // the fade-in of its first moments
         int frames = 0;

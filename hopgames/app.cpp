@@ -181,15 +181,19 @@ void App::play(int i) {
   SDL_HideWindow(window_);
   // Waiting for the game: asleep in poll() on its output, awake a few times
   // a second to read SDL's events. A quit request (SIGTERM, the end of the
-  // session) ends the game too, then this program.
+  // session) ends the game too, then this program; a game that is still
+  // there kGraceMs later is killed.
   std::optional<int> status;
+  Uint32 askedAt = 0;
   while (!(status = child.wait(100))) {
     SDL_Event e;
     while (pads_->poll(&e))
       if (e.type == SDL_QUIT && !quit_) {
         quit_ = true;
+        askedAt = SDL_GetTicks();
         child.terminate();
       }
+    if (quit_ && SDL_GetTicks() - askedAt > kGraceMs) child.kill();
   }
   // Input meant for the game (a controller's buttons reach us too) is not ours.
   SDL_PumpEvents();
@@ -244,6 +248,7 @@ int run(int argc, char** argv) {
     std::fprintf(stderr, "hopgames: no window: %s\n", SDL_GetError());
   } else {
     SDL_GL_SetSwapInterval(1);
+    SDL_SetWindowMinimumSize(window, kWidth / 2, kHeight / 2);  // smaller, the text would not read
     SDL_Surface* icon = regularFile(Renderer::kHero, error) ? IMG_Load(Renderer::kHero) : nullptr;
     if (icon) {
       SDL_SetWindowIcon(window, icon);

@@ -55,6 +55,7 @@ class App {
   // this long, and over at least this many pictures however slow they come.
   static constexpr Uint32 kSettleMs = 150;
   static constexpr int kSettleFrames = 3;
+  static constexpr Uint32 kGraceMs = 10000;  // for a game asked to end with the front window
 
   // Needs SDL (video), TTF and IMG started and `window` with a current GL
   // context. Throws FileError (see loadTiles, Renderer).

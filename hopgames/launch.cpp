@@ -77,7 +77,7 @@ Child::~Child() {
     for (int i = 0; i < 100 && !wait(50); ++i) {
     }
     if (running()) {
-      kill(pid_, SIGKILL);
+      kill();
       waitpid(pid_, nullptr, 0);
     }
   }
@@ -203,7 +203,11 @@ std::optional<int> Child::wait(int ms) {
 }
 
 void Child::terminate() {
-  if (pid_ > 0) kill(pid_, SIGTERM);
+  if (pid_ > 0) ::kill(pid_, SIGTERM);
+}
+
+void Child::kill() {
+  if (pid_ > 0) ::kill(pid_, SIGKILL);
 }
 
 std::deque<std::string> Child::lastLines() const { return err_.lines.empty() ? out_.lines : err_.lines; }

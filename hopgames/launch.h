@@ -58,6 +58,7 @@ class Child {
   // output is read; nullopt while it runs.
   std::optional<int> wait(int ms);
   void terminate();  // SIGTERM, as a window manager's end of session does
+  void kill();       // SIGKILL, for a game that does not end when asked
 
   // The last non-blank lines it wrote to stderr, or, where it wrote none
   // there, to stdout; printable(), oldest first.
