@@ -1,15 +1,25 @@
-# The games the Debian package holds, one line each: its program, the name
-# menus show, its window title (the package test waits for it), the hero the
-# asset generator draws its icon from, the key that quits it, a few words on
-# its keys for the manual page, and a one-line comment. A game whose program
-# is not built (its folder is absent) is left out.
-hop_package_game(boardhop NAME "Board Hop" WINDOW "Grafitec 2021 - boardhop" HERO penguin QUIT q KEYS "the arrow keys hop, space starts a new run, p pauses, v changes the view" COMMENT "A penguin crosses a board of sand, water and palms past a sliding seal")
-hop_package_game(lanehop NAME "Lane Hop" WINDOW "Plonky Path" HERO chicken QUIT q KEYS "the arrow keys or w, a, s, d hop, p pauses, v changes the view" COMMENT "A chicken crosses six hand-made levels of roads, rivers and bounce pads")
-hop_package_game(marsdash NAME "Mars Dash" WINDOW "marsdash" HERO mars-astronaut QUIT q KEYS "i starts, the arrow keys hop, p pauses, v changes the view" COMMENT "An astronaut hops across Martian streets crossed by flying ships")
-hop_package_game(coopdash NAME "Coop Dash" WINDOW "Taller-3D" HERO coop-chicken QUIT q KEYS "the arrow keys walk, p pauses, v changes the view" COMMENT "A chicken runs endless rows of roads and rails, chased by a ghost")
-hop_package_game(orbitdash NAME "Orbit Dash" WINDOW "Taller-3D" HERO space-astronaut QUIT q KEYS "the arrow keys or w, a, s, d jump, space jumps, p pauses, v changes the view" COMMENT "An astronaut jumps along space courses of floors and asteroid belts")
-hop_package_game(birdhop NAME "Bird Hop" WINDOW "Taller-3D" HERO bird QUIT q KEYS "the arrow keys hop, p pauses with the options, v changes the view" COMMENT "A bird hops across endless grass and road rows")
-hop_package_game(pigeonrun NAME "Pigeon Run" WINDOW "grafitec obligatorio 1 - Plonky Path" HERO pigeon QUIT q KEYS "Enter starts, the arrow keys hop, p pauses, v changes the view" COMMENT "A pigeon hops while the world scrolls around it")
-hop_package_game(duckrun NAME "Duck Run" WINDOW "Plonky Duck 3D" HERO duck QUIT q KEYS "p starts, the arrow keys walk, p pauses, v changes the view" COMMENT "A duck walks a field past ten bouncing blocks")
-hop_package_game(henrun NAME "Hen Run" WINDOW "Plonkito" HERO hen QUIT q KEYS "p starts, Up walks, Left and Right turn, c changes the camera, Enter returns to the menu" COMMENT "A hen steered like a vehicle across roads with trucks and trees")
-hop_package_game(roosterway NAME "Rooster Way" WINDOW "OpenGL" HERO chicken QUIT Escape KEYS "the arrow keys hop, p pauses, v changes the view" COMMENT "A chicken crosses a random 51-row field, with menus")
+# What the Debian package holds: every game of cmake/games.txt whose program
+# is built (menu name, window title, hero, quit key, keys and comment come
+# from there, the manual page's controls from docs/controls/<game>.txt), and
+# the front window hopgames, "Hop Games", which starts them.
+foreach(game IN LISTS HOP_GAMES)
+  hop_package_game(${game}
+    NAME "${HOP_GAME_${game}_NAME}" WINDOW "${HOP_GAME_${game}_WINDOW}" HERO "${HOP_GAME_${game}_HERO}"
+    QUIT "${HOP_GAME_${game}_QUIT}" KEYS "${HOP_GAME_${game}_KEYS}" COMMENT "${HOP_GAME_${game}_ABOUT}"
+    CONTROLS ${CMAKE_SOURCE_DIR}/docs/controls/${game}.txt)
+endforeach()
+
+set(SEE_ALSO "")
+foreach(game IN LISTS HOP_PACKAGED_GAMES)
+  if(SEE_ALSO)
+    string(APPEND SEE_ALSO ",\n")
+  endif()
+  string(APPEND SEE_ALSO ".BR ${game} (6)")
+endforeach()
+hop_package_game(hopgames
+  NAME "Hop Games" WINDOW "Hop Games" HERO collection QUIT Escape
+  KEYS "the arrow keys or the mouse choose a game, Enter or a click starts it, F11 switches to full screen"
+  COMMENT "Choose one of the hop games and play it"
+  DESCRIPTION "Hop Games is the front window of the hop games: it shows every game as a tile with its picture, a line about it, its controls and its best score, and starts the one chosen. The window comes back when the game ends."
+  CONTROLS ${CMAKE_SOURCE_DIR}/hopgames/controls.txt
+  MANPAGE ${HOP_PACKAGE_TEMPLATES}/hopgames.6.in)

@@ -71,6 +71,13 @@ while IFS=$'\t' read -r game id title quit; do
   [[ -x $root/usr/lib/games/$game/$game ]] || fail "$game: no program /usr/lib/games/$game/$game"
   [[ -f $root/usr/share/man/man6/$game.6.gz ]] || fail "$game: no manual page"
   gzip -t "$root/usr/share/man/man6/$game.6.gz" || fail "$game: bad manual page"
+  # Its controls table (made from its controls file) is set without a warning.
+  if command -v groff >/dev/null; then
+    warnings=$(gzip -dc "$root/usr/share/man/man6/$game.6.gz" | LC_ALL=C.UTF-8 groff -t -man -Tutf8 -ww -z 2>&1)
+    [[ -z $warnings ]] || fail "$game: the manual page has faults: $warnings"
+    page=$(gzip -dc "$root/usr/share/man/man6/$game.6.gz" | LC_ALL=C.UTF-8 groff -t -man -Tutf8 -P-bou 2>/dev/null)
+    grep -q 'Keys  *Controller  *Effect' <<<"$page" || fail "$game: the manual page lists no controls"
+  fi
   # Every file of the game's stage folder but the program, read-only.
   stage=$build/stage/$game
   while IFS= read -r f; do

@@ -2,9 +2,12 @@
 // contents, desktop entries and AppStream files checked and the package
 // installed into a scratch root (check_package.sh); every launcher started
 // from a folder that is not its game's, under Xvfb: the window appears and the
-// game's quit key ends it with status 0; then removal leaves nothing behind.
+// game's quit key ends it with status 0; the installed front window starts a
+// game through that game's launcher and comes back when it ends; then
+// removal leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +59,22 @@ TEST(PackageE2E, InstallsValidEntriesEveryLauncherStartsItsGameFromAnywhereAndRe
     const auto status = game.waitExit(60s);
     ASSERT_TRUE(status.has_value()) << "still running after " << g.quit;
     EXPECT_EQ(*status, 0) << game.stderrText();
+  }
+  // The front window finds the games through their launchers: Enter starts
+  // the first tile's game, which ends with its quit key, and the window is back.
+  const auto first = std::find_if(games.begin(), games.end(), [](const Row& g) { return g.game != "hopgames"; });
+  ASSERT_NE(first, games.end());
+  {
+    const fs::path launcher = scratch / "root/usr/games/hopgames";
+    hoptest::GameSession front(hoptest::Launch{launcher.string(), {}, elsewhere.string()});
+    ASSERT_NE(front.waitForWindow("Hop Games", 60s).id, 0u) << front.stderrText();
+    ASSERT_TRUE(front.key("Return"));
+    ASSERT_NE(front.waitForWindow(first->title, 60s).id, 0u) << front.stderrText();
+    ASSERT_TRUE(front.key(first->quit));
+    ASSERT_TRUE(front.waitForOutput("hopgames: " + first->game + " ended\n")) << front.stderrText();
+    ASSERT_NE(front.waitForWindow("Hop Games", 60s).id, 0u);
+    ASSERT_TRUE(front.key("Escape"));
+    EXPECT_EQ(front.waitExit(60s), 0);
   }
   fs::remove_all(elsewhere);
   const std::string remove = std::string(HOP_CHECK_SCRIPT) + " --remove '" + scratch.string() + "'";

@@ -66,6 +66,10 @@ inline const std::vector<Profile>& profiles() {
       {"henrun", "Plonkito", {"p", "p", "w", "t", "s", "v", "c", "l", "Return"}, {"Up", "Up", "Left", "Right"}, true,
        "q",
        {{"menu", {}}}},
+      // The front window: no Enter and no clicks, which would start a game.
+      {"hopgames", "Hop Games", {"Right", "Right", "Down", "Left", "Up", "Home", "End", "F11", "F11"}, {}, false,
+       "Escape",
+       {{"front window", {}}, {"a tile chosen", {"Right", "Down"}}}},
   };
   return table;
 }

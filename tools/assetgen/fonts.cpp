@@ -25,6 +25,7 @@ const std::vector<FontSource>& fontSources() {
   static const std::string quicksandRegular = join(kQuicksand, "Quicksand-Regular.ttf");
   static const std::string quicksandBold = join(kQuicksand, "Quicksand-Bold.ttf");
   static const std::string liberationSans = join(kLiberation, "LiberationSans-Regular.ttf");
+  static const std::string liberationBold = join(kLiberation, "LiberationSans-Bold.ttf");
   static const std::vector<FontSource> table = {
       // The game opens the .otf name with SDL_ttf, which goes by content, not extension.
       {"boardhop", "hud", quicksandRegular.c_str(), "fonts-quicksand", "Quicksand-Regular.otf"},
@@ -44,6 +45,10 @@ const std::vector<FontSource>& fontSources() {
       {"coopdash", "blocks", "/usr/share/fonts/truetype/dotgothic16/DotGothic16-Regular.ttf", "fonts-dotgothic16",
        "fuentes/Brickley Blocks.ttf"},
       {"roosterway", "retro", "/usr/share/fonts/truetype/ocr-a/OCRABold.ttf", "fonts-ocr-a", "fonts/font_retro.ttf"},
+      // The front window: a rounded face for its title and names, a plain sans for the rest.
+      {"hopgames", "title", quicksandBold.c_str(), "fonts-quicksand", "fonts/title.ttf"},
+      {"hopgames", "text", liberationSans.c_str(), "fonts-liberation2", "fonts/text.ttf"},
+      {"hopgames", "bold", liberationBold.c_str(), "fonts-liberation2", "fonts/bold.ttf"},
   };
   return table;
 }

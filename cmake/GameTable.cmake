@@ -1,0 +1,58 @@
+# hop_read_game_table(): reads cmake/games.txt, the one list of the games
+# (its header says the format), and sets in the caller's scope:
+#   HOP_GAMES                  the programs, in the table's order
+#   HOP_GAME_<program>_FOLDER  its source folder
+#   HOP_GAME_<program>_NAME, _WINDOW, _HERO, _QUIT, _KEYS, _ABOUT
+# A malformed line stops the configuration with its line number. An edit of
+# the table configures the build again.
+set(HOP_GAME_TABLE ${CMAKE_CURRENT_LIST_DIR}/games.txt)
+
+function(hop_read_game_table)
+  set_property(DIRECTORY ${CMAKE_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${HOP_GAME_TABLE})
+  file(READ ${HOP_GAME_TABLE} text)
+  # CMake lists split at ';' and keep bracketed parts whole: such a line
+  # would come apart differently here and in the other readers.
+  if(text MATCHES "[][;\\\\\"]")
+    message(FATAL_ERROR "${HOP_GAME_TABLE}: holds one of ; [ ] \\ \" (not allowed)")
+  endif()
+  string(REPLACE "\n" ";" lines "${text}")
+  set(games)
+  set(number 0)
+  set(fields NAME WINDOW HERO QUIT KEYS ABOUT)
+  foreach(line IN LISTS lines)
+    math(EXPR number "${number} + 1")
+    if(line MATCHES "^[ \t]*(#|$)")
+      continue()
+    endif()
+    string(REPLACE "|" ";" parts "${line}")
+    list(LENGTH parts n)
+    if(NOT n EQUAL 8)
+      message(FATAL_ERROR "${HOP_GAME_TABLE}:${number}: ${n} fields, not 8")
+    endif()
+    set(values)
+    foreach(part IN LISTS parts)
+      string(STRIP "${part}" part)
+      if(part STREQUAL "")
+        message(FATAL_ERROR "${HOP_GAME_TABLE}:${number}: an empty field")
+      endif()
+      list(APPEND values "${part}")
+    endforeach()
+    list(POP_FRONT values game folder)
+    if(NOT game MATCHES "^[a-z0-9_-]+$")
+      message(FATAL_ERROR "${HOP_GAME_TABLE}:${number}: '${game}' is not a program name")
+    endif()
+    if(game IN_LIST games)
+      message(FATAL_ERROR "${HOP_GAME_TABLE}:${number}: ${game} is listed twice")
+    endif()
+    list(APPEND games ${game})
+    set(HOP_GAME_${game}_FOLDER "${folder}" PARENT_SCOPE)
+    foreach(field IN LISTS fields)
+      list(POP_FRONT values value)
+      set(HOP_GAME_${game}_${field} "${value}" PARENT_SCOPE)
+    endforeach()
+  endforeach()
+  if(NOT games)
+    message(FATAL_ERROR "${HOP_GAME_TABLE}: no game")
+  endif()
+  set(HOP_GAMES ${games} PARENT_SCOPE)
+endfunction()
