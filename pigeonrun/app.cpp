@@ -25,6 +25,16 @@ constexpr double kFrameMs = 1000.0 / 60.0;
 // wait at once for an event, this only bounds a wake-up it might miss.
 constexpr int kStillWaitMs = 100;
 
+// A still screen sleeps until an event comes. With a controller open SDL
+// cannot block on the display's connection and its wait polls every
+// millisecond: a frame's sleep between looks at the queue costs less.
+void waitForEvent(const hop::Pads& pads) {
+    if (pads.count() == 0)
+        SDL_WaitEventTimeout(nullptr, kStillWaitMs);
+    else
+        SDL_Delay(Uint32(kFrameMs));
+}
+
 // What each controller button stands for; the d-pad and left stick are the
 // arrows. B and Back have nothing to do here.
 hop::PadTable padTable() {
@@ -103,8 +113,7 @@ int runGame() {
                 const double left = kFrameMs - (nowMs() - start);
                 if (left >= 1) SDL_Delay(Uint32(left));
             } else if (!game.wantsDraw()) {
-                // A still screen: nothing to draw until something happens.
-                SDL_WaitEventTimeout(nullptr, kStillWaitMs);
+                waitForEvent(pads);  // a still screen: nothing to draw until something happens
             }
         }
     } catch (const std::exception& e) {

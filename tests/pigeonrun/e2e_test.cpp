@@ -37,14 +37,28 @@ int red(const Image& img, Rect r) { return img.countNear({255, 90, 70}, 40, r); 
 
 std::string gameDir() { return fs::path(PIGEONRUN_BIN).parent_path().string(); }
 
-// Waits for a stretch of `quiet` in which no frame is shown; false when
-// frames keep coming until patience() runs out.
+// Time the game's main thread has spent running or ready to run, in ns: a
+// loop that never sleeps counts all of it, however loaded the machine.
+long long busyNs(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
+    long long run = 0, wait = 0;
+    in >> run >> wait;
+    return run + wait;
+}
+
+// Waits for a stretch of `quiet` in which no frame is shown and the game's
+// loop sleeps most of the time; false when that never comes before
+// patience() runs out.
 bool waitForStill(GameSession& game, std::chrono::milliseconds quiet = 1s) {
     const auto end = std::chrono::steady_clock::now() + hoptest::patience();
     while (std::chrono::steady_clock::now() < end && game.running()) {
         const long from = game.frames();
+        const long long busy = busyNs(game.pid());
+        const auto start = std::chrono::steady_clock::now();
         if (from < 0) return false;
-        if (!game.waitWithin(0, quiet, [&] { return game.frames() != from; })) return true;
+        if (game.waitWithin(0, quiet, [&] { return game.frames() != from; })) continue;
+        const double span = std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+        if (double(busyNs(game.pid()) - busy) < 0.5 * span) return true;
     }
     return false;
 }
@@ -212,6 +226,9 @@ TEST(PigeonrunE2E, AControllerPlaysFromTheTitleToGameOverAndAgainAndLetsGoWhenPu
         ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
         EXPECT_TRUE(hoptest::waitUntil([&] { return (white(game.screenshot(), kPause) > 1500) == paused; }, 30s))
             << (paused ? "paused" : "playing on");
+        if (paused) {
+            EXPECT_TRUE(waitForStill(game)) << "the pause with a controller plugged";
+        }
     }
 
     // A shoulder: the free view; the stick held left turns the pigeon, and
