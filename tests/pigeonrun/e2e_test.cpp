@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,30 @@ bool waitForStill(GameSession& game, std::chrono::milliseconds quiet = 1s) {
         if (double(busyNs(game.pid()) - busy) < 0.5 * span) return true;
     }
     return false;
+}
+
+// Where the pigeon's head is in the free view from its start: the mean x of
+// what is not grass in the band under the first road, where the head and
+// neck stand (lower down the near tail swings the other way).
+double pigeonX(const Image& img) {
+    double sum = 0;
+    int n = 0;
+    for (int y = 150; y < 220; ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const hoptest::Color c = img.pixel(x, y);
+            if (c.g > c.r + 15 && c.g > c.b + 15) continue;
+            sum += x, ++n;
+        }
+    return n ? sum / n : -1;
+}
+
+// The side (-1 left, 1 right) the pigeon's head first goes on screen, well
+// past `ahead`, as it turns from facing ahead (at quarter speed, so that a
+// screenshot sees the turn in small steps).
+int headGoes(GameSession& game, double ahead) {
+    double x = ahead;
+    hoptest::waitUntil([&] { return std::abs((x = pigeonX(game.screenshot())) - ahead) > 10; }, 30s);
+    return x < ahead - 10 ? -1 : x > ahead + 10 ? 1 : 0;
 }
 
 std::string readAll(const fs::path& path) {
@@ -231,12 +256,17 @@ TEST(PigeonrunE2E, AControllerPlaysFromTheTitleToGameOverAndAgainAndLetsGoWhenPu
         }
     }
 
-    // A shoulder: the free view; the stick held left turns the pigeon, and
-    // pulled out mid-turn the game pauses and the turn stops.
+    // A shoulder: the free view; the stick held left turns the pigeon's head
+    // to the screen's left, and pulled out mid-turn the game pauses and the
+    // turn stops.
     ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_LEFTSHOULDER));
     EXPECT_TRUE(game.waitForOutput("CAMBIO MODO DE VISTA"));
+    ASSERT_TRUE(game.key("r"));
+    EXPECT_TRUE(game.waitForOutput("CAMBIO DE VELOCIDAD"));
+    const double ahead = pigeonX(game.screenshot());
     ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
     EXPECT_TRUE(game.waitForOutput("ROTAR ANTIHORARIO\n"));
+    EXPECT_EQ(headGoes(game, ahead), -1) << "the stick's left turns the head to the screen's left";
     ASSERT_TRUE(pad.unplug());
     EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
     EXPECT_TRUE(hoptest::waitUntil([&] { return white(game.screenshot(), kPause) > 1500; }, 30s)) << "paused";
@@ -254,6 +284,8 @@ TEST(PigeonrunE2E, AControllerPlaysFromTheTitleToGameOverAndAgainAndLetsGoWhenPu
         }
     EXPECT_LT(moved, 200) << "the pigeon still turns";
     EXPECT_EQ(game.stdoutText().find("SALTA"), std::string::npos) << "letting go hopped";
+    ASSERT_TRUE(game.key("r"));
+    EXPECT_TRUE(game.waitForOutput("CAMBIO DE VELOCIDAD", hoptest::patience(), 2));
 
     // Plugged in again mid-game: a shoulder back to the fixed view, the
     // d-pad hops forward and scores, left and right (the stick) hop aside.
@@ -288,6 +320,17 @@ TEST(PigeonrunE2E, AControllerPlaysFromTheTitleToGameOverAndAgainAndLetsGoWhenPu
     ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_A));
     EXPECT_TRUE(hoptest::waitUntil([&] { return red(game.screenshot(), kGameOver) < 100; }, 30s));
     EXPECT_TRUE(hoptest::waitUntil([&] { return white(game.screenshot(), kUnits) > 60; }, 30s)) << "score 0";
+
+    // Started again, the pigeon faces ahead: in the free view the stick held
+    // right turns its head to the screen's right.
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_LEFTSHOULDER));
+    EXPECT_TRUE(game.waitForOutput("CAMBIO MODO DE VISTA", hoptest::patience(), 3));
+    ASSERT_TRUE(game.key("r"));
+    EXPECT_TRUE(game.waitForOutput("CAMBIO DE VELOCIDAD", hoptest::patience(), 3));
+    const double again = pigeonX(game.screenshot());
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, 32767));
+    EXPECT_TRUE(game.waitForOutput("ROTAR HORARIO\n"));
+    EXPECT_EQ(headGoes(game, again), 1) << "the stick's right turns the head to the screen's right";
 
     ASSERT_TRUE(game.closeWindow());
     EXPECT_EQ(game.waitExit(), 0);
