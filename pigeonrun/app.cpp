@@ -8,9 +8,12 @@
 #include <ctime>
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <string>
 
 #include "game.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 
 namespace pigeonrun {
 
@@ -18,6 +21,30 @@ namespace {
 
 const char* const kTitle = "grafitec obligatorio 1 - Plonky Path";
 constexpr double kFrameMs = 1000.0 / 60.0;
+// Longest sleep on a still screen between looks at the queue: SDL wakes the
+// wait at once for an event, this only bounds a wake-up it might miss.
+constexpr int kStillWaitMs = 100;
+
+// A still screen sleeps until an event comes. With a controller open SDL
+// cannot block on the display's connection and its wait polls every
+// millisecond: a frame's sleep between looks at the queue costs less.
+void waitForEvent(const hop::Pads& pads) {
+    if (pads.count() == 0)
+        SDL_WaitEventTimeout(nullptr, kStillWaitMs);
+    else
+        SDL_Delay(Uint32(kFrameMs));
+}
+
+// What each controller button stands for; the d-pad and left stick are the
+// arrows. B and Back have nothing to do here.
+hop::PadTable padTable() {
+    hop::PadTable t;
+    t.set(hop::Control::A, SDLK_RETURN, SDL_SCANCODE_RETURN)
+        .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    return t;  // the right stick is read as it stands (Game::lookX), not as mouse motion
+}
 
 double nowMs() { return double(SDL_GetPerformanceCounter()) * 1000.0 / double(SDL_GetPerformanceFrequency()); }
 
@@ -74,14 +101,20 @@ int runGame() {
         // A missing or broken model or image ends the program here, with
         // the file named.
         Game game;
+        hop::Pads pads(padTable());
+        game.pads = &pads;
+        game.records = std::make_unique<hop::Records>("pigeonrun");
         while (!game.quit) {
             const double start = nowMs();
             SDL_GL_GetDrawableSize(window, &game.drawableWidth, &game.drawableHeight);
-            game.frame(start);
-            SDL_GL_SwapWindow(window);
-            // The game's rules count passes at 60 a second: never run faster.
-            const double left = kFrameMs - (nowMs() - start);
-            if (left >= 1) SDL_Delay(Uint32(left));
+            if (game.frame(start)) {
+                SDL_GL_SwapWindow(window);
+                // The game's rules count passes at 60 a second: never run faster.
+                const double left = kFrameMs - (nowMs() - start);
+                if (left >= 1) SDL_Delay(Uint32(left));
+            } else if (!game.wantsDraw()) {
+                waitForEvent(pads);  // a still screen: nothing to draw until something happens
+            }
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

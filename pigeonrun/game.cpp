@@ -6,6 +6,8 @@
 #include <iostream>
 
 #include "assets.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 
 namespace pigeonrun {
 
@@ -47,9 +49,29 @@ void Game::pass() {
     const double dt = passMs();
     lastPassMs = dt;
     if (!camera.fixedView && dragging) camera.drag(cursorX, cursorY, dt);
+    if (!camera.fixedView && (lookX != 0 || lookY != 0)) camera.look(lookX, lookY, dt);
     world.fixedView = camera.fixedView;
+    const bool running = world.status.state == StatePlaying;
     world.step(dt);
+    if (running && world.status.state == StateGameOver) endRun();
 }
+
+void Game::endRun() {
+    if (records) records->record("best", world.status.score);
+}
+
+std::optional<long long> Game::best() const {
+    return records ? records->best("best") : std::nullopt;
+}
+
+bool Game::moving() const {
+    const int state = world.status.state;
+    if (state == StatePlaying) return true;
+    // Paused, the free view still turns while dragged or steered.
+    return state == StatePaused && !camera.fixedView && (dragging || lookX != 0 || lookY != 0);
+}
+
+bool Game::wantsDraw() const { return moving() || redraw_ > 0 || world.status.state != shownState_; }
 
 void Game::advance(double elapsedMs) {
     passesLastFrame = 0;
@@ -71,16 +93,53 @@ void Game::advance(double elapsedMs) {
     }
 }
 
-void Game::frame(double nowMs) {
+bool Game::frame(double nowMs) {
     if (resetPending) applyReset();
+    if (pads) lookX = pads->lookX(), lookY = pads->lookY();
     advance(previousMs_ < 0 ? 0 : nowMs - previousMs_);
     previousMs_ = nowMs;
-    if (assets_) draw();
+    const bool drawing = wantsDraw();
+    if (drawing) {
+        if (world.status.state != shownState_) redraw_ = kSettleFrames;  // a new screen
+        shownState_ = world.status.state;
+        if (redraw_ > 0) --redraw_;
+        if (assets_) draw();
+    }
     SDL_Event e;
-    while (SDL_PollEvent(&e)) handleEvent(e);
+    while (pads ? pads->poll(&e) : SDL_PollEvent(&e)) {
+        if (pads && e.type == SDL_KEYUP && controllerLeaving()) {
+            // SDL lets go of a controller's sticks and buttons just before
+            // it says the controller is gone: those keys are let go without
+            // acting (a released arrow would hop, Start would play on), and
+            // the game pauses.
+            if (world.status.state == StatePlaying) world.status.state = StatePaused;
+            const SDL_Keycode key = e.key.keysym.sym;
+            if (key == SDLK_LEFT || key == SDLK_RIGHT) world.turning = 0;
+            continue;
+        }
+        handleEvent(e);
+        if (pads && pads->unplugged() && world.status.state == StatePlaying) world.status.state = StatePaused;
+    }
+    return drawing;
+}
+
+bool Game::controllerLeaving() {
+    SDL_Event next;
+    return SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_CONTROLLERDEVICEREMOVED, SDL_CONTROLLERDEVICEREMOVED) > 0;
 }
 
 void Game::handleEvent(const SDL_Event& e) {
+    switch (e.type) {
+        // What can change the picture of a still screen; the cursor only
+        // matters while dragging, which draws every frame anyway.
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
+        case SDL_WINDOWEVENT: redraw_ = kSettleFrames; break;
+        default: break;
+    }
     handleGeneral(e);
     if (world.status.state == StatePlaying) {
         handleMovement(e);
@@ -94,7 +153,9 @@ void Game::handleEvent(const SDL_Event& e) {
 }
 
 void Game::handleGeneral(const SDL_Event& e) {
+    const bool inRun = world.status.state == StatePlaying || world.status.state == StatePaused;
     if (e.type == SDL_QUIT) {
+        if (inRun && !quit) endRun();
         quit = true;
         return;
     }
@@ -116,6 +177,7 @@ void Game::handleGeneral(const SDL_Event& e) {
             break;
         case SDLK_q:
             say("SALIR");
+            if (inRun && !quit) endRun();
             quit = true;
             break;
         case SDLK_r:

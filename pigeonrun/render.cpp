@@ -30,6 +30,8 @@ constexpr Rect kGameOver{-570, -70, -268.5f, -210.5f};
 constexpr Rect kCoinIcon{-42, -10, -79, -47};
 constexpr float kScoreUnitsX = -43, kScoreY0 = -42, kScoreY1 = -9;
 constexpr float kCoinsUnitsX = -80, kCoinsY0 = -79, kCoinsY1 = -46;
+// The best score's line, under "press Enter" on the title and game over.
+constexpr float kRecordY0 = -363;
 
 void quad(unsigned tex, const Rect& r) {
     glBindTexture(GL_TEXTURE_2D, tex);
@@ -44,6 +46,29 @@ void quad(unsigned tex, const Rect& r) {
 void digits(const Assets& a, int value, float unitsX, float y0, float y1) {
     for (const DigitQuad& d : digitQuads(value, unitsX, y0, y1))
         quad(a.digits[std::size_t(d.digit)], Rect{d.x0, d.x1, d.y0, d.y1});
+}
+
+// "RÉCORD" and the best score: white block letters over a shadow in the
+// colour of the images' own outlines, then the digit images.
+void recordLine(const Assets& a, long long best) {
+    const RecordLine line = pigeonrun::recordLine(best, kRecordY0);
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    for (float shadow : {2.f, 0.f}) {
+        if (shadow > 0)
+            glColor3ub(40, 30, 60);
+        else
+            glColor3f(1, 1, 1);
+        for (const BlockCell& c : line.word) {
+            glVertex2f(c.x0 + shadow, c.y0 - shadow);
+            glVertex2f(c.x1 + shadow, c.y0 - shadow);
+            glVertex2f(c.x1 + shadow, c.y1 - shadow);
+            glVertex2f(c.x0 + shadow, c.y1 - shadow);
+        }
+    }
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+    for (const DigitQuad& d : line.digits) quad(a.digits[std::size_t(d.digit)], Rect{d.x0, d.x1, d.y0, d.y1});
 }
 
 void groundQuad(const GroundQuad& q) {
@@ -207,10 +232,12 @@ void Game::drawOverlay() {
     glEnable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
+    const std::optional<long long> shownBest = best();
     switch (world.status.state) {
         case StateTitle:
             quad(a.logo, kLogo);
             quad(a.pressEnter, kPressEnter);
+            if (shownBest) recordLine(a, *shownBest);
             break;
         case StatePlaying:
             digits(a, world.status.score, kScoreUnitsX, kScoreY0, kScoreY1);
@@ -223,6 +250,7 @@ void Game::drawOverlay() {
         case StateGameOver:
             quad(a.gameOver, kGameOver);
             quad(a.pressEnter, kPressEnter);
+            if (shownBest) recordLine(a, *shownBest);
             break;
         default: break;
     }

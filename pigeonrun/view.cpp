@@ -28,13 +28,14 @@ void ViewCamera::zoom(int wheelY, double dtMs) {
 }
 
 void ViewCamera::drag(int x, int y, double dtMs) {
+    look(x < 270 ? -1.f : x >= 371 ? 1.f : 0.f, y < 190 ? -1.f : y >= 291 ? 1.f : 0.f, dtMs);
+}
+
+void ViewCamera::look(float x, float y, double dtMs) {
     const double r = 360 * dtMs / 4000;
-    if (x < 270) azimuth -= r;
-    if (x >= 371) azimuth += r;
-    azimuth = std::fmod(azimuth, 360.0);
+    azimuth = std::fmod(azimuth + r * x, 360.0);
     if (azimuth < 0) azimuth += 360;
-    if (y >= 291) elevation = std::min(elevation + r, 90.0);
-    if (y < 190) elevation = std::max(elevation - r, -90.0);
+    elevation = std::clamp(elevation + r * y, -90.0, 90.0);
     updateEye();
 }
 

@@ -26,6 +26,10 @@ struct ViewCamera {
     // left and right bands turn the azimuth, the top and bottom bands the
     // elevation, at 90 degrees per second; the middle band turns nothing.
     void drag(int x, int y, double dtMs);
+    // One pass of a controller's right stick, each axis in [-1, 1] (x to the
+    // right, y down): turns as dragging with the cursor that far out does,
+    // up to 90 degrees per second at full tilt.
+    void look(float x, float y, double dtMs);
 };
 
 }  // namespace pigeonrun

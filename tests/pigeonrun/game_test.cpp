@@ -2,10 +2,16 @@
 // pacing of world passes, the camera's zoom and drag, HUD digit places.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "game.h"
+#include "hopcommon/records.h"
 #include "hoptest/events.h"
 #include "hud.h"
 
@@ -311,6 +317,125 @@ TEST(PigeonrunView, ZoomStaysBetweenTwoAndTwentyAndTheMiddleBandTurnsNothing) {
     EXPECT_DOUBLE_EQ(d.elevation, 90);
     d.drag(320, 189, 4000);
     EXPECT_DOUBLE_EQ(d.elevation, -90);
+
+    // A controller's right stick turns the view as the cursor in the band
+    // it leans toward does, in proportion to the lean.
+    for (auto [x, y, lx, ly] : {std::tuple{371, 240, 1.f, 0.f}, {269, 240, -1.f, 0.f}, {320, 291, 0.f, 1.f},
+                               {320, 189, 0.f, -1.f}, {371, 291, 1.f, 1.f}}) {
+        ViewCamera byMouse, byStick, half;
+        byMouse.reset(), byStick.reset(), half.reset();
+        byMouse.drag(x, y, 300);
+        byStick.look(lx, ly, 300);
+        half.look(lx / 2, ly / 2, 600);
+        EXPECT_DOUBLE_EQ(byStick.azimuth, byMouse.azimuth) << x << "," << y;
+        EXPECT_DOUBLE_EQ(byStick.elevation, byMouse.elevation) << x << "," << y;
+        EXPECT_NEAR(half.azimuth, byMouse.azimuth, 1e-9);
+    }
+}
+
+TEST(PigeonrunGame, AStillScreenIsDrawnOnlyAfterAChangeAndItsKeysActAtOnce) {
+    Fixture f;
+    Game& g = f.game;
+    double now = 0;
+    auto draws = [&](int frames) {
+        int n = 0;
+        for (int i = 0; i < frames; ++i) n += g.frame(now += kPassMs) ? 1 : 0;
+        return n;
+    };
+    // Drawn for a moment after a change, then left alone.
+    auto settles = [&] {
+        const int shown = draws(120);
+        return shown > 0 && shown <= Game::kSettleFrames && !g.wantsDraw() && draws(60) == 0;
+    };
+    EXPECT_TRUE(settles()) << "the title";
+    g.handleEvent(hoptest::motionEvent(5, 5, 100, 100));
+    EXPECT_EQ(draws(10), 0) << "the cursor changes nothing shown";
+    // Keys act on release, however long after the press.
+    g.handleEvent(keyEvent(SDLK_t, true));
+    EXPECT_TRUE(settles()) << "a key pressed on the title";
+    g.handleEvent(keyEvent(SDLK_t, false));
+    EXPECT_TRUE(settles()) << "and let go";
+    SDL_Event exposed{};
+    exposed.type = SDL_WINDOWEVENT;
+    exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+    g.handleEvent(exposed);
+    EXPECT_TRUE(settles()) << "the window shown again";
+
+    // Play draws every frame; the pause, like the title, settles.
+    f.tap(SDLK_RETURN);
+    EXPECT_EQ(draws(120), 120);
+    f.tap(SDLK_p);
+    EXPECT_TRUE(settles()) << "the pause";
+    // A key on it acts at once, and the next frame shows it.
+    f.tap(SDLK_p);
+    EXPECT_EQ(g.world.status.state, StatePlaying);
+    EXPECT_EQ(draws(60), 60);
+
+    // Paused in the free view, the camera turned by the stick or the mouse
+    // is drawn every frame while it turns.
+    f.tap(SDLK_v);
+    f.tap(SDLK_p);
+    EXPECT_TRUE(settles());
+    g.lookX = 1;
+    const double azimuth = g.camera.azimuth;
+    EXPECT_EQ(draws(60), 60);
+    EXPECT_NEAR(g.camera.azimuth, std::fmod(azimuth + 90, 360), 2);
+    g.lookX = 0;
+    EXPECT_EQ(draws(60), 0) << "the last frame drawn shows where it stopped";
+    g.handleEvent(hoptest::clickEvent(600, 240, true));
+    EXPECT_EQ(draws(60), 60);
+    g.handleEvent(hoptest::clickEvent(600, 240, false));
+    EXPECT_TRUE(settles());
+
+    // Game over is a still screen too.
+    f.tap(SDLK_p);
+    g.world.car1.position.x = 0;  // the pigeon in car 1's lane
+    for (int i = 0; i < 100 && g.world.status.state == StatePlaying; ++i) draws(1);
+    ASSERT_EQ(g.world.status.state, StateGameOver);
+    EXPECT_TRUE(settles()) << "game over";
+}
+
+TEST(PigeonrunGame, ARunsScoreIsKeptWhenItBeatsTheBestWhetherACarOrQuittingEndsIt) {
+    const std::string dir = ::testing::TempDir() + "pigeonrun_records_" + std::to_string(getpid());
+    std::filesystem::remove_all(dir);
+    const char* given = std::getenv("HOPGAMES_DATA_DIR");
+    const std::string saved = given ? given : "";
+    setenv("HOPGAMES_DATA_DIR", dir.c_str(), 1);
+    auto run = [&](int hops, bool byCar, bool quitByWindow = false) {
+        Fixture f;
+        Game& g = f.game;
+        g.records = std::make_unique<hop::Records>("pigeonrun");
+        const std::optional<long long> before = g.best();
+        f.tap(SDLK_RETURN);
+        f.passes(1);
+        g.world.car1.position.x = g.world.car2.position.x = 1000;  // no traffic
+        for (int i = 0; i < hops; ++i) {
+            f.tap(SDLK_UP);
+            while (g.world.pigeon.hopping) f.passes(1);
+        }
+        if (byCar) {
+            g.world.car1.position.x = 0;  // the pigeon in car 1's lane
+            for (int i = 0; i < 100 && g.world.status.state == StatePlaying; ++i) f.passes(1);
+            EXPECT_EQ(g.world.status.state, StateGameOver);
+        } else if (quitByWindow) {
+            SDL_Event close{};
+            close.type = SDL_QUIT;
+            g.handleEvent(close);
+        } else {
+            f.tap(SDLK_p);  // quit while paused: the run still counts
+            f.tap(SDLK_q);
+        }
+        return std::pair{before, g.best()};
+    };
+    EXPECT_EQ(run(3, true), (std::pair{std::optional<long long>{}, std::optional<long long>{3}}));
+    EXPECT_EQ(run(2, false), (std::pair{std::optional<long long>{3}, std::optional<long long>{3}})) << "a worse run";
+    EXPECT_EQ(run(5, false), (std::pair{std::optional<long long>{3}, std::optional<long long>{5}}));
+    EXPECT_EQ(run(6, false, true), (std::pair{std::optional<long long>{5}, std::optional<long long>{6}}));
+    if (given)
+        setenv("HOPGAMES_DATA_DIR", saved.c_str(), 1);
+    else
+        unsetenv("HOPGAMES_DATA_DIR");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(PigeonrunHud, DigitsOfZeroAndOneHundredFiveAndMaterialColours) {

@@ -56,7 +56,12 @@ inline const std::vector<Profile>& profiles() {
       {"pigeonrun", "grafitec obligatorio 1 - Plonky Path",
        {"Return", "Up", "Up", "Left", "Right", "Down", "v", "KP_Add", "KP_Subtract", "p", "r", "t", "w", "s"},
        {"Left", "Right", "Up"}, true, "q",
-       {{"title", {}}, {"pause", {"Return", "p"}}}},
+       // Hopping on blindly ends the game (the tests show it does, well within these hops).
+       {{"title", {}}, {"pause", {"Return", "p"}}, {"game over", [] {
+          std::vector<std::string> keys{"Return"};
+          keys.insert(keys.end(), 120, "Up");
+          return keys;
+        }()}}},
       {"duckrun", "Plonky Duck 3D", {"p", "v", "r", "1", "2", "3", "t", "w", "i", "n", "l"},
        {"Up", "Up", "Left", "Right", "Down"}, true, "q",
        {{"chalkboard", {}}}},
