@@ -52,6 +52,20 @@ bool until(GameSession& s, const std::function<bool(const Image&)>& pred) {
     return hoptest::waitUntil([&] { return pred(s.screenshot()); }, 60s, 100ms);
 }
 
+// A still screen stops drawing: the frame count stays put between two
+// looks half a second apart (a game drawing at 60 Hz never lets it).
+bool stopsDrawing(GameSession& s) {
+    long last = -2;
+    return s.frames() >= 0 && hoptest::waitUntil(
+                                  [&] {
+                                      const long now = s.frames();
+                                      const bool same = now == last;
+                                      last = now;
+                                      return same;
+                                  },
+                                  hoptest::patience(), 500ms);
+}
+
 // The stage folder copied, to break one file of the copy.
 struct StageCopy {
     fs::path dir;
@@ -73,14 +87,16 @@ TEST(OrbitdashE2E, TitleStartMenuFallAndQuit) {
     EXPECT_EQ(w.width, 640);
     EXPECT_EQ(w.height, 480);
     EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kPressR) > 150; })) << "Press R to start";
+    EXPECT_TRUE(stopsDrawing(game)) << "the title";
 
-    // R (on release) starts level 1: the HUD bar, the title text gone.
+    // R (on release), on the still title, starts level 1: the HUD bar, the title text gone.
     ASSERT_TRUE(game.key("r"));
     EXPECT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150) && white(i, kPressR) < 60; }));
 
     // P opens the menu, P closes it.
     ASSERT_TRUE(game.key("p"));
     EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) > 300; })) << "MENU PRINCIPAL";
+    EXPECT_TRUE(stopsDrawing(game)) << "the menu over play";
     ASSERT_TRUE(game.key("p"));
     EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) < 100; }));
 

@@ -707,3 +707,111 @@ TEST_F(OrbitdashGL, ThingsAreDrawnWhereTheyHoldOrHit) {
             }
     }
 }
+
+TEST_F(OrbitdashGL, CullingLeavesThePictureAsItWas) {
+    // What is left out as outside the view must not have shown: the picture
+    // with culling is the picture without it, along every level, behind and
+    // from above, near and far, turned a quarter and by the mouse, with the
+    // ships and the belts where they are at that moment.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    frames(app, 2);
+    int culled = 0, worst = 0;
+    std::string where;
+    for (int level = 1; level <= 3; ++level) {
+        g.settings.level = level;
+        g.course = loadLevel(levelPath(level), random, log);
+        g.goal.pos.z = g.course.end() + Platform::kHalf;
+        std::vector<float> places = {0};
+        for (const auto& item : g.course.items) places.push_back(item->z + 1.0f);
+        std::mt19937 shuffle{unsigned(level)};
+        for (std::size_t p = 0; p < places.size(); ++p) {
+            // The ships and the belts somewhere else at each place, the
+            // ships mostly near the middle where the view's edges cross them.
+            for (auto& item : g.course.items)
+                if (auto* ships = dynamic_cast<GroupSpaceShip*>(item.get())) {
+                    for (auto& ship : ships->ships)
+                        ship.x = std::uniform_real_distribution<float>(-30, 30)(shuffle);
+                } else if (auto* belt = dynamic_cast<AsteroidBelt*>(item.get())) {
+                    belt->offset = std::uniform_real_distribution<float>(0, 100)(shuffle);
+                }
+            g.astronaut = Astronaut{};
+            g.astronaut.pos = {0, 0, places[p]};
+            g.camera = Camera{};
+            // A different camera at each place, cycling through them all.
+            g.camera.view = int(p % 2);
+            if (p % 3 == 1) g.camera.distance = Camera::kMaxDistance;
+            for (std::size_t q = 0; q < p % 4; ++q) g.camera.cycleQuarter();
+            if (p % 5 == 2) g.mouse(90, 0);
+            app.renderer().cull = false;
+            app.draw();
+            const hoptest::Image all = readFramebuffer();
+            app.renderer().cull = true;
+            app.draw();
+            culled += app.renderer().culled;
+            const int n = readFramebuffer().countDiff(all, {0, 0, 640, 480}, 0);
+            if (n > worst) {
+                worst = n;
+                where = "level " + std::to_string(level) + " z " + std::to_string(places[p]);
+                shot("culled_wrong");
+            }
+        }
+    }
+    EXPECT_EQ(worst, 0) << "pixels lost to culling, worst at " << where;
+    EXPECT_GT(culled, 100) << "culling leaves out what lies behind the camera and to its sides";
+}
+
+TEST_F(OrbitdashGL, StillScreensStopDrawingAndAKeyActsAtOnce) {
+    // The title and the menu are drawn for a few frames after each change,
+    // then the loop waits for events without drawing; a key on a still
+    // screen is handled in the turn it comes in and shown in the next.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    hop::Pads pads(App::padTable());
+    app.clock = [&] { return now += 17; };
+    auto draws = [&](int turns) {
+        int n = 0;
+        for (int i = 0; i < turns; ++i) n += app.turn(pads, 0);
+        return n;
+    };
+    auto push = [](SDL_Keycode k) {
+        for (bool down : {true, false}) {
+            SDL_Event e = hoptest::keyEvent(k, down);
+            SDL_PushEvent(&e);
+        }
+    };
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+    }
+    EXPECT_EQ(draws(3 * App::kSettleFrames), App::kSettleFrames) << "the title";
+    EXPECT_EQ(draws(30), 0);
+
+    push(SDLK_p);
+    EXPECT_FALSE(app.turn(pads, 0));
+    EXPECT_EQ(app.game().state(), kMenu) << "handled in the turn it came";
+    EXPECT_TRUE(app.turn(pads, 0)) << "and drawn in the next";
+    EXPECT_GT(count(readFramebuffer(), textBand(110, 360, 420, 30), isWhite), 400) << "MENU PRINCIPAL";
+    EXPECT_EQ(draws(3 * App::kSettleFrames), App::kSettleFrames - 1) << "the menu over the title";
+
+    // Play draws every turn; its menu is still again.
+    push(SDLK_p);
+    push(SDLK_r);
+    draws(1);
+    EXPECT_EQ(app.game().state(), kPlaying);
+    EXPECT_EQ(draws(100), 100) << "play";
+    push(SDLK_p);
+    draws(1);
+    ASSERT_EQ(app.game().state(), kMenu);
+    EXPECT_EQ(draws(3 * App::kSettleFrames), App::kSettleFrames) << "the menu over play";
+    EXPECT_EQ(draws(30), 0);
+    // A window shown again is drawn again.
+    SDL_Event shown{};
+    shown.type = SDL_WINDOWEVENT;
+    shown.window.event = SDL_WINDOWEVENT_EXPOSED;
+    SDL_PushEvent(&shown);
+    EXPECT_GT(draws(3), 0) << "exposed";
+}
