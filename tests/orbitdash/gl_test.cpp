@@ -815,3 +815,64 @@ TEST_F(OrbitdashGL, StillScreensStopDrawingAndAKeyActsAtOnce) {
     SDL_PushEvent(&shown);
     EXPECT_GT(draws(3), 0) << "exposed";
 }
+
+TEST_F(OrbitdashGL, BestsAreKeptAtEachGoalAndShownAfterARestart) {
+    // Points are banked on reaching a goal: the game's best and the level's
+    // own are kept there, a worse run leaves them, and the next start shows
+    // the best on the title and on the level's end screen.
+    const std::string folder = ::testing::TempDir() + "orbitdash_bests_" + std::to_string(::getpid());
+    std::filesystem::remove_all(folder);
+    const char* was = std::getenv("HOPGAMES_DATA_DIR");
+    const std::string saved = was ? was : "";
+    setenv("HOPGAMES_DATA_DIR", folder.c_str(), 1);
+    FixedRandom random;
+    std::ostringstream log;
+    const Rect titleRecord = textBand(170, 290, 300, 15);
+    const Rect levelRecord = textBand(100, 90 - 22, 440, 15);  // RECORD NIVEL 1 n, under RECORD n
+    auto yellow = [](Color c) { return c.r > 200 && c.g > 150 && c.b < 120; };
+    // Onto the goal of the level being played with `gained` points since its start.
+    auto finish = [&](App& app, int gained) {
+        Game& g = app.game();
+        g.astronaut = Astronaut{};
+        g.astronaut.pos = {0, 0, g.goal.pos.z - 2};
+        frames(app, 2);
+        g.points = g.levelStartPoints + gained;
+        ASSERT_TRUE(g.jump(2));
+        frames(app, 30);
+        ASSERT_EQ(g.state(), kLevelDone);
+    };
+    {
+        App app(random, log);
+        frames(app);
+        EXPECT_LT(count(readFramebuffer(), titleRecord, yellow), 20) << "no best yet";
+        key(app, SDLK_r);
+        finish(app, 6);
+        EXPECT_EQ(app.records().best("best"), 6);
+        EXPECT_EQ(app.records().best("level-1"), 6);
+    }
+    {
+        App app(random, log);
+        EXPECT_EQ(app.bests().best, 6) << "read at start-up";
+        frames(app);
+        EXPECT_GT(count(readFramebuffer(), titleRecord, yellow), 100) << "RECORD 6 on the title";
+        key(app, SDLK_r);
+        finish(app, 3);
+        EXPECT_GT(count(readFramebuffer(), levelRecord, yellow), 100) << "RECORD NIVEL 1 6";
+        EXPECT_EQ(app.records().best("level-1"), 6) << "3 is worse";
+        key(app, SDLK_r);  // level 2, with the 3 points of level 1 banked
+        finish(app, 2);
+        EXPECT_EQ(app.records().best("level-2"), 2);
+        EXPECT_EQ(app.records().best("best"), 6) << "5 in all is worse";
+    }
+    {
+        App app(random, log);
+        EXPECT_EQ(app.bests().best, 6);
+        EXPECT_EQ(app.bests().level[0], 6);
+        EXPECT_EQ(app.bests().level[1], 2);
+        EXPECT_FALSE(app.bests().level[2]);
+    }
+    EXPECT_EQ(log.str(), "");
+    if (was) setenv("HOPGAMES_DATA_DIR", saved.c_str(), 1);
+    else unsetenv("HOPGAMES_DATA_DIR");
+    std::filesystem::remove_all(folder);
+}
