@@ -15,30 +15,116 @@
 
 namespace orbitdash {
 
-App::App(Random& random, std::ostream& log) {
+App::App(Random& random, std::ostream& log) : records_("orbitdash", log) {
     renderer_.setUp();
     ready_ = renderer_.load(log);
     game_ = std::make_unique<Game>(random, log);
 }
 
 void App::resize(int width, int height) {
-    if (width > 0 && height > 0) {
+    if (width > 0 && height > 0 && (width != width_ || height != height_)) {
         width_ = width;
         height_ = height;
+        changed();
+    }
+}
+
+bool App::still() const {
+    const int state = game_->state();
+    return state == kTitle || state == kMenu;
+}
+
+hop::PadTable App::padTable() {
+    hop::PadTable table;  // the d-pad and the left stick: the arrows
+    table.set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::Back, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::RightShoulder, SDLK_x, SDL_SCANCODE_X);
+    // Full tilt turns the camera as 500 pixels of mouse a second do: about
+    // 2.5 radians.
+    table.lookSpeed = 500;
+    return table;
+}
+
+void App::padButton(Uint8 button, bool down) {
+    SDL_Keycode& held = button == SDL_CONTROLLER_BUTTON_A ? padA_ : padB_;
+    if (down) {
+        const int state = game_->state();
+        if (button == SDL_CONTROLLER_BUTTON_A) {
+            // The main action: jump ahead while playing, change the chosen
+            // setting in the menu, start or go on (R) on the other screens.
+            held = state == kPlaying ? SDLK_UP : state == kMenu ? SDLK_RIGHT : SDLK_r;
+        } else {
+            // Back out of the menu (P); elsewhere restart (R).
+            held = state == kMenu ? SDLK_p : SDLK_r;
+        }
+        game_->key(held, true);
+    } else if (held != SDLK_UNKNOWN) {
+        game_->key(held, false);
+        held = SDLK_UNKNOWN;
     }
 }
 
 void App::handleEvent(const SDL_Event& e) {
     switch (e.type) {
-        case SDL_QUIT: game_->quit = true; break;
+        case SDL_QUIT: game_->quit = true; return;
         case SDL_KEYDOWN:
         case SDL_KEYUP: game_->key(e.key.keysym.sym, e.type == SDL_KEYDOWN, e.key.repeat != 0); break;
         case SDL_MOUSEMOTION: game_->mouse(e.motion.xrel, e.motion.yrel); break;
+        case SDL_CONTROLLERBUTTONDOWN:
+        case SDL_CONTROLLERBUTTONUP:
+            if (e.cbutton.button != SDL_CONTROLLER_BUTTON_A && e.cbutton.button != SDL_CONTROLLER_BUTTON_B) return;
+            padButton(e.cbutton.button, e.type == SDL_CONTROLLERBUTTONDOWN);
+            break;
         case SDL_WINDOWEVENT:
+            // Shown, exposed, resized, focus: the still screens are drawn again.
             if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) resize(e.window.data1, e.window.data2);
             break;
-        default: break;
+        default: return;
     }
+    changed();
+}
+
+void App::idle(std::uint32_t nowMs) {
+    if (!started_) return;
+    game_->setClock(nowMs);
+    last_ = nowMs;
+    pending_ = 0;
+}
+
+bool App::turn(hop::Pads& pads, int waitMs) {
+    // The right stick turns the camera while it is held, with no event.
+    const bool drawn = wantsFrame() || pads.lookX() != 0 || pads.lookY() != 0;
+    if (drawn) {
+        frame(clock());
+    } else {
+        SDL_WaitEventTimeout(nullptr, waitMs);
+        idle(clock());
+    }
+    SDL_Event e;
+    while (pads.poll(&e)) handleEvent(e);
+    if (pads.unplugged()) {
+        game_->pause();
+        changed();
+    }
+    return drawn;
+}
+
+Bests App::bests() const {
+    Bests b;
+    b.best = records_.best("best");
+    for (int level = 1; level <= Game::kLevels; ++level)
+        b.level[level - 1] = records_.best("level-" + std::to_string(level));
+    return b;
+}
+
+void App::recordGoal() {
+    // Bottles are all the points there are: a level's own are those taken
+    // since it began, and the game's total is banked with them.
+    const Game& g = *game_;
+    if (g.settings.level >= 1 && g.settings.level <= Game::kLevels)
+        records_.record("level-" + std::to_string(g.settings.level), g.points - g.levelStartPoints);
+    records_.record("best", g.points);
 }
 
 void App::frame(std::uint32_t nowMs) {
@@ -57,7 +143,12 @@ void App::frame(std::uint32_t nowMs) {
         ++ticksLastFrame;
     }
     if (pending_ >= kTickMs) pending_ = 0;  // a stall: the world waited
+    if (game_->goalsReached != goalsSeen_) {
+        goalsSeen_ = game_->goalsReached;
+        recordGoal();
+    }
     draw();
+    if (still() && settle_ > 0) --settle_;
 }
 
 void App::draw() {
@@ -70,7 +161,7 @@ void App::draw() {
     } else {
         renderer_.drawWorld(g, width_, height_);
     }
-    drawOverlay(g, renderer_.texture(kTexFont), renderer_.texture(kTexTitle), width_, height_);
+    drawOverlay(g, bests(), renderer_.texture(kTexFont), renderer_.texture(kTexTitle), width_, height_);
 }
 
 bool noScreen(const char* driver, const char* asked) {
@@ -127,6 +218,7 @@ int runGame() {
     {
         Random random;
         App app(random, std::cerr);
+        hop::Pads pads(App::padTable());
         if (!app.ready()) {
             status = 1;
         } else {
@@ -136,9 +228,7 @@ int runGame() {
                 int w = 0, h = 0;
                 SDL_GL_GetDrawableSize(window, &w, &h);
                 app.resize(w, h);
-                app.frame(begin);
-                SDL_Event e;
-                while (SDL_PollEvent(&e)) app.handleEvent(e);
+                if (!app.turn(pads)) continue;  // a still screen: nothing drawn, nothing to swap
                 SDL_GL_SwapWindow(window);
                 const std::uint32_t used = SDL_GetTicks() - begin;
                 if (used < kFrameMs) SDL_Delay(16 - used);

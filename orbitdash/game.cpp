@@ -83,7 +83,13 @@ void Game::jumpStep() {
     a.jumping = false;
     a.t = 0;
     a.stopRiding();
-    if (goal.under(a.pos)) settings.state = settings.level >= kLevels ? kAllDone : kLevelDone;
+    if (!goal.under(a.pos)) return;
+    settings.state = settings.level >= kLevels ? kAllDone : kLevelDone;
+    ++goalsReached;
+}
+
+void Game::pause() {
+    if (settings.state == kPlaying) key(SDLK_p, true);
 }
 
 bool Game::jump(int quarters) {

@@ -53,6 +53,8 @@ public:
     // The key table. Letters by lower-case key code.
     void key(SDL_Keycode sym, bool down, bool repeat = false);
     void mouse(int dx, int dy) { camera.turn(dx, dy); }
+    // Play stops in the menu, as with P; elsewhere nothing changes.
+    void pause();
 
     // A jump along a quarter-turn count of the camera's back vector (see
     // Camera::direction); refused unless standing and not jumping.
@@ -77,6 +79,7 @@ public:
     int menuCursor = 0;  // 0 speed, 1 textures, 2 wireframe, 3 flat shading
     bool quit = false;
     int lifeLosses = 0;  // falls and hits so far, for whoever watches
+    int goalsReached = 0;  // levels ended on their goal so far, likewise
 
 private:
     void load();

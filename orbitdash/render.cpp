@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iostream>
@@ -35,6 +36,36 @@ void Suelo::draw(Renderer& r) const { r.draw(*this); }
 void AsteroidBelt::draw(Renderer& r) const { r.draw(*this); }
 void GroupSpaceShip::draw(Renderer& r) const { r.draw(*this); }
 void Oxigeno::draw(Renderer& r) const { r.draw(*this); }
+
+void Frustum::fromGL() {
+    float p[16], m[16], c[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    // c = p * m, column-major as GL keeps them.
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k) sum += p[k * 4 + row] * m[col * 4 + k];
+            c[col * 4 + row] = sum;
+        }
+    // Row i of the clip matrix is c[i], c[4 + i], c[8 + i], c[12 + i]; each
+    // plane is row 3 plus or minus row 0, 1 or 2, scaled to a unit normal.
+    for (int i = 0; i < 6; ++i) {
+        const int row = i / 2;
+        const float sign = i % 2 ? -1.0f : 1.0f;
+        float* q = planes[i];
+        for (int k = 0; k < 4; ++k) q[k] = c[k * 4 + 3] + sign * c[k * 4 + row];
+        const float n = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
+        if (n > 0)
+            for (int k = 0; k < 4; ++k) q[k] /= n;
+    }
+}
+
+bool Frustum::sees(Vec3 c, float r) const {
+    for (const auto& q : planes)
+        if (q[0] * c.x + q[1] * c.y + q[2] * c.z + q[3] < -r) return false;
+    return true;
+}
 
 void Model::draw() const {
     if (positions.empty()) return;
@@ -90,6 +121,8 @@ bool Renderer::load(std::ostream& log) {
         } else if (m.positions.empty()) {
             problem = "no triangles in the model";
         }
+        for (const objloader::Point& p : m.positions)
+            m.radius = std::max(m.radius, std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z));
         if (!problem.empty()) {
             log << kModelPaths[i] << ": " << problem << std::endl;
             ok = false;
@@ -160,24 +193,33 @@ void Renderer::drawBackground(const Game& game, int width, int height) const {
     glEnable(GL_DEPTH_TEST);
 }
 
+bool Renderer::hidden(Vec3 centre, float radius) {
+    if (!cull || view_.sees(centre, radius)) return false;
+    ++culled;
+    return true;
+}
+
 void Renderer::drawWorld(const Game& game, int width, int height) {
     settings_ = &game.settings;
-    viewX_ = game.astronaut.pos.x;
     itemsDrawn = 0;
+    culled = 0;
     glViewport(0, 0, width, height);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawBackground(game, width, height);
 
     setCamera(game, width, height);
+    view_.fromGL();
 
     // The sun, far off and unlit.
     glDisable(GL_LIGHTING);
-    begin(textures_[kTexSun]);
-    glPushMatrix();
-    glTranslatef(-400, 260, 1200);
-    glScalef(60, 60, 60);
-    drawSphere();
-    glPopMatrix();
+    if (!hidden({-400, 260, 1200}, 60)) {
+        begin(textures_[kTexSun]);
+        glPushMatrix();
+        glTranslatef(-400, 260, 1200);
+        glScalef(60, 60, 60);
+        drawSphere();
+        glPopMatrix();
+    }
 
     // From above and behind the start, so the astronaut's back is lit.
     const GLfloat sunward[] = {-0.4f, 1.0f, -0.7f, 0};
@@ -287,9 +329,16 @@ void Renderer::draw(const Suelo& floor) {
     const float front = floor.topAfter ? floor.z + floor.depth() - kSeam : floor.centre() + Suelo::kFront;
     const float stretch = (front - back) / kPanelDepth;
     const float first = -float(floor.panels - 1) * Suelo::kPanelWidth / 2;
+    // Each panel within a box of its width, the floor's length and heights
+    // -1 (the panels' underside) to 0.3 (the decorations' tops).
+    const float halfDepth = (front - back) / 2, middle = (front + back) / 2;
+    const float panelRadius = std::sqrt(Suelo::kPanelWidth * Suelo::kPanelWidth / 4 + halfDepth * halfDepth + 1);
+    const float halfWidth = Suelo::kPanelWidth * float(floor.panels) / 2;
+    if (hidden({0, -0.5f, middle}, std::sqrt(halfWidth * halfWidth + halfDepth * halfDepth + 1))) return;
     begin(textures_[kTexPanel]);
     for (int k = 0; k < floor.panels; ++k) {
         const int i = reverseOrder ? floor.panels - 1 - k : k;
+        if (hidden({first + Suelo::kPanelWidth * float(i), -0.5f, middle}, panelRadius)) continue;
         glPushMatrix();
         glTranslatef(first + Suelo::kPanelWidth * float(i), -0.43f, back + kPanelBack * stretch);
         glScalef(1 - 2 * kSeam / Suelo::kPanelWidth, 1, stretch);
@@ -308,7 +357,7 @@ void Renderer::draw(const Suelo& floor) {
         bool again = false;
         for (std::size_t j = 0; j < i && !again; ++j)
             again = floor.decorations[j].x == d.x && floor.decorations[j].z == d.z;
-        if (again) continue;
+        if (again || hidden({d.x, 0.14f, floor.centre() + d.z}, 0.27f)) continue;
         glPushMatrix();
         glTranslatef(d.x, 0.14f, floor.centre() + d.z);
         drawCube(0.15f);
@@ -319,10 +368,14 @@ void Renderer::draw(const Suelo& floor) {
 void Renderer::draw(const AsteroidBelt& belt) {
     glPushMatrix();
     glTranslatef(belt.offset, -0.5f, belt.z + AsteroidBelt::kFirstRow);
-    constexpr float kCull = 70.0f;  // beyond the view at the largest camera distance
+    const float riderRadius = 0.15f * models_[kModelOxygen].radius;
     for (std::size_t k = 0; k < belt.asteroids.size(); ++k) {
         const Asteroid& a = belt.asteroids[reverseOrder ? belt.asteroids.size() - 1 - k : k];
-        if (std::fabs(belt.worldX(a) - viewX_) > kCull) continue;
+        const Vec3 centre{belt.worldX(a), a.y - 0.5f, belt.worldZ(a)};
+        // The rock and the bottle a unit above it.
+        if (hidden({centre.x, centre.y + (a.rider ? 0.5f : 0), centre.z},
+                   a.radius + (a.rider ? 0.5f + riderRadius * a.rider->scale : 0)))
+            continue;
         begin(textures_[kTexAsteroid]);
         glPushMatrix();
         glTranslatef(a.x, a.y, a.z);
@@ -350,6 +403,12 @@ void Renderer::draw(const Oxigeno& bottle) {
 
 void Renderer::draw(const GroupSpaceShip& group) {
     if (group.ships.empty()) return;
+    // The deck and every ship on its run, to x = +-40 in the course.
+    const float halfDepth = group.depth() / 2 + GroupSpaceShip::kDeckOverhang;
+    const float run = GroupSpaceShip::kBound / 2;
+    if (hidden({0, 0.3f, group.z + group.depth() / 2},
+               std::sqrt(run * run + halfDepth * halfDepth) + models_[kModelShip].radius / 2 + 0.7f))
+        return;
     // The deck under the lanes: one repeat of the metal plate per lane, its
     // hazard stripes on the lane borders.
     begin(textures_[kTexMetal]);
@@ -387,6 +446,8 @@ void Renderer::draw(const GroupSpaceShip& group) {
     for (int n = 0; n < int(group.ships.size()); ++n) {
         const int k = reverseOrder ? int(group.ships.size()) - 1 - n : n;
         const GroupSpaceShip::Ship& ship = group.ships[std::size_t(k)];
+        // Half scale: the ship's place and size are halved in the course.
+        if (hidden({ship.x / 2, 0.7f, group.laneCentre(k)}, models_[kModelShip].radius / 2)) continue;
         glPushMatrix();
         glTranslatef(ship.x, 1.4f, 2 * group.laneCentre(k));
         if (ship.direction < 0) glRotatef(180, 0, 1, 0);

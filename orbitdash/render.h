@@ -21,11 +21,23 @@ class Oxigeno;
 struct Astronaut;
 struct Platform;
 
+// The six planes of the camera's view volume in world coordinates, from
+// the projection and camera matrices: what lies wholly outside any of them
+// cannot show.
+struct Frustum {
+    float planes[6][4] = {};
+    // From the current GL projection and model-view matrices.
+    void fromGL();
+    // Whether a sphere at `c` of radius `r` may show.
+    bool sees(Vec3 c, float r) const;
+};
+
 struct Model {
     std::vector<objloader::Point> positions;
     std::vector<objloader::TexCoord> uvs;
     std::vector<objloader::Point> normals;
     unsigned texture = 0;
+    float radius = 0;  // of the sphere about the model's origin that holds it
     // Triangles in a display list, compiled on first use (textures are bound
     // outside it, so the display settings still apply).
     void draw() const;
@@ -81,6 +93,10 @@ public:
     // Tests: draw the course, platforms and astronaut, and the parts of
     // each, in the opposite order; surfaces that share a plane then show.
     bool reverseOrder = false;
+    // Things wholly outside the view are not drawn (tests compare the
+    // picture with and without), and counted here in the last drawWorld.
+    bool cull = true;
+    int culled = 0;
 
 private:
     void begin(unsigned texture) const;  // applies the display settings for one item
@@ -90,12 +106,13 @@ private:
     void drawMarker(const Game& game) const;
     void drawSphere() const;
     void drawCube(float half) const;
+    bool hidden(Vec3 centre, float radius);  // outside the view: counted, not drawn
 
     unsigned textures_[kTextureCount] = {};
     Model models_[kModelCount];
     const Settings* settings_ = nullptr;
     mutable unsigned sphereList_ = 0;
-    float viewX_ = 0;  // the astronaut's x: asteroids far to its sides are not drawn
+    Frustum view_;
 };
 
 }  // namespace orbitdash

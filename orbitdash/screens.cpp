@@ -40,14 +40,25 @@ void hudBar(const Game& g) {
     }
 }
 
-void endScreen(const Game& g, const std::string& headline, float size) {
+// The kept bests, where there are some, in the headline's colour.
+void records(const std::optional<long long>& best, const std::optional<long long>& level, int levelNumber, float y) {
+    colour(1.0f, 0.85f, 0.25f);
+    if (best) centred("RECORD " + std::to_string(*best), y, kHudSize);
+    if (level) centred("RECORD NIVEL " + std::to_string(levelNumber) + " " + std::to_string(*level), y - 22, kHudSize);
+}
+
+void endScreen(const Game& g, const Bests& bests, const std::string& headline, float size) {
     const float y = (kScreenHeight - 130) / 2.0f;
-    band(0, y - 70, kScreenWidth, y + 80, 0.7f);
+    band(0, y - 120, kScreenWidth, y + 80, 0.7f);
     colour(1.0f, 0.85f, 0.25f);
     centred(headline, y, size);
     colour(1, 1, 1);
     centred("Press R to start", y + 50, kHudSize);
     centred("TIEMPO " + std::to_string(g.elapsedSeconds()), y - 50, kMenuSize);
+    // A finished level shows its own best beside the game's.
+    const int level = g.settings.level;
+    const bool finished = g.state() != kGameOver && level >= 1 && level <= 3;
+    records(bests.best, finished ? bests.level[level - 1] : std::nullopt, level, y - 85);
 }
 
 void menu(const Game& g) {
@@ -88,7 +99,7 @@ std::string menuValue(const Game& g, int index) {
     }
 }
 
-void drawOverlay(const Game& g, unsigned font, unsigned title, int width, int height) {
+void drawOverlay(const Game& g, const Bests& bests, unsigned font, unsigned title, int width, int height) {
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -123,20 +134,24 @@ void drawOverlay(const Game& g, unsigned font, unsigned title, int width, int he
         case kTitle:
             colour(1, 1, 1);
             drawText("Press R to start", centredX(kCentre, 16, kHudSize), kScreenHeight - 150, kHudSize);
+            if (bests.best) {
+                band(kCentre - 150, kScreenHeight - 196, kCentre + 150, kScreenHeight - 168);
+                records(bests.best, std::nullopt, 0, kScreenHeight - 190);
+            }
             break;
         case kPlaying: hudBar(g); break;
         case kMenu: menu(g); break;
         case kGameOver:
             hudBar(g);
-            endScreen(g, "GAME OVER", kBig);
+            endScreen(g, bests, "GAME OVER", kBig);
             break;
         case kLevelDone:
             hudBar(g);
-            endScreen(g, "NIVEL COMPLETADO", kMenuTitle);
+            endScreen(g, bests, "NIVEL COMPLETADO", kMenuTitle);
             break;
         default:
             hudBar(g);
-            endScreen(g, "FIN DEL JUEGO", kMenuTitle);
+            endScreen(g, bests, "FIN DEL JUEGO", kMenuTitle);
             break;
     }
     glDisable(GL_BLEND);

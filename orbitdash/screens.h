@@ -4,6 +4,7 @@
 // touch the text.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace orbitdash {
@@ -18,6 +19,14 @@ const char* speedName(float speed);  // "Slow", "Normal", "Fast"
 std::string menuItem(int index);
 std::string menuValue(const Game& game, int index);
 
-void drawOverlay(const Game& game, unsigned fontTexture, unsigned titleTexture, int width, int height);
+// The best results kept across runs, as the screens show them: the points
+// of a game (banked at the end of each level) and those of each level.
+struct Bests {
+    std::optional<long long> best;
+    std::optional<long long> level[3];
+};
+
+void drawOverlay(const Game& game, const Bests& bests, unsigned fontTexture, unsigned titleTexture, int width,
+                 int height);
 
 }  // namespace orbitdash

@@ -1,15 +1,19 @@
 // The real program under Xvfb: title, start, menu, a fall on the HUD, quit,
-// closing the window, SIGTERM; started with no display, and beside broken
-// or missing files.
+// closing the window, SIGTERM; played with a virtual controller; the best
+// kept across runs; started with no display, and beside broken or missing
+// files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -52,6 +56,60 @@ bool until(GameSession& s, const std::function<bool(const Image&)>& pred) {
     return hoptest::waitUntil([&] { return pred(s.screenshot()); }, 60s, 100ms);
 }
 
+// A still screen stops drawing: the frame count stays put between two
+// looks half a second apart (a game drawing at 60 Hz never lets it).
+bool stopsDrawing(GameSession& s) {
+    long last = -2;
+    return s.frames() >= 0 && hoptest::waitUntil(
+                                  [&] {
+                                      const long now = s.frames();
+                                      const bool same = now == last;
+                                      last = now;
+                                      return same;
+                                  },
+                                  hoptest::patience(), 500ms);
+}
+
+bool isRed(Color c) { return c.r > 120 && c.g < 40 && c.b < 40; }
+
+// With textures off the start platform is plain red, wider than the window
+// only near its back edge: where the astronaut stands (the middle of the
+// window) its left and right edges show, and a jump to a side brings that
+// side's edge towards the middle. Its back edge, below the astronaut, comes
+// down the window on a jump forward.
+struct Platform {
+    int left = -1, right = -1, back = -1;
+};
+Platform platform(const Image& img) {
+    Platform p;
+    const int row = 200;  // between the platform's front edge and the astronaut
+    for (int x = 0; x < img.width(); ++x)
+        if (isRed(img.pixel(x, row))) {
+            if (p.left < 0) p.left = x;
+            p.right = x;
+        }
+    for (int y = 300; y < img.height(); ++y)
+        if (isRed(img.pixel(100, y))) p.back = y;
+    return p;
+}
+
+// The yellow of the kept best on the title, under "Press R to start".
+const Rect kTitleRecord{170, 480 - 290 - 15, 300, 15};
+bool isYellow(Color c) { return c.r > 200 && c.g > 150 && c.b < 120; }
+int yellow(const Image& img, Rect r) {
+    int n = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) n += isYellow(img.pixel(x, y));
+    return n;
+}
+
+std::string slurp(const fs::path& path) {
+    std::ifstream f(path);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
 // The stage folder copied, to break one file of the copy.
 struct StageCopy {
     fs::path dir;
@@ -73,14 +131,16 @@ TEST(OrbitdashE2E, TitleStartMenuFallAndQuit) {
     EXPECT_EQ(w.width, 640);
     EXPECT_EQ(w.height, 480);
     EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kPressR) > 150; })) << "Press R to start";
+    EXPECT_TRUE(stopsDrawing(game)) << "the title";
 
-    // R (on release) starts level 1: the HUD bar, the title text gone.
+    // R (on release), on the still title, starts level 1: the HUD bar, the title text gone.
     ASSERT_TRUE(game.key("r"));
     EXPECT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150) && white(i, kPressR) < 60; }));
 
     // P opens the menu, P closes it.
     ASSERT_TRUE(game.key("p"));
     EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) > 300; })) << "MENU PRINCIPAL";
+    EXPECT_TRUE(stopsDrawing(game)) << "the menu over play";
     ASSERT_TRUE(game.key("p"));
     EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) < 100; }));
 
@@ -188,4 +248,142 @@ TEST(OrbitdashE2E, ABrokenFontAtlasEndsWithStatus1) {
     GameSession game({ORBITDASH_BIN, {}, stage.dir.string()});
     EXPECT_EQ(game.waitExit(60s), 1);
     EXPECT_NE(game.stderrText().find("./assets/miarf.png"), std::string::npos) << game.stderrText();
+}
+
+TEST(OrbitdashE2E, PlayedWithAController) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({ORBITDASH_BIN}));
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    ASSERT_TRUE(pad.plug()) << game.stderrText();
+    EXPECT_TRUE(game.waitForOutput("Mando conectado: "));
+    ASSERT_TRUE(game.key("t"));  // textures off: the platform in plain red
+
+    // A on the (still) title starts, on its release as R does.
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_A, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_A, false));
+    ASSERT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150) && white(i, kPressR) < 60; }));
+    const Platform start = platform(game.screenshot());
+    ASSERT_GT(start.left, 0);
+    ASSERT_LT(start.right, 639);
+
+    // The stick left: the platform's left edge comes in towards the middle.
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
+    EXPECT_TRUE(until(game, [&](const Image& i) { return platform(i).left > start.left + 60; })) << "left";
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, 0));
+    // The d-pad right, twice: back to the middle, then beyond it.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(game.waitFrames(40));  // the jump before has ended
+        ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
+    }
+    EXPECT_TRUE(until(game, [&](const Image& i) {
+        const Platform p = platform(i);
+        return p.right < start.right - 60 && p.left < start.left + 20;
+    })) << "right";
+    // Forward: the platform's back edge comes down the window.
+    ASSERT_TRUE(game.waitFrames(40));
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_UP));
+    EXPECT_TRUE(until(game, [&](const Image& i) { return platform(i).back > start.back + 30; })) << "forward";
+
+    // Start pauses (the menu) and resumes; Back opens the menu too, and B
+    // backs out of it.
+    ASSERT_TRUE(game.waitFrames(40));
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_START));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) > 300; })) << "paused";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) < 100; })) << "resumed";
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_BACK));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) > 300; })) << "Back: the menu";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_B, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_B, false));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) < 100; })) << "B: out of the menu";
+
+    // Pulled out with the stick held: the game stops in its menu and the
+    // keyboard plays on, the stick's Left not stuck down.
+    ASSERT_TRUE(game.waitFrames(40));
+    const Platform before = platform(game.screenshot());
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) > 300; })) << "paused on unplug";
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kMenuTitle) < 100; }));
+    ASSERT_TRUE(game.waitFrames(40));
+    const Platform after = platform(game.screenshot());
+    ASSERT_TRUE(game.key("s"));  // a jump back, as if Left were not held
+    EXPECT_TRUE(until(game, [&](const Image& i) { return platform(i).back < after.back - 30; }))
+        << "the keyboard's S after the unplug; back edge " << before.back << " -> " << after.back;
+
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(60s), 0);
+}
+
+TEST(OrbitdashE2E, TheBestIsKeptAcrossRunsAndABadFileIsSetAside) {
+    const fs::path data = fs::temp_directory_path() / ("orbitdash_e2e_records_" + std::to_string(::getpid()));
+    fs::remove_all(data);
+    fs::create_directories(data / "orbitdash");
+    const fs::path file = data / "orbitdash" / "records.txt";
+    const std::string kept = "hopgames-records 1\nbest 7\nlevel-1 7\nend 2\n";
+    const std::vector<std::string> env = {"HOPGAMES_DATA_DIR=" + data.string()};
+    {
+        // No file: no best on the title.
+        GameSession game({ORBITDASH_BIN, {}, {}, env});
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+        EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kPressR) > 150; }));
+        EXPECT_LT(yellow(game.screenshot(), kTitleRecord), 20) << "no best yet";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(60s), 0);
+        EXPECT_EQ(game.stderrText(), "");
+    }
+    {
+        std::ofstream(file) << kept;
+        // A best kept: shown on the title; a game lost with no points leaves
+        // it as it was, and it is there on the next start.
+        for (int run = 0; run < 2; ++run) {
+            GameSession game({ORBITDASH_BIN, {}, {}, env});
+            ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+            EXPECT_TRUE(until(game, [](const Image& i) { return yellow(i, kTitleRecord) > 100; })) << "RECORD 7";
+            if (run == 0) {
+                ASSERT_TRUE(game.key("r"));
+                EXPECT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150); }));
+                // Off the left of the start until the three lives are gone
+                // (a press while falling does nothing): GAME OVER.
+                const Rect gameOver{95, 480 - 175 - 50, 450, 50};
+                bool over = false;
+                for (int i = 0; i < 30 && !over; ++i) {
+                    ASSERT_TRUE(game.key("a"));
+                    ASSERT_TRUE(game.waitFrames(40));
+                    over = yellow(game.screenshot(), gameOver) > 2000;
+                }
+                EXPECT_TRUE(over) << "GAME OVER";
+            }
+            ASSERT_TRUE(game.key("q"));
+            EXPECT_EQ(game.waitExit(60s), 0);
+            EXPECT_EQ(game.stderrText(), "");
+            EXPECT_EQ(slurp(file), kept) << "run " << run;
+        }
+    }
+    {
+        // Garbage in its place: named, set aside, and the game plays.
+        std::ofstream(file) << "best seven\n";
+        GameSession game({ORBITDASH_BIN, {}, {}, env});
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+        EXPECT_TRUE(game.waitForOutput(file.string() + " no es v"));
+        EXPECT_TRUE(until(game, [](const Image& i) { return white(i, kPressR) > 150; }));
+        EXPECT_LT(yellow(game.screenshot(), kTitleRecord), 20) << "no best from garbage";
+        ASSERT_TRUE(game.key("r"));
+        EXPECT_TRUE(until(game, [](const Image& i) { return bright(i, kHudLabels, 150); }));
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(60s), 0);
+        EXPECT_FALSE(fs::exists(file));
+        int aside = 0;
+        for (const auto& e : fs::directory_iterator(data / "orbitdash"))
+            if (e.path().filename().string().rfind("records.txt.bad", 0) == 0) {
+                ++aside;
+                EXPECT_EQ(slurp(e.path()), "best seven\n");
+            }
+        EXPECT_EQ(aside, 1);
+    }
+    fs::remove_all(data);
 }

@@ -707,3 +707,172 @@ TEST_F(OrbitdashGL, ThingsAreDrawnWhereTheyHoldOrHit) {
             }
     }
 }
+
+TEST_F(OrbitdashGL, CullingLeavesThePictureAsItWas) {
+    // What is left out as outside the view must not have shown: the picture
+    // with culling is the picture without it, along every level, behind and
+    // from above, near and far, turned a quarter and by the mouse, with the
+    // ships and the belts where they are at that moment.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    Game& g = app.game();
+    key(app, SDLK_r);
+    frames(app, 2);
+    int culled = 0, worst = 0;
+    std::string where;
+    for (int level = 1; level <= 3; ++level) {
+        g.settings.level = level;
+        g.course = loadLevel(levelPath(level), random, log);
+        g.goal.pos.z = g.course.end() + Platform::kHalf;
+        std::vector<float> places = {0};
+        for (const auto& item : g.course.items) places.push_back(item->z + 1.0f);
+        std::mt19937 shuffle{unsigned(level)};
+        for (std::size_t p = 0; p < places.size(); ++p) {
+            // The ships and the belts somewhere else at each place, the
+            // ships mostly near the middle where the view's edges cross them.
+            for (auto& item : g.course.items)
+                if (auto* ships = dynamic_cast<GroupSpaceShip*>(item.get())) {
+                    for (auto& ship : ships->ships)
+                        ship.x = std::uniform_real_distribution<float>(-30, 30)(shuffle);
+                } else if (auto* belt = dynamic_cast<AsteroidBelt*>(item.get())) {
+                    belt->offset = std::uniform_real_distribution<float>(0, 100)(shuffle);
+                }
+            g.astronaut = Astronaut{};
+            g.astronaut.pos = {0, 0, places[p]};
+            g.camera = Camera{};
+            // A different camera at each place, cycling through them all.
+            g.camera.view = int(p % 2);
+            if (p % 3 == 1) g.camera.distance = Camera::kMaxDistance;
+            for (std::size_t q = 0; q < p % 4; ++q) g.camera.cycleQuarter();
+            if (p % 5 == 2) g.mouse(90, 0);
+            app.renderer().cull = false;
+            app.draw();
+            const hoptest::Image all = readFramebuffer();
+            app.renderer().cull = true;
+            app.draw();
+            culled += app.renderer().culled;
+            const int n = readFramebuffer().countDiff(all, {0, 0, 640, 480}, 0);
+            if (n > worst) {
+                worst = n;
+                where = "level " + std::to_string(level) + " z " + std::to_string(places[p]);
+                shot("culled_wrong");
+            }
+        }
+    }
+    EXPECT_EQ(worst, 0) << "pixels lost to culling, worst at " << where;
+    EXPECT_GT(culled, 100) << "culling leaves out what lies behind the camera and to its sides";
+}
+
+TEST_F(OrbitdashGL, StillScreensStopDrawingAndAKeyActsAtOnce) {
+    // The title and the menu are drawn for a few frames after each change,
+    // then the loop waits for events without drawing; a key on a still
+    // screen is handled in the turn it comes in and shown in the next.
+    FixedRandom random;
+    std::ostringstream log;
+    App app(random, log);
+    hop::Pads pads(App::padTable());
+    app.clock = [&] { return now += 17; };
+    auto draws = [&](int turns) {
+        int n = 0;
+        for (int i = 0; i < turns; ++i) n += app.turn(pads, 0);
+        return n;
+    };
+    auto push = [](SDL_Keycode k) {
+        for (bool down : {true, false}) {
+            SDL_Event e = hoptest::keyEvent(k, down);
+            SDL_PushEvent(&e);
+        }
+    };
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+    }
+    EXPECT_EQ(draws(3 * App::kSettleFrames), App::kSettleFrames) << "the title";
+    EXPECT_EQ(draws(30), 0);
+
+    push(SDLK_p);
+    EXPECT_FALSE(app.turn(pads, 0));
+    EXPECT_EQ(app.game().state(), kMenu) << "handled in the turn it came";
+    EXPECT_TRUE(app.turn(pads, 0)) << "and drawn in the next";
+    EXPECT_GT(count(readFramebuffer(), textBand(110, 360, 420, 30), isWhite), 400) << "MENU PRINCIPAL";
+    EXPECT_EQ(draws(3 * App::kSettleFrames), App::kSettleFrames - 1) << "the menu over the title";
+
+    // Play draws every turn; its menu is still again.
+    push(SDLK_p);
+    push(SDLK_r);
+    draws(1);
+    EXPECT_EQ(app.game().state(), kPlaying);
+    EXPECT_EQ(draws(100), 100) << "play";
+    push(SDLK_p);
+    draws(1);
+    ASSERT_EQ(app.game().state(), kMenu);
+    EXPECT_EQ(draws(3 * App::kSettleFrames), App::kSettleFrames) << "the menu over play";
+    EXPECT_EQ(draws(30), 0);
+    // A window shown again is drawn again.
+    SDL_Event shown{};
+    shown.type = SDL_WINDOWEVENT;
+    shown.window.event = SDL_WINDOWEVENT_EXPOSED;
+    SDL_PushEvent(&shown);
+    EXPECT_GT(draws(3), 0) << "exposed";
+}
+
+TEST_F(OrbitdashGL, BestsAreKeptAtEachGoalAndShownAfterARestart) {
+    // Points are banked on reaching a goal: the game's best and the level's
+    // own are kept there, a worse run leaves them, and the next start shows
+    // the best on the title and on the level's end screen.
+    const std::string folder = ::testing::TempDir() + "orbitdash_bests_" + std::to_string(::getpid());
+    std::filesystem::remove_all(folder);
+    const char* was = std::getenv("HOPGAMES_DATA_DIR");
+    const std::string saved = was ? was : "";
+    setenv("HOPGAMES_DATA_DIR", folder.c_str(), 1);
+    FixedRandom random;
+    std::ostringstream log;
+    const Rect titleRecord = textBand(170, 290, 300, 15);
+    const Rect levelRecord = textBand(100, 90 - 22, 440, 15);  // RECORD NIVEL 1 n, under RECORD n
+    auto yellow = [](Color c) { return c.r > 200 && c.g > 150 && c.b < 120; };
+    // Onto the goal of the level being played with `gained` points since its start.
+    auto finish = [&](App& app, int gained) {
+        Game& g = app.game();
+        g.astronaut = Astronaut{};
+        g.astronaut.pos = {0, 0, g.goal.pos.z - 2};
+        frames(app, 2);
+        g.points = g.levelStartPoints + gained;
+        ASSERT_TRUE(g.jump(2));
+        frames(app, 30);
+        ASSERT_EQ(g.state(), kLevelDone);
+    };
+    {
+        App app(random, log);
+        frames(app);
+        EXPECT_LT(count(readFramebuffer(), titleRecord, yellow), 20) << "no best yet";
+        key(app, SDLK_r);
+        finish(app, 6);
+        EXPECT_EQ(app.records().best("best"), 6);
+        EXPECT_EQ(app.records().best("level-1"), 6);
+    }
+    {
+        App app(random, log);
+        EXPECT_EQ(app.bests().best, 6) << "read at start-up";
+        frames(app);
+        EXPECT_GT(count(readFramebuffer(), titleRecord, yellow), 100) << "RECORD 6 on the title";
+        key(app, SDLK_r);
+        finish(app, 3);
+        EXPECT_GT(count(readFramebuffer(), levelRecord, yellow), 100) << "RECORD NIVEL 1 6";
+        EXPECT_EQ(app.records().best("level-1"), 6) << "3 is worse";
+        key(app, SDLK_r);  // level 2, with the 3 points of level 1 banked
+        finish(app, 2);
+        EXPECT_EQ(app.records().best("level-2"), 2);
+        EXPECT_EQ(app.records().best("best"), 6) << "5 in all is worse";
+    }
+    {
+        App app(random, log);
+        EXPECT_EQ(app.bests().best, 6);
+        EXPECT_EQ(app.bests().level[0], 6);
+        EXPECT_EQ(app.bests().level[1], 2);
+        EXPECT_FALSE(app.bests().level[2]);
+    }
+    EXPECT_EQ(log.str(), "");
+    if (was) setenv("HOPGAMES_DATA_DIR", saved.c_str(), 1);
+    else unsetenv("HOPGAMES_DATA_DIR");
+    std::filesystem::remove_all(folder);
+}

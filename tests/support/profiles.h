@@ -49,7 +49,7 @@ inline const std::vector<Profile>& profiles() {
        {"r", "w", "Up", "space", "s", "Down", "a", "Left", "d", "Right", "p", "p", "t", "y", "u", "v", "n", "m",
         "z", "x"},
        {"w", "Up"}, true, "q",
-       {{"menu", {"p"}}}},
+       {{"title", {}}, {"menu", {"p"}}, {"menu in play", {"r", "p"}}}},
       {"birdhop", "Taller-3D", {"Up", "Up", "Down", "Left", "Right", "space", "v", "p", "d", "t", "r", "e", "c", "a", "u", "k"},
        {"Up", "Left", "Right"}, true, "q",
        {{"pause panel", {"p"}}}},
