@@ -50,10 +50,21 @@ void Programa::showLoading() {
   attachModels(juego_->game(), *res_);
 }
 
-void Programa::frame(std::uint32_t now, const Teclas& keys) {
+bool Programa::still() const { return juego_->game().paused && !dirty_ && !juego_->needsWorld(); }
+
+bool Programa::frame(std::uint32_t now, const Teclas& keys) {
   Juego& j = *juego_;
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   const int dt = j.clock().frameStart(now, j.game().paused);
+  if (still()) {
+    // Nothing to draw; the pace starts again from here once something moves.
+    j.clock().nextFrame = now;
+    handleEvents(now);
+    return false;
+  }
+  // Playing, every frame is drawn; paused, the next one only if this one
+  // showed the game still running or something changes meanwhile.
+  dirty_ = !j.game().paused;
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   if (j.needsWorld()) showLoading();
@@ -78,6 +89,11 @@ void Programa::frame(std::uint32_t now, const Teclas& keys) {
   j.update(dt, keys);
   if (j.game().world.size() != rowsBefore) attachModels(j.game(), *res_);
 
+  handleEvents(now);
+  return true;
+}
+
+void Programa::handleEvents(std::uint32_t now) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) handleEvent(e, now);
 }
@@ -86,11 +102,16 @@ void Programa::handleEvent(const SDL_Event& e, std::uint32_t now) {
   switch (e.type) {
     case SDL_QUIT: juego_->requestQuit(); break;
     case SDL_KEYDOWN:
-      if (!e.key.repeat) juego_->keyDown(teclaDe(e.key.keysym.sym), now);
+      if (!e.key.repeat && teclaDe(e.key.keysym.sym) != Tecla::Other) {
+        juego_->keyDown(teclaDe(e.key.keysym.sym), now);
+        dirty_ = true;
+      }
       break;
     case SDL_MOUSEMOTION:
       mouseX_ = e.motion.x;
       mouseY_ = e.motion.y;
+      // The orbit turns the view on the next frame drawn.
+      if (orbiting_ && juego_->camera().cameraMode == Camara::Follow) dirty_ = true;
       break;
     case SDL_MOUSEBUTTONDOWN:
       if (e.button.button == SDL_BUTTON_RIGHT) {
@@ -103,6 +124,10 @@ void Programa::handleEvent(const SDL_Event& e, std::uint32_t now) {
       if (e.button.button == SDL_BUTTON_RIGHT) orbiting_ = false;
       break;
     case SDL_WINDOWEVENT:
+      // The window shown again, uncovered or resized: its picture is drawn anew.
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SHOWN ||
+          e.window.event == SDL_WINDOWEVENT_RESTORED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        dirty_ = true;
       // The screens are laid out on the drawable's size, whatever it becomes.
       if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED && window_) {
         int w = 0, h = 0;
@@ -134,6 +159,10 @@ bool videoDriverWithoutDisplay(const char* driver, const char* asked) {
   }
   return true;
 }
+
+namespace {
+constexpr int kStillWaitMs = 250;
+}  // namespace
 
 int runGame() {
   setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -177,10 +206,15 @@ int runGame() {
   try {
     Programa programa(window, w, h, SDL_GetTicks());
     while (!programa.quit()) {
-      programa.frame(SDL_GetTicks(), keyboardState());
-      SDL_GL_SwapWindow(window);
-      const int delay = programa.sleepFor(SDL_GetTicks());
-      if (delay > 0) SDL_Delay(Uint32(delay));
+      if (programa.frame(SDL_GetTicks(), keyboardState())) {
+        SDL_GL_SwapWindow(window);
+        const int delay = programa.sleepFor(SDL_GetTicks());
+        if (delay > 0) SDL_Delay(Uint32(delay));
+      } else if (programa.still()) {
+        // A still screen: wait for an event (left in the queue for the next
+        // frame), waking now and then whatever comes.
+        SDL_WaitEventTimeout(nullptr, kStillWaitMs);
+      }
     }
   } catch (const ErrorArchivo& e) {
     std::cerr << e.what() << std::endl;

@@ -23,9 +23,14 @@ class Programa {
   ~Programa();
 
   // One pass of the loop at tick `now`: draw, advance, then every pending
-  // event. Swapping and sleeping are the caller's.
-  void frame(std::uint32_t now, const Teclas& keys);
+  // event. A still screen (the menu, the lost screen: nothing moves while
+  // the game is paused) is drawn once and then only when something changed;
+  // returns whether this pass drew. Swapping and sleeping are the caller's.
+  bool frame(std::uint32_t now, const Teclas& keys);
   void handleEvent(const SDL_Event& e, std::uint32_t now);
+  // True while the screen shows a still picture that is already drawn: the
+  // loop may wait for the next event instead of running frames.
+  bool still() const;
   bool quit() const { return juego_->quitRequested(); }
   int sleepFor(std::uint32_t now) { return juego_->clock().sleepFor(now); }
 
@@ -35,11 +40,13 @@ class Programa {
 
  private:
   void showLoading();
+  void handleEvents(std::uint32_t now);  // every pending event
 
   SDL_Window* window_;
   std::unique_ptr<Recursos> res_;
   std::unique_ptr<Sonido> sound_;
   std::unique_ptr<Juego> juego_;
+  bool dirty_ = true;  // the picture on screen is out of date
   bool orbiting_ = false;
   int mouseX_ = 0, mouseY_ = 0;  // where the pointer is
   int lastX_ = 0, lastY_ = 0;    // where the last orbit step saw it

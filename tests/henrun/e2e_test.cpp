@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <regex>
 #include <string>
@@ -49,6 +50,26 @@ unsigned clearSeed() {
 
 int nearCount(const Image& img, Color c, Rect r) { return img.countNear(c, 40, r); }
 
+// A key held for `ms` and at least three frames, as GameSession::hold, or
+// until `stop` holds: a death ends play on a still screen that shows no
+// more frames.
+void holdKey(GameSession& game, const char* key, std::chrono::milliseconds ms, const std::function<bool()>& stop) {
+  const long first = game.frames();
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(game.keyDown(key));
+  auto looked = start;  // a screenshot each half second at most
+  hoptest::waitUntil(
+      [&] {
+        const auto now = std::chrono::steady_clock::now();
+        if (game.frames() >= first + 3 && now - start >= ms) return true;
+        if (now - looked < 500ms) return false;
+        looked = now;
+        return stop();
+      },
+      kPatience);
+  game.keyUp(key);
+}
+
 }  // namespace
 
 TEST(HenrunE2E, MenuPlayScoreDeathMenuAndQuit) {
@@ -74,20 +95,21 @@ TEST(HenrunE2E, MenuPlayScoreDeathMenuAndQuit) {
   EXPECT_GT(nearCount(before, {255, 255, 255}, score), 50) << "Puntaje: 0";
 
   // Up walks forward: the score changes on the HUD.
+  const Rect lost{W / 2 - 200, H / 2 - 140, 300, 50};
+  auto isDead = [&] { return nearCount(game.screenshot(), {255, 0, 0}, lost) > 30; };
   bool scored = false;
   for (int i = 0; i < 10 && !scored; ++i) {
-    game.hold("Up", 300ms);
+    holdKey(game, "Up", 300ms, isDead);
     scored = hoptest::waitUntil([&] { return game.screenshot().countDiff(before, score, 60) > 20; }, 3s);
   }
   EXPECT_TRUE(scored) << "the score rose";
 
   // Turn about and walk back past the start line: PERDISTE, in red.
-  const Rect lost{W / 2 - 200, H / 2 - 140, 300, 50};
   bool dead = false;
   for (int i = 0; i < 12 && !dead; ++i) {
-    game.hold("Left", 400ms);
-    game.hold("Up", 600ms);
-    dead = hoptest::waitUntil([&] { return nearCount(game.screenshot(), {255, 0, 0}, lost) > 30; }, 3s);
+    holdKey(game, "Left", 400ms, isDead);
+    holdKey(game, "Up", 600ms, isDead);
+    dead = hoptest::waitUntil(isDead, 3s);
   }
   ASSERT_TRUE(dead) << "PERDISTE";
 

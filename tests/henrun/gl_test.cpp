@@ -486,3 +486,96 @@ TEST_F(HenrunGL, EveryBrokenFileIsNamed) {
     }
   fs::remove_all(dir);
 }
+
+TEST_F(HenrunGL, TheSceneLeavesOutOnlyWhatCannotBeSeen) {
+  // The drawing that skips what the camera cannot see, culls back faces,
+  // draws the sky last and blends only the see-through pass gives the
+  // picture of the plain drawing, in both views, both lights and under
+  // every switch, a tree in the hen's way and a dead hen included. Only a
+  // few lone pixels may differ: where the plain drawing shows a back face
+  // through a hairline seam of a model.
+  frames(2);
+  press(SDLK_p);
+  frames(40, {true, false, true});
+  ASSERT_EQ(g().hen.state, Gallina::Viva);
+  Pasto& row = static_cast<Pasto&>(g().world[9]);
+  auto tree = std::make_unique<Arbol>(2.f);
+  tree->x = g().hen.x - 0.9f;
+  tree->z = g().hen.z + 3.f;
+  tree->modelo = programa->recursos().tree.get();
+  row.trees.push_back(std::move(tree));
+  auto picture = [&](bool plain) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    henrun::setProjectionAndView(camera(), g());
+    henrun::drawWorld(g(), camera(), programa->recursos(), plain);
+    return readFramebuffer();
+  };
+  int compared = 0;
+  for (SDL_Keycode k : {SDLK_UNKNOWN, SDLK_c, SDLK_l, SDLK_c, SDLK_w, SDLK_c, SDLK_t, SDLK_w, SDLK_s, SDLK_l}) {
+    if (k != SDLK_UNKNOWN) press(k);
+    for (int state : {Gallina::Viva, Gallina::Golpeada}) {
+      g().hen.state = state;
+      SCOPED_TRACE(std::string("after ") + SDL_GetKeyName(k) + ", hen state " + std::to_string(state));
+      const hoptest::Image plain = picture(true), fast = picture(false);
+      EXPECT_LE(fast.countDiff(plain, Rect{0, 0, kW, kH}, 0), 10);
+      ++compared;
+    }
+    g().hen.state = Gallina::Viva;
+  }
+  EXPECT_EQ(compared, 20);
+}
+
+TEST_F(HenrunGL, AStillScreenIsDrawnOnceThenOnlyWhenSomethingChanges) {
+  auto drawn = [&](int n) {
+    int count = 0;
+    for (int i = 0; i < n; ++i) count += programa->frame(now += 16, {}) ? 1 : 0;
+    return count;
+  };
+  // The loading screen and the menu, then nothing while nothing changes.
+  EXPECT_GE(drawn(3), 1);
+  EXPECT_EQ(drawn(30), 0);
+  EXPECT_TRUE(programa->still());
+  const hoptest::Image menu = readFramebuffer();
+  EXPECT_GT(whiteIn(kTitle), 2000) << "the menu stays on screen";
+
+  // A key acts in the frame that reads it and is shown on the next one:
+  // night under the menu.
+  SDL_Event e = hoptest::keyEvent(SDLK_l);
+  SDL_PushEvent(&e);
+  EXPECT_FALSE(programa->frame(now += 16, {}));
+  EXPECT_EQ(g().lightMode, 1);
+  EXPECT_FALSE(programa->still());
+  EXPECT_EQ(drawn(1), 1);
+  EXPECT_GT(readFramebuffer().countDiff(menu, Rect{0, 0, kW, kH}, 20), 1000);
+  EXPECT_EQ(drawn(10), 0);
+
+  // The window uncovered: drawn again. A key the game has no use for: not.
+  e = SDL_Event{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_EXPOSED;
+  SDL_PushEvent(&e);
+  EXPECT_EQ(drawn(3), 1);
+  e = hoptest::keyEvent(SDLK_F7);
+  SDL_PushEvent(&e);
+  EXPECT_EQ(drawn(3), 0);
+
+  // The right button orbiting the follow view on the menu: drawn as it moves.
+  press(SDLK_c);
+  push(hoptest::clickEvent(400, 300, true, SDL_BUTTON_RIGHT));
+  EXPECT_EQ(drawn(5), 0);
+  const henrun::Vec3 eye = camera().eye;
+  push(hoptest::motionEvent(12, 0, 412, 300));
+  EXPECT_EQ(drawn(1), 1);
+  EXPECT_NE(camera().eye.x, eye.x);
+  EXPECT_EQ(drawn(5), 0);
+  push(hoptest::clickEvent(412, 300, false, SDL_BUTTON_RIGHT));
+
+  // Play: every frame drawn. A death: the lost screen once, then still.
+  press(SDLK_p);
+  EXPECT_EQ(drawn(20), 20);
+  g().hen.z = -34.f;  // behind the start line
+  EXPECT_TRUE(programa->frame(now += 16, {true, false, false}));
+  ASSERT_EQ(g().hen.state, Gallina::Golpeada);
+  EXPECT_EQ(drawn(20), 1);
+  EXPECT_GT(countNear({255, 0, 0}, 40, Rect{200, 150, 200, 60}), 30) << "PERDISTE";
+}

@@ -65,7 +65,7 @@ inline const std::vector<Profile>& profiles() {
        {{"menu", {}}}},
       {"henrun", "Plonkito", {"p", "p", "w", "t", "s", "v", "c", "l", "Return"}, {"Up", "Up", "Left", "Right"}, true,
        "q",
-       {{"menu", {}}}},
+       {{"menu", {}}, {"menu after play (pause)", {"p", "p"}}, {"menu in the follow view at night", {"c", "l"}}}},
   };
   return table;
 }
