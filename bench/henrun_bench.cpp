@@ -2,6 +2,7 @@
 // the hen walks, in each camera (overview, follow) under each light (day,
 // night), and again in the follow view once it has gained 1,000 rows, with
 // resident memory.
+#include <GL/gl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -55,6 +56,26 @@ struct Bench {
         }
         return figures(samples);
     }
+    // The 3D scene alone as it was drawn before (everything, blended
+    // throughout) and as now (culled to the view, sky last), alternately:
+    // wall and processor time per drawing, GL finished.
+    void sceneBeforeAndNow(const std::string& what, int n) {
+        double wall[2] = {}, cpu[2] = {};
+        henrun::Juego& j = game.juego();
+        for (int i = 0; i < n; ++i)
+            for (int plain = 1; plain >= 0; --plain) {
+                const auto t0 = Clock::now();
+                const double c0 = cpuMs();
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                henrun::setProjectionAndView(j.camera(), j.game());
+                henrun::drawWorld(j.game(), j.camera(), game.recursos(), plain == 1);
+                glFinish();
+                cpu[plain] += cpuMs() - c0;
+                wall[plain] += msSince(t0);
+            }
+        std::printf("  %s scene: before %.2f ms (cpu %.2f), now %.2f ms (cpu %.2f) a drawing\n", what.c_str(),
+                    wall[1] / n, cpu[1] / n, wall[0] / n, cpu[0] / n);
+    }
 };
 
 }  // namespace
@@ -81,8 +102,9 @@ int main() {
             b.follow = inFollow;
             b.night = atNight;
             const Figures f = b.play(frames);
-            printFrameLine(std::string("henrun ") + (inFollow ? "follow" : "overview") + (atNight ? " night" : " day"),
-                           f, floor);
+            const std::string name = std::string("henrun ") + (inFollow ? "follow" : "overview") + (atNight ? " night" : " day");
+            printFrameLine(name, f, floor);
+            b.sceneBeforeAndNow(name, frames / 4);
             if (inFollow && !atNight) follow = f;
         }
     std::printf("  resident memory: %.0f MB\n", residentMB());

@@ -436,7 +436,7 @@ void drawPlaying(Texto& t, const Game& g, int seconds) {
   text(t, "Tiempo: " + std::to_string(seconds), 15, kWhite, g.width - 180, g.height - 50);
 }
 
-void drawMenu(Texto& t, const Game& g) {
+void drawMenu(Texto& t, const Game& g, long long best) {
   begin2D(g);
   veil(g);
   const float cx = g.width / 2, cy = g.height / 2;
@@ -448,9 +448,10 @@ void drawMenu(Texto& t, const Game& g) {
   } items[] = {{"Jugar/Pausar (P)", 80}, {"Wireframe (W)", 30}, {"Texturas (T)", 0},    {"Shading (S)", -30},
                {"Velocidad (V)", -80},   {"Camara (C)", -110},  {"Luz (L)", -140},       {"Salir (Q)", -190}};
   for (const auto& item : items) text(t, item.label, 15, kWhite, cx - 100, cy + item.dy);
+  if (best >= 0) text(t, "RÉCORD: " + std::to_string(best), 15, kWhite, cx - 100, cy - 240);
 }
 
-void drawLost(Texto& t, const Game& g, int seconds) {
+void drawLost(Texto& t, const Game& g, int seconds, long long best, bool newBest) {
   begin2D(g);
   veil(g);
   const float x = g.width / 2 - 200, cy = g.height / 2;
@@ -458,6 +459,10 @@ void drawLost(Texto& t, const Game& g, int seconds) {
   text(t, "PUNTAJE: " + std::to_string(g.score), 15, kWhite, x, cy + 60);
   text(t, "TIEMPO: " + std::to_string(seconds), 15, kWhite, x, cy + 20);
   text(t, "VOLVER AL MENU: ENTER", 15, kWhite, x, cy - 20);
+  if (newBest)
+    text(t, "¡NUEVO RÉCORD!", 15, kRed, x, cy - 60);
+  else if (best >= 0)
+    text(t, "RÉCORD: " + std::to_string(best), 15, kWhite, x, cy - 60);
 }
 
 void drawLoading(Texto& t, const Game& g) {

@@ -40,8 +40,10 @@ void drawSkybox(const Game& game, const Recursos& res, bool last = false);
 void drawWorld(const Game& game, const Camara& camera, const Recursos& res, bool plain = false);
 
 void drawPlaying(Texto& text, const Game& game, int seconds);
-void drawMenu(Texto& text, const Game& game);
-void drawLost(Texto& text, const Game& game, int seconds);
+// `best`: the best score kept across runs, -1 when there is none yet.
+void drawMenu(Texto& text, const Game& game, long long best = -1);
+// `newBest`: this run set `best`.
+void drawLost(Texto& text, const Game& game, int seconds, long long best = -1, bool newBest = false);
 void drawLoading(Texto& text, const Game& game);
 
 }  // namespace henrun
