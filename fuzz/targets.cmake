@@ -56,3 +56,6 @@ hop_fuzz_target(coopdash_mtl FULL_LENGTH SOURCE coopdash_mtl_fuzz.cpp LIBS coopd
   READER coopdash/lector_obj.cpp)
 hop_fuzz_target(records SOURCE records_fuzz.cpp LIBS hopcommon SEEDS scores
   READER common/hopcommon/records.cpp)
+hop_fuzz_target(henrun_model SOURCE henrun_model_fuzz.cpp LIBS henrun_lib SEEDS obj
+  ASSETS "stage:henrun/*/*.obj"
+  READER henrun/recursos.cpp)

@@ -27,6 +27,14 @@ struct Contexto {
   Caja hen{};
   std::vector<const ObjetoJuego*> deferred;
   float alpha = 1.f;
+  // The view volume as six planes (a x + b y + c z + d >= 0 inside), from
+  // the camera's projection and view; `cull` off draws everything.
+  bool cull = false;
+  double planes[6][4] = {};
+  // Back faces are culled on solid models: their surfaces are closed and
+  // wound counter-clockwise, and no solid model holds the eye (one that
+  // would is drawn see-through, with both sides).
+  bool cullBackFaces = false;
 };
 Contexto ctx;
 
@@ -70,6 +78,40 @@ bool segmentHits(const double a[3], const double b[3], const Caja& box) {
   return true;
 }
 
+// The view volume's planes from the projection times the model-view matrix
+// now set (column-major, as GL keeps them).
+void takeViewVolume() {
+  GLdouble p[16], m[16], c[16];
+  glGetDoublev(GL_PROJECTION_MATRIX, p);
+  glGetDoublev(GL_MODELVIEW_MATRIX, m);
+  for (int col = 0; col < 4; ++col)
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += p[k * 4 + row] * m[col * 4 + k];
+      c[col * 4 + row] = sum;
+    }
+  // Clip space: -w <= x, y, z <= w; plane = row 3 +- row i.
+  for (int i = 0; i < 3; ++i)
+    for (int side = 0; side < 2; ++side) {
+      double* plane = ctx.planes[i * 2 + side];
+      const double sign = side == 0 ? 1.0 : -1.0;
+      for (int k = 0; k < 4; ++k) plane[k] = c[k * 4 + 3] + sign * c[k * 4 + i];
+    }
+}
+
+// Whether any part of a box may lie in the view volume: false only when the
+// whole box is outside one of its planes.
+bool mayBeSeen(const Caja& box) {
+  if (!ctx.cull) return true;
+  for (const auto& plane : ctx.planes) {
+    // The box's corner furthest along the plane's normal.
+    double d = plane[3];
+    for (int i = 0; i < 3; ++i) d += plane[i] * (plane[i] >= 0 ? box.max[i] : box.min[i]);
+    if (d < 0) return false;
+  }
+  return true;
+}
+
 // In the follow view, an object whose model stands between the eye and any
 // part of the hen waits to be drawn see-through; true when it was put aside.
 bool deferIfInTheWay(const ObjetoJuego& o) {
@@ -92,6 +134,13 @@ bool deferIfInTheWay(const ObjetoJuego& o) {
   return false;
 }
 
+// Whether a tree or truck is drawn at this point: it has a model, the
+// camera may see it, and it is not put aside to be drawn see-through.
+bool drawnNow(const ObjetoJuego& o) {
+  if (!o.modelo || (ctx.cull && !mayBeSeen(drawnBox(o, o.y)))) return false;
+  return !deferIfInTheWay(o);
+}
+
 // Draws an object's model with its origin at height `atY`, tilted `tilt`
 // degrees about its own x axis and its height scaled by `squash`.
 void drawModel(const ObjetoJuego& o, float atY, float tilt = 0.f, float squash = 1.f) {
@@ -103,7 +152,11 @@ void drawModel(const ObjetoJuego& o, float atY, float tilt = 0.f, float squash =
   glScalef(o.scaleX, o.scaleY * squash, o.scaleZ);
   glPolygonMode(GL_FRONT_AND_BACK, ctx.game->filled ? GL_FILL : GL_LINE);
   glEnable(GL_RESCALE_NORMAL);
+  // In wireframe every edge shows, the far side's too.
+  const bool cullBack = ctx.cullBackFaces && ctx.game->filled;
+  if (cullBack) glEnable(GL_CULL_FACE);
   o.modelo->drawTriangles(ctx.game->texturesOn, ctx.alpha);
+  if (cullBack) glDisable(GL_CULL_FACE);
   glPopMatrix();
 }
 
@@ -217,13 +270,13 @@ void Gallina::draw() const {
 }
 
 void Arbol::draw() const {
-  if (deferIfInTheWay(*this)) return;
+  if (!drawnNow(*this)) return;
   setMaterial(0.5f, 0.8f, 0.4f);
   drawModel(*this, y);
 }
 
 void Camion::draw() const {
-  if (deferIfInTheWay(*this)) return;
+  if (!drawnNow(*this)) return;
   setMaterial(0.9f, 0.9f, 0.9f);
   drawModel(*this, y);
 }
@@ -275,7 +328,7 @@ void setLights(const Game& game) {
   glLightfv(GL_LIGHT1, GL_POSITION, p1);
 }
 
-void drawSkybox(const Game& game, const Recursos& res) {
+void drawSkybox(const Game& game, const Recursos& res, bool last) {
   const float z = game.hen.z;
   glDisable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
@@ -295,15 +348,21 @@ void drawSkybox(const Game& game, const Recursos& res) {
     glEnd();
   };
   // Back, sides and front around the hen; the camera is always inside.
-  wall(-50, 0, z - 50, 50, 50, z - 50);
-  wall(40, 0, z - 50, 40, 40, z + 50);
-  wall(-40, 0, z + 50, -40, 40, z - 50);
-  wall(50, 0, z + 50, -50, 50, z + 50);
+  // Where two walls meet at the same depth the one drawn first shows; drawn
+  // last, with GL_LEQUAL, the order is turned round to keep that.
+  const float walls[4][6] = {{-50, 0, z - 50, 50, 50, z - 50},
+                             {40, 0, z - 50, 40, 40, z + 50},
+                             {-40, 0, z + 50, -40, 40, z - 50},
+                             {50, 0, z + 50, -50, 50, z + 50}};
+  for (int k = 0; k < 4; ++k) {
+    const float* w = walls[last ? 3 - k : k];
+    wall(w[0], w[1], w[2], w[3], w[4], w[5]);
+  }
   glDisable(GL_TEXTURE_2D);
   glEnable(GL_LIGHTING);
 }
 
-void drawWorld(const Game& game, const Camara& camera, const Recursos& res) {
+void drawWorld(const Game& game, const Camara& camera, const Recursos& res, bool plain) {
   ctx.game = &game;
   ctx.deferred.clear();
   ctx.alpha = 1.f;
@@ -316,10 +375,30 @@ void drawWorld(const Game& game, const Camara& camera, const Recursos& res) {
   }
   glShadeModel(game.flatShading ? GL_FLAT : GL_SMOOTH);
   setLights(game);
-  if (camera.cameraMode == Camara::Follow) drawSkybox(game, res);
+  const bool sky = camera.cameraMode == Camara::Follow;
+  // Everything up to the see-through pass is opaque: blending would only
+  // read back the colour it then replaces.
+  if (plain) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (sky) drawSkybox(game, res);
+  } else {
+    glDisable(GL_BLEND);
+  }
+  ctx.cull = ctx.cullBackFaces = !plain;
+  if (ctx.cull) takeViewVolume();
   game.hen.draw();
   const auto [first, last] = game.world.visible(game.hen.z);
   for (std::size_t i = first; i < last; ++i) game.world[i].draw();
+  ctx.cullBackFaces = false;
+  // The sky after the ground and the models in front of it, so the depth
+  // test spares the walls' hidden part; where a wall meets the ground at
+  // the same depth the wall still wins, as it would drawn first.
+  if (!plain && sky) {
+    glDepthFunc(GL_LEQUAL);
+    drawSkybox(game, res, true);
+    glDepthFunc(GL_LESS);
+  }
 
   // What stood in the way, farthest first, each as one see-through layer:
   // its depth first, then its colour over the nearest of its own faces.
@@ -344,6 +423,7 @@ void drawWorld(const Game& game, const Camara& camera, const Recursos& res) {
     glDepthFunc(GL_LESS);
   }
   ctx.deferred.clear();
+  ctx.cull = false;
 
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
   glDisable(GL_LIGHTING);
@@ -356,7 +436,7 @@ void drawPlaying(Texto& t, const Game& g, int seconds) {
   text(t, "Tiempo: " + std::to_string(seconds), 15, kWhite, g.width - 180, g.height - 50);
 }
 
-void drawMenu(Texto& t, const Game& g) {
+void drawMenu(Texto& t, const Game& g, long long best) {
   begin2D(g);
   veil(g);
   const float cx = g.width / 2, cy = g.height / 2;
@@ -368,9 +448,10 @@ void drawMenu(Texto& t, const Game& g) {
   } items[] = {{"Jugar/Pausar (P)", 80}, {"Wireframe (W)", 30}, {"Texturas (T)", 0},    {"Shading (S)", -30},
                {"Velocidad (V)", -80},   {"Camara (C)", -110},  {"Luz (L)", -140},       {"Salir (Q)", -190}};
   for (const auto& item : items) text(t, item.label, 15, kWhite, cx - 100, cy + item.dy);
+  if (best >= 0) text(t, "RÉCORD: " + std::to_string(best), 15, kWhite, cx - 100, cy - 240);
 }
 
-void drawLost(Texto& t, const Game& g, int seconds) {
+void drawLost(Texto& t, const Game& g, int seconds, long long best, bool newBest) {
   begin2D(g);
   veil(g);
   const float x = g.width / 2 - 200, cy = g.height / 2;
@@ -378,6 +459,10 @@ void drawLost(Texto& t, const Game& g, int seconds) {
   text(t, "PUNTAJE: " + std::to_string(g.score), 15, kWhite, x, cy + 60);
   text(t, "TIEMPO: " + std::to_string(seconds), 15, kWhite, x, cy + 20);
   text(t, "VOLVER AL MENU: ENTER", 15, kWhite, x, cy - 20);
+  if (newBest)
+    text(t, "¡NUEVO RÉCORD!", 15, kRed, x, cy - 60);
+  else if (best >= 0)
+    text(t, "RÉCORD: " + std::to_string(best), 15, kWhite, x, cy - 60);
 }
 
 void drawLoading(Texto& t, const Game& g) {

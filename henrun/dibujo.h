@@ -31,12 +31,19 @@ void attachModels(Game& game, const Recursos& res);
 
 void setProjectionAndView(const Camara& camera, const Game& game);
 void setLights(const Game& game);
-void drawSkybox(const Game& game, const Recursos& res);
-void drawWorld(const Game& game, const Camara& camera, const Recursos& res);
+// The sky's walls round the hen; `last`: drawn after the scene, with GL_LEQUAL.
+void drawSkybox(const Game& game, const Recursos& res, bool last = false);
+// The scene through the camera set by setProjectionAndView. It leaves out
+// what the camera cannot see and draws the opaque parts without blending
+// and the sky last; `plain` draws everything, in the obvious order, with
+// blending throughout: the same picture, slower (tests compare the two).
+void drawWorld(const Game& game, const Camara& camera, const Recursos& res, bool plain = false);
 
 void drawPlaying(Texto& text, const Game& game, int seconds);
-void drawMenu(Texto& text, const Game& game);
-void drawLost(Texto& text, const Game& game, int seconds);
+// `best`: the best score kept across runs, -1 when there is none yet.
+void drawMenu(Texto& text, const Game& game, long long best = -1);
+// `newBest`: this run set `best`.
+void drawLost(Texto& text, const Game& game, int seconds, long long best = -1, bool newBest = false);
 void drawLoading(Texto& text, const Game& game);
 
 }  // namespace henrun

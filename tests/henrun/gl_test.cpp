@@ -48,6 +48,13 @@ struct HenrunGL : hoptest::GLTest {
   }
   void SetUp() override {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    // A virtual controller's events reach the game whether or not the
+    // offscreen window has the focus.
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    // Bests of this process only: tests running beside it keep theirs.
+    records = fs::temp_directory_path() / ("henrun_gl_records_" + std::to_string(::getpid()));
+    fs::remove_all(records);
+    setenv("HOPGAMES_DATA_DIR", records.c_str(), 1);
     GLTest::SetUp();
     std::srand(2);
     programa = std::make_unique<Programa>(nullptr, width, height, 0);
@@ -55,6 +62,7 @@ struct HenrunGL : hoptest::GLTest {
   void TearDown() override {
     programa.reset();
     GLTest::TearDown();
+    fs::remove_all(records);
   }
   Game& g() { return programa->juego().game(); }
   henrun::Camara& camera() { return programa->juego().camera(); }
@@ -158,6 +166,35 @@ struct HenrunGL : hoptest::GLTest {
 
   std::unique_ptr<Programa> programa;
   std::uint32_t now = 0;
+  fs::path records;
+};
+
+// A virtual game controller in this process's SDL.
+struct VirtualPad {
+  VirtualPad() {
+    SDL_VirtualJoystickDesc d{};
+    d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    d.naxes = SDL_CONTROLLER_AXIS_MAX;
+    d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    d.name = "pad de prueba";
+    const int index = SDL_JoystickAttachVirtualEx(&d);
+    joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
+    if (!joystick) ADD_FAILURE() << "virtual joystick: " << SDL_GetError();
+    id = joystick ? SDL_JoystickInstanceID(joystick) : -1;
+  }
+  ~VirtualPad() { unplug(); }
+  void button(SDL_GameControllerButton b, bool down) { SDL_JoystickSetVirtualButton(joystick, b, down); }
+  void axis(SDL_GameControllerAxis a, int value) { SDL_JoystickSetVirtualAxis(joystick, a, Sint16(value)); }
+  void unplug() {
+    if (!joystick) return;
+    SDL_JoystickClose(joystick);
+    joystick = nullptr;
+    for (int i = 0; i < SDL_NumJoysticks(); ++i)
+      if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
+  }
+  SDL_Joystick* joystick;
+  SDL_JoystickID id;
 };
 
 // "Puntaje: N" sits 50 px below the top, left; "Tiempo: N" at the right.
@@ -485,4 +522,244 @@ TEST_F(HenrunGL, EveryBrokenFileIsNamed) {
       glGetError();
     }
   fs::remove_all(dir);
+}
+
+TEST_F(HenrunGL, TheSceneLeavesOutOnlyWhatCannotBeSeen) {
+  // The drawing that skips what the camera cannot see, culls back faces,
+  // draws the sky last and blends only the see-through pass gives the
+  // picture of the plain drawing, in both views, both lights and under
+  // every switch, a tree in the hen's way and a dead hen included. Only a
+  // few lone pixels may differ: where the plain drawing shows a back face
+  // through a hairline seam of a model.
+  frames(2);
+  press(SDLK_p);
+  frames(40, {true, false, true});
+  ASSERT_EQ(g().hen.state, Gallina::Viva);
+  Pasto& row = static_cast<Pasto&>(g().world[9]);
+  auto tree = std::make_unique<Arbol>(2.f);
+  tree->x = g().hen.x - 0.9f;
+  tree->z = g().hen.z + 3.f;
+  tree->modelo = programa->recursos().tree.get();
+  row.trees.push_back(std::move(tree));
+  auto picture = [&](bool plain) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    henrun::setProjectionAndView(camera(), g());
+    henrun::drawWorld(g(), camera(), programa->recursos(), plain);
+    return readFramebuffer();
+  };
+  int compared = 0;
+  for (SDL_Keycode k : {SDLK_UNKNOWN, SDLK_c, SDLK_l, SDLK_c, SDLK_w, SDLK_c, SDLK_t, SDLK_w, SDLK_s, SDLK_l}) {
+    if (k != SDLK_UNKNOWN) press(k);
+    for (int state : {Gallina::Viva, Gallina::Golpeada}) {
+      g().hen.state = state;
+      SCOPED_TRACE(std::string("after ") + SDL_GetKeyName(k) + ", hen state " + std::to_string(state));
+      const hoptest::Image plain = picture(true), fast = picture(false);
+      EXPECT_LE(fast.countDiff(plain, Rect{0, 0, kW, kH}, 0), 10);
+      ++compared;
+    }
+    g().hen.state = Gallina::Viva;
+  }
+  EXPECT_EQ(compared, 20);
+}
+
+TEST_F(HenrunGL, AStillScreenIsDrawnOnceThenOnlyWhenSomethingChanges) {
+  auto drawn = [&](int n) {
+    int count = 0;
+    for (int i = 0; i < n; ++i) count += programa->frame(now += 16, {}) ? 1 : 0;
+    return count;
+  };
+  // The loading screen and the menu, then nothing while nothing changes.
+  EXPECT_GE(drawn(3), 1);
+  EXPECT_EQ(drawn(30), 0);
+  EXPECT_TRUE(programa->still());
+  const hoptest::Image menu = readFramebuffer();
+  EXPECT_GT(whiteIn(kTitle), 2000) << "the menu stays on screen";
+
+  // A key acts in the frame that reads it and is shown on the next one:
+  // night under the menu.
+  SDL_Event e = hoptest::keyEvent(SDLK_l);
+  SDL_PushEvent(&e);
+  EXPECT_FALSE(programa->frame(now += 16, {}));
+  EXPECT_EQ(g().lightMode, 1);
+  EXPECT_FALSE(programa->still());
+  EXPECT_EQ(drawn(1), 1);
+  EXPECT_GT(readFramebuffer().countDiff(menu, Rect{0, 0, kW, kH}, 20), 1000);
+  EXPECT_EQ(drawn(10), 0);
+
+  // The window uncovered: drawn again. A key the game has no use for: not.
+  e = SDL_Event{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_EXPOSED;
+  SDL_PushEvent(&e);
+  EXPECT_EQ(drawn(3), 1);
+  e = hoptest::keyEvent(SDLK_F7);
+  SDL_PushEvent(&e);
+  EXPECT_EQ(drawn(3), 0);
+
+  // The right button orbiting the follow view on the menu: drawn as it moves.
+  press(SDLK_c);
+  push(hoptest::clickEvent(400, 300, true, SDL_BUTTON_RIGHT));
+  EXPECT_EQ(drawn(5), 0);
+  const henrun::Vec3 eye = camera().eye;
+  push(hoptest::motionEvent(12, 0, 412, 300));
+  EXPECT_EQ(drawn(1), 1);
+  EXPECT_NE(camera().eye.x, eye.x);
+  EXPECT_EQ(drawn(5), 0);
+  push(hoptest::clickEvent(412, 300, false, SDL_BUTTON_RIGHT));
+
+  // Play: every frame drawn. A death: the lost screen once, then still.
+  press(SDLK_p);
+  EXPECT_EQ(drawn(20), 20);
+  g().hen.z = -34.f;  // behind the start line
+  EXPECT_TRUE(programa->frame(now += 16, {true, false, false}));
+  ASSERT_EQ(g().hen.state, Gallina::Golpeada);
+  EXPECT_EQ(drawn(20), 1);
+  EXPECT_GT(countNear({255, 0, 0}, 40, Rect{200, 150, 200, 60}), 30) << "PERDISTE";
+}
+
+TEST_F(HenrunGL, AControllerPlaysTheGame) {
+  frames(3);
+  VirtualPad pad;
+  frames(2);
+  ASSERT_EQ(programa->pads().count(), 1);
+  // Frames with what the pads hold, as the program's loop reads them.
+  auto run = [&](int n) {
+    for (int i = 0; i < n; ++i) programa->frame(now += 16, programa->keys());
+  };
+  auto tap = [&](SDL_GameControllerButton b, VirtualPad* on = nullptr) {
+    if (!on) on = &pad;
+    on->button(b, true);
+    run(2);
+    on->button(b, false);
+    run(2);
+  };
+
+  // A on the menu: play. Start: the menu again, and play again.
+  tap(SDL_CONTROLLER_BUTTON_A);
+  ASSERT_FALSE(g().paused);
+  tap(SDL_CONTROLLER_BUTTON_START);
+  EXPECT_TRUE(g().paused);
+  EXPECT_GT(whiteIn(kTitle), 2000) << "the menu";
+  tap(SDL_CONTROLLER_BUTTON_START);
+  EXPECT_FALSE(g().paused);
+  tap(SDL_CONTROLLER_BUTTON_BACK);
+  EXPECT_TRUE(g().paused) << "Back opens the menu";
+  tap(SDL_CONTROLLER_BUTTON_A);
+  ASSERT_FALSE(g().paused);
+  for (std::size_t i = 0; i < g().world.size(); ++i) {
+    if (g().world[i].esCalle())
+      static_cast<Calle&>(g().world[i]).trucks.clear();
+    else
+      static_cast<Pasto&>(g().world[i]).trees.clear();
+  }
+
+  // The stick forward walks; with the d-pad left or right the hen turns
+  // toward that side of the screen, as the start's camera sees it.
+  GLdouble mv[16], pr[16];
+  auto toStart = [&] {
+    g().hen.x = 0;
+    g().hen.z = -40;
+    g().hen.heading = 270;
+    camera().updateCamera(g().hen);
+  };
+  toStart();
+  henrun::setProjectionAndView(camera(), g());
+  glGetDoublev(GL_MODELVIEW_MATRIX, mv);
+  glGetDoublev(GL_PROJECTION_MATRIX, pr);
+  const SDL_GameControllerButton turns[3] = {SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_INVALID,
+                                             SDL_CONTROLLER_BUTTON_DPAD_RIGHT};
+  double x[3], y[3];
+  for (int k = 0; k < 3; ++k) {
+    toStart();
+    pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
+    if (k != 1) pad.button(turns[k], true);
+    run(16);
+    pad.axis(SDL_CONTROLLER_AXIS_LEFTY, 0);
+    if (k != 1) pad.button(turns[k], false);
+    run(2);
+    ASSERT_EQ(g().hen.state, Gallina::Viva);
+    const GLint vp[4] = {0, 0, kW, kH};
+    GLdouble wz = 0;
+    gluProject(g().hen.x, g().hen.y, g().hen.z, mv, pr, vp, &x[k], &y[k], &wz);
+  }
+  const auto start = [&] {
+    GLdouble sx = 0, sy = 0, sz = 0;
+    const GLint vp[4] = {0, 0, kW, kH};
+    gluProject(0, g().hen.y, -40, mv, pr, vp, &sx, &sy, &sz);
+    return std::array<double, 2>{sx, sy};
+  }();
+  EXPECT_GT(y[1], start[1] + 5) << "forward: up the screen";
+  EXPECT_LT(x[0], x[1] - 5) << "Left";
+  EXPECT_GT(x[2], x[1] + 5) << "Right";
+
+  // On the menu, a shoulder: the follow view. The right stick turns it
+  // round the hen, the still menu drawn anew while it leans.
+  tap(SDL_CONTROLLER_BUTTON_START);
+  tap(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
+  EXPECT_EQ(camera().cameraMode, henrun::Camara::Follow);
+  const double angle = camera().orbitAngle;
+  pad.axis(SDL_CONTROLLER_AXIS_RIGHTX, 32767);
+  run(30);
+  pad.axis(SDL_CONTROLLER_AXIS_RIGHTX, 0);
+  run(2);
+  EXPECT_GT(std::abs(camera().orbitAngle - angle), 0.25) << "half a second at full tilt";
+  tap(SDL_CONTROLLER_BUTTON_START);
+  ASSERT_FALSE(g().paused);
+
+  // Unplugged mid-walk: the game waits on its menu, and once resumed from
+  // the keyboard the hen stands: nothing is left held.
+  pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -32768);
+  run(5);
+  ASSERT_TRUE(programa->keys().up);
+  pad.unplug();
+  run(3);
+  EXPECT_TRUE(g().paused);
+  EXPECT_FALSE(programa->keys().up);
+  press(SDLK_p);
+  const float z = g().hen.z;
+  run(20);
+  EXPECT_FALSE(g().paused);
+  EXPECT_EQ(g().hen.z, z);
+
+  // After a death, B (or A) goes back to the menu with a new world.
+  VirtualPad again;
+  run(3);
+  g().hen.z = -34.f;  // behind the start line
+  programa->frame(now += 16, {true, false, false});
+  ASSERT_EQ(g().hen.state, Gallina::Golpeada);
+  tap(SDL_CONTROLLER_BUTTON_B, &again);
+  EXPECT_EQ(g().hen.state, Gallina::Viva);
+  EXPECT_TRUE(g().paused);
+}
+
+TEST_F(HenrunGL, TheBestScoreIsShownOnTheMenuAndAfterADeath) {
+  const Rect menuBest{280, 505, 300, 55}, lostBest{190, 320, 300, 50};
+  frames(3);
+  EXPECT_LT(whiteIn(menuBest), 10) << "no best yet";
+  auto dieWith = [&](int score) {
+    press(SDLK_p);
+    g().score = score;
+    g().hen.z = -34.f;
+    programa->frame(now += 16, {true, false, false});
+    frames(2);
+    EXPECT_EQ(g().hen.state, Gallina::Golpeada);
+  };
+  dieWith(7);
+  EXPECT_EQ(programa->records().best("best"), 7);
+  EXPECT_GT(countNear({255, 0, 0}, 40, lostBest), 30) << "¡NUEVO RÉCORD!";
+  press(SDLK_RETURN);
+  frames(3);
+  EXPECT_GT(whiteIn(menuBest), 40) << "RÉCORD: 7";
+  // A worse run: the best stays, shown in white.
+  dieWith(3);
+  EXPECT_EQ(programa->records().best("best"), 7);
+  EXPECT_LT(countNear({255, 0, 0}, 40, lostBest), 10);
+  EXPECT_GT(whiteIn(lostBest), 40) << "RÉCORD: 7";
+  // A run still going when the program ends counts too.
+  press(SDLK_RETURN);
+  frames(3);
+  press(SDLK_p);
+  g().score = 9;
+  programa.reset();
+  EXPECT_EQ(hop::Records("henrun").best("best"), 9);
 }

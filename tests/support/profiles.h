@@ -70,7 +70,7 @@ inline const std::vector<Profile>& profiles() {
        {{"menu", {}}}},
       {"henrun", "Plonkito", {"p", "p", "w", "t", "s", "v", "c", "l", "Return"}, {"Up", "Up", "Left", "Right"}, true,
        "q",
-       {{"menu", {}}}},
+       {{"menu", {}}, {"menu after play (pause)", {"p", "p"}}, {"menu in the follow view at night", {"c", "l"}}}},
       // The front window: no Enter and no clicks, which would start a game.
       {"hopgames", "Hop Games", {"Right", "Right", "Down", "Left", "Up", "Home", "End", "F11", "F11"}, {}, false,
        "Escape",
