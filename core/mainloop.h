@@ -20,10 +20,12 @@ public:
     // The longest world step; frames up to this long tick once, as they
     // always did.
     static constexpr float kMaxStep = 1.f / 30;
-    // While paused run() draws at once after input (a key, a click, the
-    // window exposed or resized), and otherwise only this often (nanoseconds):
-    // a software-rendered frame of the whole scene costs tens of milliseconds.
-    static constexpr std::int64_t kPausedRedrawNs = 500000000;
+    // While paused nothing moves: run() draws the picture once and then
+    // waits for an event (a key, a click, the window exposed, resized or
+    // focused) before it draws again, since a software-rendered frame of the
+    // whole scene costs over ten milliseconds. It looks up from the wait
+    // this often (milliseconds) all the same.
+    static constexpr int kStillWaitMs = 250;
     // A window manager resizes a window it makes full screen within this
     // time (nanoseconds); one still at its old size by then was refused (no
     // window manager at all, or one that does not do full screen), and the
@@ -40,11 +42,16 @@ public:
     // applies the switches as init does. The loop never destroys them.
     void attach(SDL_Window* win, SDL_GLContext context, int width, int height);
     // Runs until quit() or the window's quit event; the scene becomes owned.
-    // Paced: frames at most 60 a second, fewer while paused (kPausedRedrawNs).
+    // Paced: frames at most 60 a second while the game runs; a still screen
+    // (stillScreen()) is drawn only after an event.
     void run(Scene* scene);
     // One frame with the given delta: update, draw, frame-rate text, input,
-    // and the swap unless a test reads the picture first.
-    void frame(float delta, bool swap = true);
+    // and the swap unless a test reads the picture first. Returns the events
+    // handled after the drawing (their effect shows in the next frame).
+    int frame(float delta, bool swap = true);
+    // Nothing on screen can change without an event: paused, and no switch
+    // to full screen waiting for the window manager.
+    bool stillScreen() const { return paused && fullscreenAskedAt < 0; }
     // The world's part of a frame: the scene ticks in steps of at most
     // kMaxStep, so a long frame (a stall, a loaded machine) moves nothing
     // further per step than a normal one. A delta of 0 (paused) is one tick of 0.
@@ -127,6 +134,9 @@ public:
     // The clock and sleep of run(), replaceable by tests (nanoseconds).
     std::function<std::int64_t()> clock;
     std::function<void(std::int64_t)> sleep;
+    // Waits up to `ms` for an event without taking it from the queue; true
+    // when one is there. SDL_WaitEventTimeout by default; replaceable by tests.
+    std::function<bool(int ms)> waitEvent;
     // The window's size as the window system has it, where it can be asked
     // (X11); false elsewhere. Replaceable by tests.
     std::function<bool(int& w, int& h)> windowSystemSize;

@@ -90,8 +90,19 @@ void Juego::antesDelReloj() {
     update();
     if (graficos_) draw();
     saltoPedido = false;
+    pendiente_ = false;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        handleEvent(e);
+        pendiente_ = true;
+    }
+}
+
+void Juego::despertar(std::uint32_t nowMs) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) handleEvent(e);
+    pendiente_ = true;
+    ultimo = nowMs;
 }
 
 void Juego::frame(std::uint32_t nowMs) {

@@ -55,6 +55,15 @@ public:
     void frame(std::uint32_t nowMs);
     // The same with SDL's clock.
     void frame();
+    // Nothing on screen can change without an event: the title or the
+    // pause (the world stands still), nothing to rebuild, no full screen
+    // waiting for the window manager, and the last frame drawn after every
+    // event handled. The loop then waits for an event instead of drawing.
+    bool quieto() const { return pausa && !reiniciar && pedidaEn_ < 0 && !pendiente_; }
+    // Back from that wait: the pending events are handled before the frame
+    // that shows them, and the clock goes on from `nowMs`, so that play
+    // resumed does not jump ahead by the time spent waiting.
+    void despertar(std::uint32_t nowMs);
 
     // Settings and state of the loop.
     bool titulo = true;
@@ -117,6 +126,7 @@ private:
     void pantallaCompletaF11();
     std::uint32_t ahora_ = 0;        // ms, the clock of this frame
     std::int64_t pedidaEn_ = -1;     // ms of a full screen not yet granted, or -1
+    bool pendiente_ = true;          // events handled since the last frame was drawn
     bool graficos_;
     SDL_Window* ventana_;
     std::unique_ptr<Recursos> recursos_;

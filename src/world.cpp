@@ -95,6 +95,7 @@ void World::nextLevel() {
     currentLevel += 1;
     loadLevel("../level/level" + std::to_string(currentLevel) + ".txt");
     bootupLevel();
+    loadPalmTree();
     std::cout << "Nivel " << currentLevel << std::endl;
 }
 

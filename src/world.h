@@ -123,6 +123,7 @@ private:
     void drawSky();
     void drawSkyBox();
     void loadSkybox(int which);
+    void loadPalmTree();
     void drawBoardBase();
     void drawFrame();
     enum TilePart { kAllTiles, kTilesBeforePits, kTilesAfterPits };
