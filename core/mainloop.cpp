@@ -140,6 +140,7 @@ void MainLoop::shutdown() {
     context = nullptr;
     win = nullptr;
     ownsWindow = false;
+    pads.reset();
     if (sdlStarted) SDL_Quit();
     sdlStarted = false;
 }
@@ -159,7 +160,7 @@ void MainLoop::run(Scene* s) {
             // last second of frames.
             if (!waitEvent(kStillWaitMs)) continue;
             SDL_Event e;
-            while (scene && SDL_PollEvent(&e)) handleEvent(e, 0);
+            while (scene && pollEvent(&e)) handleEvent(e, 0);
             pacer.resume(clock());
             stale = true;
             continue;
@@ -178,7 +179,7 @@ int MainLoop::frame(float delta, bool swap) {
     drawFrame();
     SDL_Event e;
     int events = 0;
-    while (scene && SDL_PollEvent(&e)) {
+    while (scene && pollEvent(&e)) {
         handleEvent(e, delta);
         ++events;
     }
@@ -202,6 +203,18 @@ void MainLoop::update(float delta) {
     const float step = delta / float(steps);
     for (int i = 0; i < steps && scene; ++i) scene->tickBase(step);
 }
+
+void MainLoop::usePads(const PadTable& table) { pads = std::make_unique<Pads>(table); }
+
+int MainLoop::pollEvent(SDL_Event* e) {
+    if (!pads) return SDL_PollEvent(e);
+    const int got = pads->poll(e);
+    // A controller pulled out mid-play: its keys are up, and the game waits.
+    if (pads->unplugged() && !paused) paused = true;
+    return got;
+}
+
+const Uint8* MainLoop::keyboard() { return pads ? pads->keyboard() : SDL_GetKeyboardState(nullptr); }
 
 void MainLoop::handleEvent(const SDL_Event& e, float delta) {
     if (e.type == SDL_QUIT) end = true;

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "framepacer.h"
+#include "hopcommon/pads.h"
 
 namespace hop {
 
@@ -122,6 +124,17 @@ public:
     void setScene(Scene* s) { scene = s; }
     Scene* getScene() const { return scene; }
     SDL_Window* getWindow() const { return win; }
+    // Game controllers from now on, with the game's table of what each
+    // button means (after init: SDL must be running). Their buttons and
+    // sticks come as the keys of the table, in the same frame's events;
+    // unplugging one mid-play pauses.
+    void usePads(const PadTable& table);
+    void stopPads() { pads.reset(); }
+    // SDL_PollEvent, with the controllers' keys slipped in.
+    int pollEvent(SDL_Event* e);
+    // The keys held now, the controllers' included: SDL_GetKeyboardState
+    // for a game that reads held keys.
+    const Uint8* keyboard();
     int getFps() const { return pacer.fps(); }
     // Asks for the heap's freed pages to go back to the system at the end of
     // this frame: for a frame that compiled lists, decoded images or built
@@ -173,6 +186,7 @@ private:
     bool ownsWindow = false;
     bool sdlStarted = false;
     FramePacer pacer;
+    std::unique_ptr<Pads> pads;
 };
 
 // Bracket every 2D overlay: an orthographic projection in window pixels,

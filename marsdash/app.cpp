@@ -52,7 +52,9 @@ int runGame() {
 
     int estado = 0;
     try {
+        hop::Pads mandos(Juego::tablaMandos());
         Juego juego(true, ventana);
+        juego.mandos = &mandos;
         juego.ultimo = SDL_GetTicks();
         while (!juego.salir) {
             if (juego.quieto()) {

@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -304,3 +306,103 @@ TEST(LanehopE2E, FolderOrPipeInAFilesPlaceIsNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+const Rect pausaOf(const hoptest::WindowInfo& w) { return region(w, 0.44f, 0.91f, 0.14f, 0.08f); }
+
+}  // namespace
+
+// A virtual controller plays: Start leaves the paused start, the d-pad and
+// the stick walk, Start pauses and resumes, and the controller pulled out
+// mid-walk pauses the game.
+TEST(LanehopE2E, AControllerPlays) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({LANEHOP_BIN}));
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    ASSERT_TRUE(panelShown(game, w));
+    ASSERT_TRUE(pad.plug());
+    EXPECT_TRUE(game.waitForOutput("Mando conectado: "));
+    const Rect pausa = pausaOf(w);
+    const auto paused = [&](const Image& img) { return img.countNear({255, 255, 255}, 40, pausa) > 200; };
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    ASSERT_TRUE(game.waitForScreen([&](const Image& img) { return !paused(img); })) << "Start: still paused";
+    ASSERT_TRUE(game.waitFrames(40));  // the fade-in
+
+    // Each way walks: the view follows and the picture changes.
+    const Rect scene = region(w, 0, 0.3f, 1, 0.5f);
+    for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}) {
+        const Image before = game.screenshot();
+        ASSERT_TRUE(pad.button(b, true));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(before, scene, 30) > 2000; }))
+            << "no walk on button " << int(b);
+        ASSERT_TRUE(pad.button(b, false));
+    }
+
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    EXPECT_TRUE(game.waitForScreen(paused)) << "Start: no pause";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return !paused(img); })) << "Start again: still paused";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+
+    // The stick held left, then pulled out: the game pauses.
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
+    ASSERT_TRUE(game.waitFrames(3));
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForScreen(paused)) << "unplugged mid-walk: no pause";
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
+// The kept record is read at start-up and shown on the paused panel; a
+// garbage records file is named, set aside, and play goes on.
+TEST(LanehopE2E, KeptRecordIsShownAndGarbageSetAside) {
+    const std::string data = ::testing::TempDir() + "lanehop_records";
+    ASSERT_EQ(std::system(("rm -rf '" + data + "' && mkdir -p '" + data + "/lanehop'").c_str()), 0);
+    const std::string file = data + "/lanehop/records.txt";
+    const hoptest::Launch launch(LANEHOP_BIN, {}, {}, {"HOPGAMES_DATA_DIR=" + data});
+    const auto panelBottom = [](const hoptest::WindowInfo& w) { return region(w, 0.27f, 0.80f, 0.34f, 0.08f); };
+    Image none;
+    {
+        GameSession game(launch);
+        const auto w = game.waitForWindow(kTitle);
+        ASSERT_NE(w.id, 0u) << game.stderrText();
+        ASSERT_TRUE(panelShown(game, w));
+        ASSERT_TRUE(game.waitForScreen([&](const Image& img) { return img.countNear({255, 255, 255}, 40, panelBottom(w)) > 300; }))
+            << "no record line";
+        none = game.lastScreenshot();
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    std::ofstream(file) << "hopgames-records 1\nbest 4\nlevel-1 17\nend 2\n";
+    {
+        GameSession game(launch);
+        const auto w = game.waitForWindow(kTitle);
+        ASSERT_NE(w.id, 0u) << game.stderrText();
+        ASSERT_TRUE(panelShown(game, w));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(none, panelBottom(w), 40) > 300; }))
+            << "the kept record is not shown";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    std::ofstream(file) << "hopgames-records 1\nbest 4\nlevel-1 1";  // cut short
+    {
+        GameSession game(launch);
+        const auto w = game.waitForWindow(kTitle);
+        ASSERT_NE(w.id, 0u) << game.stderrText();
+        EXPECT_TRUE(game.waitForOutput(file));
+        ASSERT_TRUE(panelShown(game, w));
+        ASSERT_TRUE(game.key("p"));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countNear({255, 255, 255}, 40, pausaOf(w)) < 50; }))
+            << "no play after a bad records file";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        const auto aside = game.tool({"sh", "-c", "ls '" + data + "/lanehop'"});
+        EXPECT_NE(aside.out.find("records.txt.bad-"), std::string::npos) << aside.out;
+    }
+}
