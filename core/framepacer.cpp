@@ -27,6 +27,12 @@ FramePacer::Pass FramePacer::pass(std::int64_t now) {
     return p;
 }
 
+void FramePacer::resume(std::int64_t now) {
+    lastFrame_ = now - kPeriodNs;
+    lastSecond_ = now;
+    frameCount_ = 0;
+}
+
 float FramePacer::frameDelta(std::int64_t elapsedNs, double speedMult, bool paused) {
     if (paused) return 0.f;
     return static_cast<float>(static_cast<float>(elapsedNs / 1e9) * speedMult);

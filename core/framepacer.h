@@ -20,6 +20,9 @@ public:
     void start(std::int64_t now);
     // One pass of the loop at `now`.
     Pass pass(std::int64_t now);
+    // Back from a wait without frames (a still screen): the next pass makes
+    // a frame at once, and the rate shown stays the last one counted.
+    void resume(std::int64_t now);
     // Frames counted over the last whole second; 0 during the first second.
     int fps() const { return fps_; }
 

@@ -52,23 +52,26 @@ void close(GLWindow& w) {
 }  // namespace
 
 GLWindow openGLWindow(const std::string& title, int width, int height) {
-    GLWindow w;
-    for (int samples : {16, 8, 4, 2, 0}) {
-        w = tryWindow(title, width, height, samples);
-        if (w.window) break;
+    // A window without a multisample buffer first: on a software renderer it
+    // is the one to keep, and one context says so. (Asking for 16 samples
+    // first made a software renderer build a context for the first sample
+    // count the display had, only to make the window again without: a
+    // second of the start-up on a loaded machine.)
+    GLWindow w = tryWindow(title, width, height, 0);
+    if (w.window && isSoftwareRenderer(w.renderer)) {
+        std::cout << "Renderizador por software (" << w.renderer << "): ventana sin multimuestreo" << std::endl;
+    } else {
+        // A renderer of its own: the most samples the display has.
+        for (int samples : {16, 8, 4, 2}) {
+            GLWindow multi = tryWindow(title, width, height, samples);
+            if (!multi.window) continue;
+            if (w.window) close(w);
+            w = multi;
+            break;
+        }
     }
     if (!w.window) return w;
-    if (w.samples > 0 && isSoftwareRenderer(w.renderer)) {
-        const int had = w.samples;
-        close(w);
-        w = tryWindow(title, width, height, 0);
-        if (w.window) {
-            std::cout << "Renderizador por software (" << w.renderer << "): ventana sin multimuestreo" << std::endl;
-        } else {
-            w = tryWindow(title, width, height, had);  // keep what worked before
-        }
-        if (!w.window) return w;
-    }
+    SDL_GL_MakeCurrent(w.window, w.context);
     SDL_ShowWindow(w.window);
     return w;
 }

@@ -18,10 +18,10 @@ struct GLWindow {
 
 // Colour 8 bits a channel with alpha, depth 24, double buffered, accelerated
 // visual, and a multisample buffer of 16 samples, or 8, 4, 2 and none where
-// the display has no such visual. On a software renderer the window is made
-// again, once, without a multisample buffer (one console line says so): each
-// sample there is shaded on the CPU. The window is shown once it is final.
-// Returns no window (and SDL's error) where none could be had.
+// the display has no such visual. On a software renderer the window has no
+// multisample buffer (one console line says so): each sample there is
+// shaded on the CPU. The window is shown once it is final. Returns no window
+// (and SDL's error) where none could be had.
 GLWindow openGLWindow(const std::string& title, int width, int height);
 
 // The window's size as the window system has it (X11), which SDL does not

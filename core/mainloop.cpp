@@ -38,6 +38,7 @@ std::int64_t systemNow() {
 MainLoop::MainLoop()
     : clock(systemNow),
       sleep([](std::int64_t ns) { std::this_thread::sleep_for(std::chrono::nanoseconds(ns)); }),
+      waitEvent([](int ms) { return SDL_WaitEventTimeout(nullptr, ms) == 1; }),
       windowSystemSize([this](int& w, int& h) { return hop::windowSystemSize(win, w, h); }) {}
 
 // At exit the font and texture caches may already be gone (statics die in
@@ -139,6 +140,7 @@ void MainLoop::shutdown() {
     context = nullptr;
     win = nullptr;
     ownsWindow = false;
+    pads.reset();
     if (sdlStarted) SDL_Quit();
     sdlStarted = false;
 }
@@ -147,38 +149,40 @@ void MainLoop::run(Scene* s) {
     scene = s;
     end = false;
     pacer.start(clock());
-    std::int64_t sinceDraw = 0;
-    bool wake = true, drawnPaused = false;
+    // The picture on screen is out of date: the start, or events handled
+    // after the last frame was drawn.
+    bool stale = true;
     while (!end) {
+        if (stillScreen() && !stale) {
+            // Nothing moves: wait for an event rather than draw the same
+            // picture again. The events are handled before the frame that
+            // shows them, and the frame-rate text keeps the rate of the
+            // last second of frames.
+            if (!waitEvent(kStillWaitMs)) continue;
+            SDL_Event e;
+            while (scene && pollEvent(&e)) handleEvent(e, 0);
+            pacer.resume(clock());
+            stale = true;
+            continue;
+        }
         const FramePacer::Pass p = pacer.pass(clock());
         if (p.sleepNs > 0) sleep(p.sleepNs);
         if (!p.produce) continue;
-        sinceDraw += p.elapsedNs;
-        // Paused, nothing moves: the picture changes only with input, so the
-        // loop reads events every period but draws only after one came, or
-        // twice a second.
-        if (paused && drawnPaused && !wake && sinceDraw < kPausedRedrawNs) {
-            SDL_Event e;
-            while (scene && SDL_PollEvent(&e)) {
-                handleEvent(e, 0);
-                wake = true;
-            }
-            continue;
-        }
-        wake = false;
-        sinceDraw = 0;
-        drawnPaused = paused;
-        frame(FramePacer::frameDelta(p.elapsedNs, gameSpeedMult, paused));
+        stale = frame(FramePacer::frameDelta(p.elapsedNs, gameSpeedMult, paused)) > 0;
     }
 }
 
-void MainLoop::frame(float delta, bool swap) {
-    if (!scene) return;
+int MainLoop::frame(float delta, bool swap) {
+    if (!scene) return 0;
     update(delta);
     followDrawable();
     drawFrame();
     SDL_Event e;
-    while (scene && SDL_PollEvent(&e)) handleEvent(e, delta);
+    int events = 0;
+    while (scene && pollEvent(&e)) {
+        handleEvent(e, delta);
+        ++events;
+    }
     if (win && swap) SDL_GL_SwapWindow(win);
     if (trimHeap) {
 #ifdef __GLIBC__
@@ -186,6 +190,7 @@ void MainLoop::frame(float delta, bool swap) {
 #endif
         trimHeap = false;
     }
+    return events;
 }
 
 void MainLoop::update(float delta) {
@@ -198,6 +203,18 @@ void MainLoop::update(float delta) {
     const float step = delta / float(steps);
     for (int i = 0; i < steps && scene; ++i) scene->tickBase(step);
 }
+
+void MainLoop::usePads(const PadTable& table) { pads = std::make_unique<Pads>(table); }
+
+int MainLoop::pollEvent(SDL_Event* e) {
+    if (!pads) return SDL_PollEvent(e);
+    const int got = pads->poll(e);
+    // A controller pulled out mid-play: its keys are up, and the game waits.
+    if (pads->unplugged() && !paused) paused = true;
+    return got;
+}
+
+const Uint8* MainLoop::keyboard() { return pads ? pads->keyboard() : SDL_GetKeyboardState(nullptr); }
 
 void MainLoop::handleEvent(const SDL_Event& e, float delta) {
     if (e.type == SDL_QUIT) end = true;

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "framepacer.h"
+#include "hopcommon/pads.h"
 
 namespace hop {
 
@@ -20,10 +22,12 @@ public:
     // The longest world step; frames up to this long tick once, as they
     // always did.
     static constexpr float kMaxStep = 1.f / 30;
-    // While paused run() draws at once after input (a key, a click, the
-    // window exposed or resized), and otherwise only this often (nanoseconds):
-    // a software-rendered frame of the whole scene costs tens of milliseconds.
-    static constexpr std::int64_t kPausedRedrawNs = 500000000;
+    // While paused nothing moves: run() draws the picture once and then
+    // waits for an event (a key, a click, the window exposed, resized or
+    // focused) before it draws again, since a software-rendered frame of the
+    // whole scene costs over ten milliseconds. It looks up from the wait
+    // this often (milliseconds) all the same.
+    static constexpr int kStillWaitMs = 250;
     // A window manager resizes a window it makes full screen within this
     // time (nanoseconds); one still at its old size by then was refused (no
     // window manager at all, or one that does not do full screen), and the
@@ -40,11 +44,16 @@ public:
     // applies the switches as init does. The loop never destroys them.
     void attach(SDL_Window* win, SDL_GLContext context, int width, int height);
     // Runs until quit() or the window's quit event; the scene becomes owned.
-    // Paced: frames at most 60 a second, fewer while paused (kPausedRedrawNs).
+    // Paced: frames at most 60 a second while the game runs; a still screen
+    // (stillScreen()) is drawn only after an event.
     void run(Scene* scene);
     // One frame with the given delta: update, draw, frame-rate text, input,
-    // and the swap unless a test reads the picture first.
-    void frame(float delta, bool swap = true);
+    // and the swap unless a test reads the picture first. Returns the events
+    // handled after the drawing (their effect shows in the next frame).
+    int frame(float delta, bool swap = true);
+    // Nothing on screen can change without an event: paused, and no switch
+    // to full screen waiting for the window manager.
+    bool stillScreen() const { return paused && fullscreenAskedAt < 0; }
     // The world's part of a frame: the scene ticks in steps of at most
     // kMaxStep, so a long frame (a stall, a loaded machine) moves nothing
     // further per step than a normal one. A delta of 0 (paused) is one tick of 0.
@@ -115,6 +124,17 @@ public:
     void setScene(Scene* s) { scene = s; }
     Scene* getScene() const { return scene; }
     SDL_Window* getWindow() const { return win; }
+    // Game controllers from now on, with the game's table of what each
+    // button means (after init: SDL must be running). Their buttons and
+    // sticks come as the keys of the table, in the same frame's events;
+    // unplugging one mid-play pauses.
+    void usePads(const PadTable& table);
+    void stopPads() { pads.reset(); }
+    // SDL_PollEvent, with the controllers' keys slipped in.
+    int pollEvent(SDL_Event* e);
+    // The keys held now, the controllers' included: SDL_GetKeyboardState
+    // for a game that reads held keys.
+    const Uint8* keyboard();
     int getFps() const { return pacer.fps(); }
     // Asks for the heap's freed pages to go back to the system at the end of
     // this frame: for a frame that compiled lists, decoded images or built
@@ -127,6 +147,9 @@ public:
     // The clock and sleep of run(), replaceable by tests (nanoseconds).
     std::function<std::int64_t()> clock;
     std::function<void(std::int64_t)> sleep;
+    // Waits up to `ms` for an event without taking it from the queue; true
+    // when one is there. SDL_WaitEventTimeout by default; replaceable by tests.
+    std::function<bool(int ms)> waitEvent;
     // The window's size as the window system has it, where it can be asked
     // (X11); false elsewhere. Replaceable by tests.
     std::function<bool(int& w, int& h)> windowSystemSize;
@@ -163,6 +186,7 @@ private:
     bool ownsWindow = false;
     bool sdlStarted = false;
     FramePacer pacer;
+    std::unique_ptr<Pads> pads;
 };
 
 // Bracket every 2D overlay: an orthographic projection in window pixels,

@@ -16,6 +16,7 @@ namespace marsdash {
 
 namespace {
 constexpr std::uint32_t kFrameMinimo = 16;  // ms: about 60 frames per second
+constexpr int kEsperaQuieta = 250;          // ms: a still screen looks up from its wait this often
 }
 
 int runGame() {
@@ -51,9 +52,17 @@ int runGame() {
 
     int estado = 0;
     try {
+        hop::Pads mandos(Juego::tablaMandos());
         Juego juego(true, ventana);
+        juego.mandos = &mandos;
         juego.ultimo = SDL_GetTicks();
         while (!juego.salir) {
+            if (juego.quieto()) {
+                // The title or the pause: nothing moves, so the picture on
+                // screen stays until an event changes it.
+                if (SDL_WaitEventTimeout(nullptr, kEsperaQuieta) == 1) juego.despertar(SDL_GetTicks());
+                continue;
+            }
             const std::uint32_t inicio = SDL_GetTicks();
             juego.frame();
             SDL_GL_SwapWindow(ventana);

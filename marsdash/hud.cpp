@@ -32,6 +32,10 @@ std::vector<LineaHud> lineasHud(const EstadoHud& e) {
         l.push_back({"R PARA REINICIAR", 120, 250});
         l.push_back({"Q PARA SALIR", 120, 200});
     }
+    // The best kept across runs, under the title or the end of a run (the
+    // font has no accents).
+    if (e.record > 0 && (e.titulo || e.ganado || (e.muerto && !e.pausa)))
+        l.push_back({"RECORD " + std::to_string(e.record) + " DE " + std::to_string(e.filas), 120, e.titulo ? 50 : 150});
     if (e.pausa && !e.ganado && !e.titulo) {
         l.push_back({"JUEGO PAUSADO", 200, 420});
         l.push_back({"V CAMARA", 100, 370});

@@ -19,6 +19,7 @@ struct LineaHud {
 struct EstadoHud {
     bool titulo, pausa, ganado, muerto;
     int mejorFila, filas, diamantes;
+    long long record = 0;  // the best row ever reached on a map of this length; 0: none yet
 };
 
 std::vector<LineaHud> lineasHud(const EstadoHud& e);

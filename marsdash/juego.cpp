@@ -26,9 +26,40 @@ Juego::Juego(bool graficos, SDL_Window* ventana)
     }
 }
 
-Juego::~Juego() = default;
+Juego::~Juego() { guardarRecord(); }
+
+hop::PadTable Juego::tablaMandos() {
+    hop::PadTable t;  // d-pad and left stick: the arrows, a hop when let go
+    t.set(hop::Control::A, SDLK_i, SDL_SCANCODE_I)  // start from the title
+        .set(hop::Control::B, SDLK_r, SDL_SCANCODE_R)
+        .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::Back, SDLK_p, SDL_SCANCODE_P)  // the pause lists the controls
+        .set(hop::Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    // The right stick turns the view as a left-button drag does.
+    t.lookSpeed = 400;
+    t.lookButtons = SDL_BUTTON_LMASK;
+    return t;
+}
+
+void Juego::guardarRecord() {
+    if (guardado_ || titulo || !astronauta || !mapa) return;
+    guardado_ = true;
+    const int filas = astronauta->mejorFila;
+    records.record("best", filas);
+    records.record(nombreRecord(), filas);
+}
+
+int Juego::pollEvent(SDL_Event* e) {
+    if (!mandos) return SDL_PollEvent(e);
+    const int hay = mandos->poll(e);
+    // A controller pulled out mid-run: its keys are up, and the game pauses.
+    if (mandos->unplugged() && !titulo && !pausa && !muerto && !ganado()) pausa = true;
+    return hay;
+}
 
 void Juego::construir() {
+    guardarRecord();  // the run left behind ends here
     // The old world goes first, in the order the loop made it.
     meteorito.reset();
     astronauta.reset();
@@ -49,6 +80,7 @@ void Juego::construir() {
     muerto = false;
     elapsed = 0;
     reiniciar = false;
+    guardado_ = false;
     if (!titulo) pausa = false;
 }
 
@@ -73,6 +105,7 @@ void Juego::update() {
     const float dt = total / float(pasos);
     // The hop request belongs to the frame: its first step takes it.
     for (int i = 0; i < pasos; ++i) paso(dt, saltoPedido && i == 0);
+    if (muerto || ganado()) guardarRecord();
 }
 
 void Juego::endFrame(std::uint32_t nowMs) {
@@ -90,8 +123,19 @@ void Juego::antesDelReloj() {
     update();
     if (graficos_) draw();
     saltoPedido = false;
+    pendiente_ = false;
     SDL_Event e;
-    while (SDL_PollEvent(&e)) handleEvent(e);
+    while (pollEvent(&e)) {
+        handleEvent(e);
+        pendiente_ = true;
+    }
+}
+
+void Juego::despertar(std::uint32_t nowMs) {
+    SDL_Event e;
+    while (pollEvent(&e)) handleEvent(e);
+    pendiente_ = true;
+    ultimo = nowMs;
 }
 
 void Juego::frame(std::uint32_t nowMs) {

@@ -9,6 +9,8 @@
 
 #include "astronauta.h"
 #include "camara.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 #include "mapa.h"
 #include "meteorito.h"
 
@@ -55,6 +57,15 @@ public:
     void frame(std::uint32_t nowMs);
     // The same with SDL's clock.
     void frame();
+    // Nothing on screen can change without an event: the title or the
+    // pause (the world stands still), nothing to rebuild, no full screen
+    // waiting for the window manager, and the last frame drawn after every
+    // event handled. The loop then waits for an event instead of drawing.
+    bool quieto() const { return pausa && !reiniciar && pedidaEn_ < 0 && !pendiente_; }
+    // Back from that wait: the pending events are handled before the frame
+    // that shows them, and the clock goes on from `nowMs`, so that play
+    // resumed does not jump ahead by the time spent waiting.
+    void despertar(std::uint32_t nowMs);
 
     // Settings and state of the loop.
     bool titulo = true;
@@ -83,6 +94,18 @@ public:
     std::unique_ptr<Astronauta> astronauta;
     std::unique_ptr<Camara> camara;
     std::unique_ptr<NaveRescate> rescate;
+
+    // Game controllers (the program's; none in tests that feed events): the
+    // loop's events come through them.
+    hop::Pads* mandos = nullptr;
+    // What each controller button means here.
+    static hop::PadTable tablaMandos();
+    // The best rows reached, kept across runs: "best" on any map, and
+    // "rows-N" on a map of N rows. A run is kept when it ends: the
+    // astronaut dies or is rescued, the map is rebuilt, or the game quits.
+    hop::Records records{"marsdash"};
+    std::string nombreRecord() const { return "rows-" + std::to_string(largo); }
+    void guardarRecord();
 
     bool ganado() const { return astronauta && astronauta->enMeta; }
     // Rows drawn in the last frame (the rest only move), and how far from the
@@ -117,6 +140,9 @@ private:
     void pantallaCompletaF11();
     std::uint32_t ahora_ = 0;        // ms, the clock of this frame
     std::int64_t pedidaEn_ = -1;     // ms of a full screen not yet granted, or -1
+    bool pendiente_ = true;          // events handled since the last frame was drawn
+    bool guardado_ = false;          // this run's rows are kept already
+    int pollEvent(SDL_Event* e);
     bool graficos_;
     SDL_Window* ventana_;
     std::unique_ptr<Recursos> recursos_;

@@ -97,7 +97,8 @@ void Juego::draw() {
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glDisable(GL_BLEND);
     drawEscena();
-    drawHud({titulo, pausa, ganado(), muerto, astronauta->mejorFila, mapa->filas(), astronauta->diamantes},
+    drawHud({titulo, pausa, ganado(), muerto, astronauta->mejorFila, mapa->filas(), astronauta->diamantes,
+             records.best(nombreRecord()).value_or(0)},
             recursos_->fuente.get(), recursos_->icono);
     glFlush();
 }

@@ -11,6 +11,17 @@
 
 namespace lanehop {
 
+hop::PadTable padTable() {
+    hop::PadTable t;  // d-pad and left stick: the arrows, walking
+    t.set(hop::Control::A, SDLK_SPACE, SDL_SCANCODE_SPACE)  // jump, held as long as the button
+        .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::Back, SDLK_p, SDL_SCANCODE_P)  // the paused panel is the help
+        .set(hop::Control::RightShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::LeftShoulder, SDLK_o, SDL_SCANCODE_O);
+    t.lookSpeed = 600;  // the right stick looks around as the mouse does
+    return t;
+}
+
 int runGame() {
     std::cout << "HELLO WORLD" << std::endl;
     hop::MainLoop* ml = hop::MainLoop::getInstance();
@@ -19,6 +30,7 @@ int runGame() {
         // init loads the frame-rate font: a missing or broken one is reported
         // like every other file.
         ml->init(1600, 900, "Plonky Path");
+        ml->usePads(padTable());
         World* world = new World();
         ml->setScene(world);
         world->loadResources();

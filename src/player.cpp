@@ -36,7 +36,7 @@ void Player::input(SDL_Event e, float) {
 }
 
 bool Player::keyHeld(SDL_Scancode a, SDL_Scancode b) const {
-    const Uint8* keys = keyboard ? keyboard : SDL_GetKeyboardState(nullptr);
+    const Uint8* keys = keyboard ? keyboard : ml->keyboard();  // a controller's keys too
     return keys[a] || keys[b];
 }
 

@@ -95,6 +95,7 @@ void World::nextLevel() {
     currentLevel += 1;
     loadLevel("../level/level" + std::to_string(currentLevel) + ".txt");
     bootupLevel();
+    loadPalmTree();
     std::cout << "Nivel " << currentLevel << std::endl;
 }
 
@@ -164,11 +165,25 @@ void World::tick(float delta) {
     if (player && player->isDead() && deathStart == 0) deathStart = levelTime;
     if (deathStart > 0 && levelTime - deathStart > deathTime)
         retryLevel();
-    else if (celebrationStart > 0 && levelTime - celebrationStart > celebrationTime)
+    else if (celebrationStart > 0 && levelTime - celebrationStart > celebrationTime) {
+        // Won: the level's own clock, without its failed attempts.
+        records.record("best", currentLevel);
+        records.record("level-" + std::to_string(currentLevel), (long long)std::floor(accTime - lastAccTime),
+                       hop::Records::Lower);
         nextLevel();
+    }
 }
 
 std::string World::timeText() const { return "Tiempo: " + std::to_string(int(std::floor(accTime))); }
+
+std::string World::recordText() const {
+    const auto won = records.best("best");
+    if (!won) return "Récord: ninguno";
+    std::string text = "Récord: " + std::to_string(*won) + (*won == 1 ? " nivel" : " niveles");
+    if (const auto secs = records.best("level-" + std::to_string(currentLevel)))
+        text += ", este en " + std::to_string(*secs) + " s";
+    return text;
+}
 
 std::string World::deathText() const { return "Muertes: " + std::to_string(deathCount); }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ground_cover.h"
+#include "hopcommon/records.h"
 #include "level.h"
 #include "math/color.h"
 #include "math/vector3.h"
@@ -111,6 +112,10 @@ public:
     // "Tiempo: 12" and "Muertes: 3".
     std::string timeText() const;
     std::string deathText() const;
+    // The best results kept across runs: "best", the highest level won,
+    // and "level-N", the fewest seconds level N took (its won attempt).
+    std::string recordText() const;
+    hop::Records records{"lanehop"};
 
     static constexpr int kLanternLight = 3;
     static constexpr int kSunsetLight = 1;
@@ -123,6 +128,7 @@ private:
     void drawSky();
     void drawSkyBox();
     void loadSkybox(int which);
+    void loadPalmTree();
     void drawBoardBase();
     void drawFrame();
     enum TilePart { kAllTiles, kTilesBeforePits, kTilesAfterPits };

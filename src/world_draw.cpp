@@ -52,9 +52,18 @@ void World::loadResources() {
     loadSkybox(0);
     tree1 = new hop::Model("../resources/models/tree/Tree_1.obj", int(treeModelTexId), Vector3(1.5f, 0.1f, 1.5f),
                            Vector3(0.32f, 1, 0.32f));
+    resourcesReady = true;
+    loadPalmTree();
+}
+
+// The palm stands on level 3 alone: it is imported when that level boots
+// (or when its first frame is drawn), not at start-up, where each model
+// import costs a fresh 16 MB buffer of the importer's, page by page.
+void World::loadPalmTree() {
+    if (palmTree || !resourcesReady || currentLevel != 3) return;
     palmTree = new hop::Model("../resources/models/tree/Tree_5_73.obj", int(palmTreeModelTexId),
                               Vector3(1.25f, 0, 1.25f), Vector3(0.4f, 1, 0.4f));
-    resourcesReady = true;
+    ml->trimHeapAfterFrame();
 }
 
 // The day sky loads with the rest; the sunset sky waits until it is first
@@ -85,6 +94,7 @@ void World::releaseResources() {
 
 void World::draw() {
     loadResources();
+    loadPalmTree();
     drawLight();
     // The terrain only changes with the level, the texture and lighting
     // switches and the light chosen: it is compiled once into display lists

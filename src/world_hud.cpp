@@ -41,6 +41,7 @@ void World::hud() {
         hop::renderText(settingValue(line), 0.58f, y, white, "cartoon", settingsFontSize, 0.16f);
         y -= 0.05f;
     }
+    hop::renderText(recordText(), 0.28f, 0.13f, white, "cartoon", settingsFontSize, 0.33f);
     const Color orange(1, 0.5f, 0, 1);
     if (settingsPage == 0)
         hop::renderText("Ajustes >", 0.64f, 0.13f, orange, "cartoon", settingsFontSize);

@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -38,6 +40,14 @@ int countOrange(const Image& img, Rect r) {
     return n;
 }
 
+// The paused start is a still screen, drawn only when something changes:
+// wait for its panel rather than for frames.
+bool panelShown(GameSession& game, const hoptest::WindowInfo& w) {
+    return game.waitForScreen([&](const Image& img) {
+        return img.countNear({255, 255, 255}, 40, region(w, 0.27f, 0.03f, 0.46f, 0.45f)) > 2000;
+    });
+}
+
 TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
     GameSession game({LANEHOP_BIN});
     const auto w = game.waitForWindow(kTitle);
@@ -56,8 +66,11 @@ TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
     })) << "no Pausa, panel lines or page hint";
     const Image page0 = game.lastScreenshot();
     keep(page0, "page0");
+    // Nothing moves while paused: no frame is drawn until something
+    // happens (a loaded machine only draws fewer).
+    EXPECT_FALSE(game.waitFrames(3, 3s)) << "the paused picture is drawn again and again";
 
-    // A click while paused turns the page.
+    // A click while paused turns the page at once.
     // Not the window centre: the pointer of a fresh display already rests there.
     ASSERT_TRUE(game.click(w.width / 3, w.height / 3));
     EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(page0, panelText, 40) > 1000; }))
@@ -103,9 +116,9 @@ TEST(LanehopE2E, PausedStartPanelPagesSkipAndQuit) {
 
 TEST(LanehopE2E, WindowCloseQuitsCleanly) {
     GameSession game({LANEHOP_BIN});
-    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
-    ASSERT_TRUE(game.waitForOutput("Nivel 1"));
-    ASSERT_TRUE(game.waitFrames());
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    ASSERT_TRUE(panelShown(game, w));
     ASSERT_TRUE(game.closeWindow());
     EXPECT_EQ(game.waitExit(), 0);
     EXPECT_EQ(game.stderrText(), "");
@@ -190,9 +203,9 @@ TEST(LanehopE2E, MissingSunsetSkyIsNamedWhenChosen) {
     copyStage(dir);
     ASSERT_EQ(std::system(("rm '" + dir + "/resources/textures/skyboxSunset/left.jpg'").c_str()), 0);
     GameSession game(hoptest::Launch(dir + "/lanehop", {}, dir));
-    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
-    ASSERT_TRUE(game.waitForOutput("Nivel 1", 60s));
-    ASSERT_TRUE(game.waitFrames());
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    ASSERT_TRUE(panelShown(game, w));
     ASSERT_TRUE(game.key("p"));
     ASSERT_TRUE(game.key("3"));
     ASSERT_TRUE(game.waitFrames());
@@ -237,9 +250,9 @@ TEST(LanehopE2E, NoDisplayIsSaidInOneLine) {
 
 TEST(LanehopE2E, TerminationEndsCleanly) {
     GameSession game({LANEHOP_BIN});
-    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
-    ASSERT_TRUE(game.waitForOutput("Nivel 1"));
-    ASSERT_TRUE(game.waitFrames());
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    ASSERT_TRUE(panelShown(game, w));
     game.terminate();
     EXPECT_EQ(game.waitExit(), 0);
     EXPECT_EQ(game.stderrText(), "");
@@ -255,23 +268,18 @@ TEST(LanehopE2E, FullScreenRefusedStaysWindowed) {
     ASSERT_TRUE(game.waitForOutput("Nivel 1"));
     // The panel over the paused scene, all of it: it stays still while paused.
     const Rect panel = region(w, 0.2f, 0, 0.6f, 0.9f);
-    ASSERT_TRUE(game.waitForScreen([&](const Image& img) {
-        return img.countNear({255, 255, 255}, 40, region(w, 0.27f, 0.03f, 0.46f, 0.45f)) > 2000;
-    })) << "no panel";
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(panelShown(game, w)) << "no panel";
     const Image before = game.screenshot();
     const auto same = [&](const Image& img) { return img.countDiff(before, panel, 40) < panel.w * panel.h / 100; };
     ASSERT_TRUE(same(game.screenshot())) << "the paused picture changes";
     ASSERT_TRUE(game.key("g"));
     EXPECT_TRUE(game.waitForOutput("Pantalla completa no disponible: el juego sigue en una ventana"));
-    ASSERT_TRUE(game.waitFrames());
     EXPECT_TRUE(game.waitForScreen(same)) << "the HUD moved or is cut";
     keep(game.lastScreenshot(), "fullscreen_refused");
     // Asked again, it says so again and stays.
     ASSERT_TRUE(game.key("g"));
     EXPECT_TRUE(game.waitForOutput("Pantalla completa no disponible", hoptest::patience(), 2));
-    ASSERT_TRUE(game.waitFrames());
-    EXPECT_TRUE(same(game.screenshot())) << "the HUD moved or is cut";
+    EXPECT_TRUE(game.waitForScreen(same)) << "the HUD moved or is cut";
     const auto info = game.tool({"xwininfo", "-id", std::to_string(w.id)});
     EXPECT_NE(info.out.find("Width: " + std::to_string(w.width)), std::string::npos) << info.out;
     EXPECT_NE(info.out.find("Height: " + std::to_string(w.height)), std::string::npos) << info.out;
@@ -298,3 +306,103 @@ TEST(LanehopE2E, FolderOrPipeInAFilesPlaceIsNamed) {
 }
 
 }  // namespace
+
+namespace {
+
+const Rect pausaOf(const hoptest::WindowInfo& w) { return region(w, 0.44f, 0.91f, 0.14f, 0.08f); }
+
+}  // namespace
+
+// A virtual controller plays: Start leaves the paused start, the d-pad and
+// the stick walk, Start pauses and resumes, and the controller pulled out
+// mid-walk pauses the game.
+TEST(LanehopE2E, AControllerPlays) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({LANEHOP_BIN}));
+    const auto w = game.waitForWindow(kTitle);
+    ASSERT_NE(w.id, 0u) << game.stderrText();
+    ASSERT_TRUE(panelShown(game, w));
+    ASSERT_TRUE(pad.plug());
+    EXPECT_TRUE(game.waitForOutput("Mando conectado: "));
+    const Rect pausa = pausaOf(w);
+    const auto paused = [&](const Image& img) { return img.countNear({255, 255, 255}, 40, pausa) > 200; };
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    ASSERT_TRUE(game.waitForScreen([&](const Image& img) { return !paused(img); })) << "Start: still paused";
+    ASSERT_TRUE(game.waitFrames(40));  // the fade-in
+
+    // Each way walks: the view follows and the picture changes.
+    const Rect scene = region(w, 0, 0.3f, 1, 0.5f);
+    for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT}) {
+        const Image before = game.screenshot();
+        ASSERT_TRUE(pad.button(b, true));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(before, scene, 30) > 2000; }))
+            << "no walk on button " << int(b);
+        ASSERT_TRUE(pad.button(b, false));
+    }
+
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    EXPECT_TRUE(game.waitForScreen(paused)) << "Start: no pause";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return !paused(img); })) << "Start again: still paused";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+
+    // The stick held left, then pulled out: the game pauses.
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
+    ASSERT_TRUE(game.waitFrames(3));
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForScreen(paused)) << "unplugged mid-walk: no pause";
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
+// The kept record is read at start-up and shown on the paused panel; a
+// garbage records file is named, set aside, and play goes on.
+TEST(LanehopE2E, KeptRecordIsShownAndGarbageSetAside) {
+    const std::string data = ::testing::TempDir() + "lanehop_records";
+    ASSERT_EQ(std::system(("rm -rf '" + data + "' && mkdir -p '" + data + "/lanehop'").c_str()), 0);
+    const std::string file = data + "/lanehop/records.txt";
+    const hoptest::Launch launch(LANEHOP_BIN, {}, {}, {"HOPGAMES_DATA_DIR=" + data});
+    const auto panelBottom = [](const hoptest::WindowInfo& w) { return region(w, 0.27f, 0.80f, 0.34f, 0.08f); };
+    Image none;
+    {
+        GameSession game(launch);
+        const auto w = game.waitForWindow(kTitle);
+        ASSERT_NE(w.id, 0u) << game.stderrText();
+        ASSERT_TRUE(panelShown(game, w));
+        ASSERT_TRUE(game.waitForScreen([&](const Image& img) { return img.countNear({255, 255, 255}, 40, panelBottom(w)) > 300; }))
+            << "no record line";
+        none = game.lastScreenshot();
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    std::ofstream(file) << "hopgames-records 1\nbest 4\nlevel-1 17\nend 2\n";
+    {
+        GameSession game(launch);
+        const auto w = game.waitForWindow(kTitle);
+        ASSERT_NE(w.id, 0u) << game.stderrText();
+        ASSERT_TRUE(panelShown(game, w));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(none, panelBottom(w), 40) > 300; }))
+            << "the kept record is not shown";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    std::ofstream(file) << "hopgames-records 1\nbest 4\nlevel-1 1";  // cut short
+    {
+        GameSession game(launch);
+        const auto w = game.waitForWindow(kTitle);
+        ASSERT_NE(w.id, 0u) << game.stderrText();
+        EXPECT_TRUE(game.waitForOutput(file));
+        ASSERT_TRUE(panelShown(game, w));
+        ASSERT_TRUE(game.key("p"));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countNear({255, 255, 255}, 40, pausaOf(w)) < 50; }))
+            << "no play after a bad records file";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        const auto aside = game.tool({"sh", "-c", "ls '" + data + "/lanehop'"});
+        EXPECT_NE(aside.out.find("records.txt.bad-"), std::string::npos) << aside.out;
+    }
+}

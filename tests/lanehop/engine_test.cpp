@@ -209,44 +209,69 @@ TEST(MainLoop, RunPacesFramesAndScalesDelta) {
     ml->setPause(true);
     ml->setGameSpeedMult(1);
     scene->deltas.clear();
+    ml->waitEvent = [&](int) {  // paused, the loop waits after one frame
+        ml->quit();
+        return false;
+    };
     ml->run(scene);
+    EXPECT_FALSE(scene->deltas.empty());
     for (float d : scene->deltas) EXPECT_EQ(d, 0.f);
     ml->setScene(nullptr);
     delete scene;
     ml->clock = [] { return std::int64_t(0); };
 }
 
-// Paused, nothing moves: the loop still reads input every period but draws
-// only twice a second, and sleeps the rest, so a paused game does not keep a
-// core busy.
-TEST(MainLoop, PausedLoopDrawsSeldomAndSleeps) {
+// Paused, nothing moves: the loop draws the picture once, then waits for
+// events without drawing; an event is handled before the frame that shows
+// it, and one that came while a frame was drawn brings another frame.
+TEST(MainLoop, PausedLoopDrawsOnlyAfterEvents) {
     struct Counting : hop::Scene {
-        int draws = 0, ticks = 0;
-        void draw() override { ++draws; }
+        int draws = 0, ticks = 0, keys = 0, keysShown = -1;
+        void draw() override {
+            if (++draws == 1) SDL_PushEvent(&key);  // comes while the first frame is drawn
+            keysShown = keys;
+        }
         void tick(float) override { ++ticks; }
+        void input(SDL_Event e, float) override { keys += e.type == SDL_KEYDOWN; }
+        SDL_Event key{};
     };
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_EVENTS), 0);
     hop::MainLoop* ml = hop::MainLoop::getInstance();
     const std::int64_t start = 1000 * kMs;
-    std::int64_t now = start, slept = 0;
+    std::int64_t now = start, waited = 0;
+    auto* scene = new Counting();
+    scene->key.type = SDL_KEYDOWN;
+    bool pushed = false;
     ml->clock = [&] { return now += 1 * kMs; };
     ml->sleep = [&](std::int64_t ns) {
-        slept += ns;
         now += ns;
-        if (now - start > 2000 * kMs) ml->quit();
+        if (now - start > 4000 * kMs) ml->quit();  // a loop that never waits
+    };
+    ml->waitEvent = [&](int ms) {
+        now += ms * kMs;
+        waited += ms * kMs;
+        if (!pushed && now - start > 2000 * kMs) {
+            SDL_PushEvent(&scene->key);  // a key two seconds later
+            pushed = true;
+        }
+        if (now - start > 4000 * kMs) ml->quit();
+        return SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE;
     };
     ml->setShowFPS(false);
     ml->setPause(true);
-    auto* scene = new Counting();
     ml->run(scene);
-    const std::int64_t elapsed = now - start;
-    EXPECT_GE(scene->draws, 2 * 2) << "still drawn now and then";
-    EXPECT_LE(scene->draws, 2 * 2 + 2) << "not 60 times a second";
+    EXPECT_EQ(scene->draws, 3) << "the first picture, the key of the first frame, the later key";
+    EXPECT_EQ(scene->keysShown, 2) << "each key is handled before the frame that shows it";
     EXPECT_EQ(scene->ticks, scene->draws) << "a drawn frame ticks once, by 0";
-    EXPECT_GT(slept, elapsed * 8 / 10) << "the loop sleeps instead of spinning";
+    EXPECT_GT(waited, (now - start) * 9 / 10) << "the loop waits for events instead of drawing";
     // Running, every period is a frame.
     ml->setPause(false);
     scene->draws = 0;
     now = start;
+    ml->sleep = [&](std::int64_t ns) {
+        now += ns;
+        if (now - start > 2000 * kMs) ml->quit();
+    };
     ml->run(scene);
     EXPECT_GE(scene->draws, 2 * 55);
     ml->setScene(nullptr);
@@ -254,6 +279,8 @@ TEST(MainLoop, PausedLoopDrawsSeldomAndSleeps) {
     ml->setPause(true);
     ml->clock = [] { return std::int64_t(0); };
     ml->sleep = [](std::int64_t) {};
+    ml->waitEvent = [](int) { return false; };
+    SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 // --- scene --------------------------------------------------------------

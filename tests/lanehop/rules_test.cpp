@@ -7,10 +7,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <fstream>
 #include <locale>
 #include <sstream>
 
+#include "app.h"
 #include "camera.h"
 #include "lanehop_fixture.h"
 #include "ground_cover.h"
@@ -543,4 +546,98 @@ TEST(GroundCover, HoldsWhatTheBoardHidesAndNothingElse) {
     EXPECT_FALSE(down.covered({0.01, 0, -10}));
     EXPECT_TRUE(down.covered({0.06, 0, -10}));
     EXPECT_TRUE(down.covered({0.01, 0, -10}, 0));
+}
+
+// A won level is kept across runs: "best" the highest level won, "level-N"
+// its fewest seconds; a slower win does not replace them, and a new World
+// (a restart) reads them back and shows them.
+TEST_F(WorldTest, WonLevelsAreKeptAcrossRuns) {
+    const std::string dir = ::testing::TempDir() + "lanehop_records";
+    std::filesystem::remove_all(dir);
+    const char* had = std::getenv("HOPGAMES_DATA_DIR");
+    const std::string before = had ? had : "";
+    ::setenv("HOPGAMES_DATA_DIR", dir.c_str(), 1);
+    const auto restart = [&] {
+        ml->setScene(nullptr);
+        delete world;
+        world = new lanehop::World();
+        ml->setScene(world);
+    };
+    const auto winAfter = [&](float wait) {
+        restart();
+        boot({"000", "000", "bwb"});
+        removeTraffic();
+        run(wait);
+        hold(SDL_SCANCODE_UP);
+        for (int i = 0; i < 60 * 30 && world->getCurrentLevel() == 1; ++i) run(1.f / 60);
+        hold(SDL_SCANCODE_UP, false);
+        ASSERT_EQ(world->getCurrentLevel(), 2) << "level 1 not won";
+    };
+    restart();
+    EXPECT_EQ(world->recordText(), "Récord: ninguno");
+    winAfter(0);
+    const long long fast = world->records.best("level-1").value_or(-1);
+    EXPECT_GE(fast, 0);
+    EXPECT_LT(fast, 3);
+    winAfter(4);  // slower
+    restart();
+    EXPECT_EQ(world->records.best("best"), 1);
+    EXPECT_EQ(world->records.best("level-1"), fast) << "a slower win replaced the best time";
+    EXPECT_EQ(world->recordText(), "Récord: 1 nivel, este en " + std::to_string(fast) + " s");
+    if (had) ::setenv("HOPGAMES_DATA_DIR", before.c_str(), 1);
+    else ::unsetenv("HOPGAMES_DATA_DIR");
+}
+
+// A controller walks the way the arrow keys do: the d-pad held, through the
+// loop's events and held keys as the game reads them (SDL's virtual
+// joystick, in this process).
+TEST_F(WorldTest, ControllerWalksTheWayTheArrowsDo) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_Joystick* stick = SDL_JoystickOpen(index);
+    ASSERT_NE(stick, nullptr);
+    ml->usePads(lanehop::padTable());
+    // How far the chicken gets in half a second with `press` held (the
+    // test's keyboard, or the controller through the loop).
+    const auto walk = [&](const std::function<void(bool)>& press) {
+        boot({"000", "000", "000", "000", "bwb"});
+        removeTraffic();
+        player()->setKeyboard(nullptr);
+        const Vector3 from = player()->getPosition();
+        press(true);
+        SDL_Event e;
+        for (int i = 0; i < 30; ++i) {
+            while (ml->pollEvent(&e)) {
+            }
+            ml->update(1.f / 60);
+        }
+        press(false);
+        while (ml->pollEvent(&e)) {
+        }
+        return player()->getPosition() - from;
+    };
+    const std::pair<SDL_Scancode, SDL_GameControllerButton> ways[] = {
+        {SDL_SCANCODE_LEFT, SDL_CONTROLLER_BUTTON_DPAD_LEFT},
+        {SDL_SCANCODE_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT},
+        {SDL_SCANCODE_UP, SDL_CONTROLLER_BUTTON_DPAD_UP}};
+    for (const auto& [key, button] : ways) {
+        const Vector3 byKey = walk([&](bool down) {
+            hold(key, down);
+            player()->setKeyboard(keys);
+        });
+        const Vector3 byPad = walk([&](bool down) { SDL_JoystickSetVirtualButton(stick, button, down); });
+        EXPECT_GT(byKey.length(), 0.5f) << key;
+        EXPECT_NEAR(byPad.x, byKey.x, 0.01f) << key;
+        EXPECT_NEAR(byPad.z, byKey.z, 0.01f) << key;
+    }
+    ml->stopPads();
+    SDL_JoystickClose(stick);
+    SDL_JoystickDetachVirtual(index);
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }

@@ -3,9 +3,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -34,6 +38,12 @@ int white(const Image& img, Rect r) {
 // this many frames (a loaded machine) and this long (a fast one).
 constexpr int kHopFrames = 40;
 constexpr std::chrono::milliseconds kHopTime = 1s;
+
+// The title is a still screen, drawn only when something changes: wait for
+// its first line rather than for frames.
+bool titleShown(GameSession& game) {
+    return game.waitForScreen([](const Image& img) { return white(img, textBand(50, 300, 420)) > 400; });
+}
 
 }  // namespace
 
@@ -114,7 +124,7 @@ TEST(MarsdashE2E, TitleStartHopsPauseAndQuit) {
 TEST(MarsdashE2E, WindowCloseEndsCleanly) {
     GameSession game({MARSDASH_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(titleShown(game));
     ASSERT_TRUE(game.closeWindow());
     EXPECT_EQ(game.waitExit(), 0);
     EXPECT_EQ(game.stderrText(), "");
@@ -123,7 +133,7 @@ TEST(MarsdashE2E, WindowCloseEndsCleanly) {
 TEST(MarsdashE2E, TerminationEndsCleanly) {
     GameSession game({MARSDASH_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(titleShown(game));
     game.terminate();
     EXPECT_EQ(game.waitExit(), 0);
 }
@@ -140,18 +150,34 @@ TEST(MarsdashE2E, WithoutItsFilesItStillRuns) {
     EXPECT_EQ(game.waitExit(), 0);
 }
 
-// The pacing checks: frames counted by the harness.
-
-TEST(MarsdashE2E, EveryScreenIsPaced) {
+// The pacing checks: frames counted by the harness. The title and the pause
+// are still: drawn when something changes (a loaded machine only draws
+// fewer frames), and a key on them acts at once. Play is paced at about 60
+// frames a second.
+TEST(MarsdashE2E, StillScreensWaitPlayIsPaced) {
     GameSession game({MARSDASH_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
-    // Title, playing, paused: about 60 frames a second.
-    for (const std::string keys : {"", "i", "p"}) {
-        for (char k : keys) ASSERT_TRUE(game.key(std::string(1, k)));
-        const double rate = game.frameRate();
-        EXPECT_GT(rate, 0) << "no frames counted";
-        EXPECT_LT(rate, 80) << "after '" << keys << "'";
+    ASSERT_TRUE(titleShown(game));
+    EXPECT_FALSE(game.waitFrames(3, 3s)) << "the title is drawn again and again";
+    ASSERT_TRUE(game.key("i"));
+    EXPECT_TRUE(game.waitForScreen([](const Image& img) { return white(img, textBand(120, 150, 200)) < 40; }))
+        << "the title stays";
+    const double rate = game.frameRate();
+    EXPECT_GT(rate, 0) << "no frames counted";
+    EXPECT_LT(rate, 80);
+    // P is refused once the meteor came: start over until the pause shows.
+    const auto paused = [](const Image& img) { return white(img, textBand(200, 420, 200)) > 250; };
+    bool pausedNow = false;
+    for (int round = 0; round < 3 && !pausedNow; ++round) {
+        ASSERT_TRUE(game.key("r"));
+        ASSERT_TRUE(game.waitFrames());
+        ASSERT_TRUE(game.key("p"));
+        pausedNow = game.waitForScreenWithin(kHopFrames, kHopTime, paused);
     }
+    ASSERT_TRUE(pausedNow) << "JUEGO PAUSADO";
+    EXPECT_FALSE(game.waitFrames(3, 3s)) << "the pause is drawn again and again";
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return !paused(img); })) << "still paused";
     ASSERT_TRUE(game.key("q"));
     EXPECT_EQ(game.waitExit(), 0);
 }
@@ -178,9 +204,7 @@ TEST(MarsdashE2E, FullScreenRefusedStaysWindowed) {
     GameSession game({MARSDASH_BIN});
     const auto w = game.waitForWindow(kTitle);
     ASSERT_NE(w.id, 0u) << game.stderrText();
-    ASSERT_TRUE(game.waitForScreen([](const Image& img) { return white(img, textBand(50, 300, 420)) > 400; }))
-        << "CRUZA MARTE PARA VOLVER A CASA";
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(titleShown(game)) << "CRUZA MARTE PARA VOLVER A CASA";
     // The title screen is still: its texts and the world under them.
     const Image before = game.screenshot();
     const Rect all{0, 0, 640, 480};
@@ -190,7 +214,6 @@ TEST(MarsdashE2E, FullScreenRefusedStaysWindowed) {
         ASSERT_TRUE(game.key("F11"));
         EXPECT_TRUE(game.waitForOutput("Pantalla completa no disponible: el juego sigue en una ventana",
                                        hoptest::patience(), press));
-        ASSERT_TRUE(game.waitFrames());
         EXPECT_TRUE(game.waitForScreen(same)) << "F11 " << press << ": zoomed or cut";
     }
     const auto info = game.tool({"xwininfo", "-id", std::to_string(w.id)});
@@ -218,4 +241,164 @@ TEST(MarsdashE2E, FolderOrPipeInAFilesPlaceIsNamed) {
             ASSERT_TRUE(game.key("q"));
             EXPECT_EQ(game.waitExit(), 0) << make << " " << file;
         }
+}
+
+namespace {
+
+// Hops forward with `hop` until the progress line changes (a crystal or a
+// ship may be in the way: side-step and try again).
+bool hopForward(GameSession& game, const std::function<bool(const char*)>& hop) {
+    const Rect progress = textBand(20, 440, 110);
+    const Image start = game.screenshot();
+    for (const char* k : {"Up", "Left", "Up", "Right", "Right", "Up", "Left", "Up", "Right", "Up"}) {
+        if (!hop(k)) return false;
+        if (game.waitForScreenWithin(kHopFrames, kHopTime,
+                                     [&](const Image& img) { return img.countDiff(start, progress, 60) > 20; }))
+            return true;
+    }
+    return false;
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+// A virtual controller plays: A starts, the d-pad and the stick hop (each
+// direction a hop when let go), Start pauses and resumes, B starts over,
+// and the controller pulled out mid-hold pauses the run with nothing held.
+TEST(MarsdashE2E, AControllerPlays) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({MARSDASH_BIN}));
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+    ASSERT_TRUE(titleShown(game));
+    ASSERT_TRUE(pad.plug());
+    EXPECT_TRUE(game.waitForOutput("Mando conectado: "));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_A, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_A, false));
+    EXPECT_TRUE(game.waitForScreen([](const Image& img) { return white(img, textBand(120, 150, 200)) < 40; }))
+        << "the title stays";
+    const auto dpad = [](const char* k) {
+        const std::string s = k;
+        return s == "Up" ? SDL_CONTROLLER_BUTTON_DPAD_UP : s == "Left" ? SDL_CONTROLLER_BUTTON_DPAD_LEFT
+                                                                       : SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+    };
+    bool moved = false;
+    for (int round = 0; round < 3 && !moved; ++round) {
+        moved = hopForward(game, [&](const char* k) { return pad.hold(dpad(k)); });
+        if (!moved) {
+            ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_B));  // starts over
+            ASSERT_TRUE(game.waitFrames());
+        }
+    }
+    EXPECT_TRUE(moved) << "no hop forward on the d-pad";
+
+    const auto paused = [](const Image& img) { return white(img, textBand(200, 420, 200)) > 250; };
+    bool pausedNow = false;
+    for (int round = 0; round < 3 && !pausedNow; ++round) {
+        ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_B));
+        ASSERT_TRUE(game.waitFrames());
+        ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+        pausedNow = game.waitForScreenWithin(kHopFrames, kHopTime, paused);
+        ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    }
+    ASSERT_TRUE(pausedNow) << "Start: JUEGO PAUSADO";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return !paused(img); })) << "Start again: still paused";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+
+    // The stick leant left and held: pulled out, the run pauses and no hop
+    // comes of the released direction.
+    bool unplugPaused = false;
+    for (int round = 0; round < 3 && !unplugPaused; ++round) {
+        ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_B));
+        ASSERT_TRUE(game.waitFrames());
+        ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
+        ASSERT_TRUE(game.waitFrames(3));
+        const Image held = game.screenshot();
+        ASSERT_TRUE(pad.unplug());
+        unplugPaused = game.waitForScreenWithin(kHopFrames, kHopTime, paused);
+        if (unplugPaused) {
+            EXPECT_LT(held.countDiff(game.lastScreenshot(), textBand(20, 440, 110), 60), 20) << "a hop on unplugging";
+        } else {
+            ASSERT_TRUE(pad.plug());  // the meteor came first: again
+        }
+    }
+    EXPECT_TRUE(unplugPaused) << "unplugged mid-hold: no pause";
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
+// The best row is kept across runs and shown under the title; a worse run
+// leaves it; a garbage file is set aside with one line and play goes on.
+TEST(MarsdashE2E, BestRowSurvivesARestart) {
+    const std::string data = ::testing::TempDir() + "marsdash_records";
+    ASSERT_EQ(std::system(("rm -rf '" + data + "' && mkdir -p '" + data + "'").c_str()), 0);
+    const std::string file = data + "/marsdash/records.txt";
+    const hoptest::Launch launch(MARSDASH_BIN, {}, {}, {"HOPGAMES_DATA_DIR=" + data});
+    // R PARA REINICIAR where the title has I PARA INICIAR, and nothing where
+    // the title has Q PARA SALIR.
+    const auto dead = [](const Image& img) {
+        return white(img, textBand(120, 250, 200)) > 150 && white(img, textBand(120, 100, 200)) < 20;
+    };
+    const Rect record = textBand(120, 50, 250);
+    std::string kept;
+    {
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+        ASSERT_TRUE(titleShown(game));
+        EXPECT_LT(white(game.screenshot(), record), 20) << "a record on a first start";
+        ASSERT_TRUE(game.key("2"));  // 50 rows
+        ASSERT_TRUE(game.key("i"));
+        bool moved = false;
+        for (int round = 0; round < 3 && !moved; ++round) {
+            moved = hopForward(game, [&](const char* k) { return game.hold(k, 60ms); });
+            if (!moved) {
+                ASSERT_TRUE(game.key("r"));
+            }
+        }
+        ASSERT_TRUE(moved);
+        // Standing still, the meteor ends the run.
+        ASSERT_TRUE(game.waitForScreen(dead, 60s)) << "no end of the run";
+        EXPECT_GT(white(game.lastScreenshot(), textBand(120, 150, 250)), 100) << "no RECORD line";
+        kept = slurp(file);  // kept when the run ends, before any quit
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        EXPECT_EQ(slurp(file), kept);
+        EXPECT_NE(kept.find("\nrows-50 "), std::string::npos) << kept;
+        EXPECT_EQ(kept.find("\nbest 1\n"), std::string::npos) << "row 2 or more was reached: " << kept;
+    }
+    {
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+        ASSERT_TRUE(titleShown(game));
+        ASSERT_TRUE(game.key("2"));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return white(img, record) > 100; }))
+            << "the kept record is not shown";
+        ASSERT_TRUE(game.key("i"));
+        ASSERT_TRUE(game.waitForScreen(dead, 60s)) << "no end of the run";  // at row 1
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        EXPECT_EQ(slurp(file), kept) << "a worse run replaced the best";
+    }
+    {
+        std::ofstream(file) << "hopgames-records 1\nbest 12x\n";
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
+        EXPECT_TRUE(game.waitForOutput(file));
+        ASSERT_TRUE(titleShown(game));
+        ASSERT_TRUE(game.key("i"));
+        EXPECT_TRUE(game.waitForScreen([](const Image& img) { return white(img, textBand(120, 150, 200)) < 40; }))
+            << "no play after a garbage file";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        const auto aside = game.tool({"sh", "-c", "ls '" + data + "/marsdash'"});
+        EXPECT_NE(aside.out.find("records.txt.bad-"), std::string::npos) << aside.out;
+    }
 }

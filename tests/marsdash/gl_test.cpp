@@ -146,6 +146,31 @@ TEST_F(MarsdashGL, TitlePauseAndTheHudOverTheScene) {
     EXPECT_EQ(count(img, {320, 240, 320, 240}, isWhite), 0);
 }
 
+// The title and the pause are still: after their frame the loop may wait
+// for an event. Woken, the game handles the events before the frame that
+// shows them, and play resumed after a long wait does not jump ahead.
+TEST_F(MarsdashGL, StillScreensWaitAndResumeWithoutAJump) {
+    Juego g;
+    frame(g);
+    EXPECT_TRUE(g.quieto()) << "the title after its first frame";
+    SDL_Event key = hoptest::keyEvent(SDLK_i);
+    SDL_PushEvent(&key);
+    g.despertar(g.ultimo + 5000);
+    EXPECT_FALSE(g.titulo) << "handled on waking";
+    EXPECT_FALSE(g.quieto());
+    frame(g);
+    EXPECT_FALSE(g.quieto()) << "playing";
+    g.handleEvent(hoptest::keyEvent(SDLK_p));
+    frame(g);
+    EXPECT_TRUE(g.quieto()) << "paused";
+    const std::uint32_t t = g.ultimo + 60000;  // a minute on the pause
+    key = hoptest::keyEvent(SDLK_p);
+    SDL_PushEvent(&key);
+    g.despertar(t);
+    g.frame(t + 16);
+    EXPECT_NEAR(g.elapsed, 0.016f, 0.001f) << "the minute paused is not played";
+}
+
 TEST_F(MarsdashGL, ViewsProjectionsAndSwitches) {
     std::srand(9);
     Juego g;

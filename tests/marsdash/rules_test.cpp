@@ -749,6 +749,13 @@ TEST(Hud, TextsOfEveryState) {
     EXPECT_EQ(paused[7], "Z VELOCIDAD@100,70");
     EXPECT_EQ(paused[8], "1 2 3 4 LARGO MAPA@100,20");
     EXPECT_EQ(texts({false, true, true, false, 9, 10, 0}).size(), 5u) << "won and paused: no pause texts";
+    // The kept record: under the title and at the end of a run, not in play.
+    const V title = texts({true, true, false, false, 1, 50, 0, 23});
+    EXPECT_EQ(title[5], "RECORD 23 DE 50@120,50");
+    EXPECT_EQ(texts({false, false, false, true, 4, 50, 0, 23})[3], "RECORD 23 DE 50@120,150");
+    EXPECT_EQ(texts({false, false, true, false, 50, 50, 0, 50})[3], "RECORD 50 DE 50@120,150");
+    EXPECT_EQ(texts({false, false, false, false, 7, 50, 3, 23}).size(), 2u) << "playing: no record line";
+    EXPECT_EQ(texts({false, true, false, true, 4, 50, 0, 23}).size(), 11u) << "dead, paused: no record line";
 }
 
 TEST_F(Loop, LongFramesLetNoShipJumpTheAstronaut) {
