@@ -39,16 +39,25 @@ void sleepOutFrame(std::uint32_t ms) {
     SDL_Delay(ms);
 }
 
+void waitForEvent(std::uint32_t ms) { SDL_WaitEventTimeout(nullptr, int(ms)); }
+
 void runLoop(Juego& game, SDL_Window* window, const std::function<std::uint32_t()>& ticks,
-             const std::function<void(std::uint32_t)>& delay) {
+             const std::function<void(std::uint32_t)>& delay, const std::function<void(std::uint32_t)>& wait) {
     const auto now = [&] { return ticks ? ticks() : SDL_GetTicks(); };
     game.previousTicks = now();
     while (!game.screen.quitRequested) {
         const std::uint32_t start = now();
-        game.frame(start);
-        SDL_GL_SwapWindow(window);
+        const bool drew = game.frame(start);
+        if (drew) SDL_GL_SwapWindow(window);
+        if (game.screen.quitRequested) break;
+        if (!drew) {
+            // Nothing changed on a still screen: no frame until something does.
+            if (wait) wait(kStillWaitMs);
+            else waitForEvent(kStillWaitMs);
+            continue;
+        }
         const std::uint32_t spent = now() - start;
-        if (spent < kFramePeriodMs && !game.screen.quitRequested) {
+        if (spent < kFramePeriodMs) {
             if (delay)
                 delay(kFramePeriodMs - spent);
             else

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "camera.h"
+#include "models.h"
 #include "text.h"
 
 namespace roosterway {
@@ -22,7 +23,8 @@ Juego::Juego(bool withAssets, RandomSource random)
     : world(std::make_unique<GameWorld>(withAssets, random)),
       hop(*world),
       withAssets_(withAssets),
-      random_(std::move(random)) {
+      random_(std::move(random)),
+      scenes_(world->models ? world->models->scenes : nullptr) {
     if (withAssets_) {
         font25 = std::make_unique<FontFace>(25);
         font40 = std::make_unique<FontFace>(40);
@@ -38,26 +40,58 @@ int Juego::frameStep(std::uint32_t now) {
     return dt;
 }
 
-void Juego::frame(std::uint32_t now) {
+namespace {
+
+// Events that can change what a still screen shows: keys and buttons act on
+// it, and the window's own events (exposed, resized, focus) ask for a fresh
+// picture. A moving pointer changes nothing there.
+bool changesStillScreen(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_WINDOWEVENT:
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+        case SDL_QUIT: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+bool Juego::frame(std::uint32_t now) {
     const int dt = frameStep(now);
-    const char state = screen.mainState;
+    const char state = screen.mainState, sub = screen.subScreen;
     SDL_SetRelativeMouseMode(state == StatePlaying ? SDL_TRUE : SDL_FALSE);
     hopDirection = HopNone;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) handleEvent(event);
+    while (SDL_PollEvent(&event)) {
+        handleEvent(event);
+        if (changesStillScreen(event)) redraw();
+    }
+    if (screen.mainState != state || screen.subScreen != sub) redraw();
+    bool drew = true;
     if (state == StatePlaying) {
         const Uint8* keys = SDL_GetKeyboardState(nullptr);
         update(dt, keys[SDL_SCANCODE_UP], keys[SDL_SCANCODE_DOWN]);
         drawPlaying();
+        // Lost, or past the last row: the screen that follows is drawn.
+        if (screen.mainState != StatePlaying) redraw();
+    } else if (redrawFrames_ <= 0) {
+        drew = false;
     } else if (state == StateLost) {
         drawLost();
     } else {
         drawMenu();
     }
+    if (drew && state != StatePlaying) --redrawFrames_;
     if (screen.newGameRequested) {
         screen.newGameRequested = false;
         newWorld();
     }
+    return drew;
 }
 
 void Juego::update(int dtMs, bool upHeld, bool downHeld) {
@@ -71,7 +105,7 @@ void Juego::update(int dtMs, bool upHeld, bool downHeld) {
 
 void Juego::newWorld() {
     world.reset();
-    world = std::make_unique<GameWorld>(withAssets_, random_);
+    world = std::make_unique<GameWorld>(withAssets_, random_, scenes_);
     hop.setWorld(*world);
 }
 

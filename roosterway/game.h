@@ -35,10 +35,20 @@ public:
     Juego(const Juego&) = delete;
     Juego& operator=(const Juego&) = delete;
 
+    // A still screen (the menu, its sub-screens, the lost screen) is drawn
+    // for this many frames after each change, then no more until the next:
+    // a sixth of a second of text-only frames, so that whatever follows the
+    // game by its frames (a screenshot, the window's first exposure) sees
+    // the new picture settle.
+    static constexpr int kRedrawFrames = 10;
+
     // One whole frame at SDL tick `now`: polls events, advances and draws the
     // current state, then replaces the world when a new game was asked for.
-    // The caller swaps the window.
-    void frame(std::uint32_t now);
+    // True when it drew, and the caller swaps the window; false on a still
+    // screen with nothing changed, where the caller waits for an event.
+    bool frame(std::uint32_t now);
+    // Draws the current screen again over the next frames, still or not.
+    void redraw() { redrawFrames_ = kRedrawFrames; }
 
     // Time step of a frame in milliseconds: halved (integer division) in slow mode.
     int frameStep(std::uint32_t now);
@@ -98,6 +108,8 @@ private:
 
     bool withAssets_;
     RandomSource random_;
+    std::shared_ptr<SceneCache> scenes_;  // every world's models are compiled from these
+    int redrawFrames_ = kRedrawFrames;
 };
 
 }  // namespace roosterway

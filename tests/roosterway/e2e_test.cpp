@@ -96,11 +96,17 @@ TEST(RoosterwayE2E, MenuPlayHopPauseViewsAndQuit) {
     EXPECT_EQ(game.stderrText(), "");
 }
 
-TEST(RoosterwayE2E, OptionsScreenByMouseAndSalir) {
+// The menu stands still: once drawn it shows no more frames (waits here
+// follow a visible effect, not frames), yet a click acts at once.
+TEST(RoosterwayE2E, StillMenuOptionsScreenByMouseAndSalir) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
     ASSERT_TRUE(game.waitForOutput("Generando mundo..."));
     ASSERT_TRUE(game.waitForScreen(showsJugar)) << "no JUGAR";
+    game.waitWithin(0, 1s, [] { return false; });  // the first picture's frames settle
+    const long settled = game.frames();
+    EXPECT_FALSE(game.waitWithin(0, 1500ms, [&] { return game.frames() > settled + 2; }))
+        << "the still menu keeps drawing";
     ASSERT_TRUE(game.click(600, 400));  // OPCIONES
     EXPECT_TRUE(game.waitForOutput("{600, 400},"));
     EXPECT_TRUE(game.waitForScreen([](const Image& img) { return countWhite(img, kTitleLine) > 300; }))
@@ -118,7 +124,7 @@ TEST(RoosterwayE2E, OptionsScreenByMouseAndSalir) {
 TEST(RoosterwayE2E, WindowCloseQuitsCleanly) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(game.waitForScreen(showsJugar));
     ASSERT_TRUE(game.closeWindow());
     EXPECT_EQ(game.waitExit(), 0);
     EXPECT_EQ(game.stderrText(), "");
@@ -127,7 +133,7 @@ TEST(RoosterwayE2E, WindowCloseQuitsCleanly) {
 TEST(RoosterwayE2E, TerminationQuitsCleanly) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(game.waitForScreen(showsJugar));
     game.terminate();
     EXPECT_EQ(game.waitExit(), 0);
 }
