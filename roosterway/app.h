@@ -6,7 +6,14 @@
 
 struct SDL_Window;
 
+namespace hop {
+struct PadTable;
+}
+
 namespace roosterway {
+
+// What each controller button means in this game.
+hop::PadTable padTable();
 
 class Juego;
 

@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "camera.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 #include "models.h"
 #include "text.h"
 
@@ -67,14 +69,18 @@ bool Juego::frame(std::uint32_t now) {
     SDL_SetRelativeMouseMode(state == StatePlaying ? SDL_TRUE : SDL_FALSE);
     hopDirection = HopNone;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (pads ? pads->poll(&event) : SDL_PollEvent(&event)) {
         handleEvent(event);
         if (changesStillScreen(event)) redraw();
+        // A controller pulled out mid-run pauses it, as p does, before the
+        // releases of what it held come: they reach the menu, and a direction
+        // held at the time is let go without a hop.
+        if (pads && pads->unplugged() && screen.mainState == StatePlaying) pause();
     }
     if (screen.mainState != state || screen.subScreen != sub) redraw();
     bool drew = true;
     if (state == StatePlaying) {
-        const Uint8* keys = SDL_GetKeyboardState(nullptr);
+        const Uint8* keys = pads ? pads->keyboard() : SDL_GetKeyboardState(nullptr);
         update(dt, keys[SDL_SCANCODE_UP], keys[SDL_SCANCODE_DOWN]);
         drawPlaying();
         // Lost, or past the last row: the screen that follows is drawn.
@@ -154,18 +160,38 @@ void Juego::playingEvent(const SDL_Event& event) {
     }
     switch (key) {
         case SDLK_ESCAPE: screen.quitRequested = true; break;
-        case SDLK_p:
-            screen.mainState = StateMenu;
-            screen.subScreen = ScreenMain;
-            crouching = false;  // the release will reach the menu, not the chicken
-            break;
+        case SDLK_p: pause(); break;
         case SDLK_v: view = (view + 1) % kViews; break;
         case SDLK_w: options.wireframe = !options.wireframe; break;
         default: break;
     }
 }
 
+void Juego::pause() {
+    screen.mainState = StateMenu;
+    screen.subScreen = ScreenMain;
+    crouching = false;  // the release will reach the menu, not the chicken
+    saveBest();
+}
+
+bool Juego::navigationKey(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN) return false;
+    MenuMove move;
+    switch (event.key.keysym.sym) {
+        case SDLK_UP: move = MenuMove::Up; break;
+        case SDLK_DOWN: move = MenuMove::Down; break;
+        case SDLK_LEFT: move = MenuMove::Left; break;
+        case SDLK_RIGHT: move = MenuMove::Right; break;
+        case SDLK_RETURN: case SDLK_KP_ENTER: move = MenuMove::Choose; break;
+        case SDLK_BACKSPACE: move = MenuMove::Back; break;
+        default: return false;
+    }
+    menuNavigate(screen, options, move);
+    return true;
+}
+
 void Juego::menuEvent(const SDL_Event& event) {
+    if (navigationKey(event)) return;
     if (event.type == SDL_QUIT) screen.quitRequested = true;
     if (event.type == SDL_KEYDOWN) {
         if (event.key.keysym.sym == SDLK_ESCAPE) screen.quitRequested = true;
@@ -175,6 +201,7 @@ void Juego::menuEvent(const SDL_Event& event) {
 }
 
 void Juego::lostEvent(const SDL_Event& event) {
+    if (navigationKey(event)) return;
     if (event.type == SDL_QUIT) screen.quitRequested = true;
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) screen.quitRequested = true;
     if (event.type == SDL_MOUSEBUTTONDOWN) lostClick(screen, event.button.x, event.button.y);
@@ -241,7 +268,15 @@ void Juego::resetChicken() {
     hop.cancel();
     hop.facing = 180;
     crouching = false;
+    runBest = 0;
 }
+
+void Juego::saveBest() {
+    // One step past the last row ends the run; "Puntos" never shows more.
+    if (records && runBest > 0) records->record("best", std::min(runBest, kWinScore));
+}
+
+long long Juego::best() const { return records ? records->best("best").value_or(0) : 0; }
 
 void Juego::updatePlaying(int dtMs, bool upHeld, bool downHeld) {
     const float dt = float(dtMs) / 1000.f;
@@ -265,15 +300,18 @@ void Juego::updatePlaying(int dtMs, bool upHeld, bool downHeld) {
             const int before = lives;
             lives -= 1;
             if (before <= 1) {
+                saveBest();
                 resetChicken();
                 screen.mainState = StateLost;
             }
         }
     }
     hitLastFrame = hitThisFrame;
+    runBest = std::max(runBest, score());
 
     if (score() > kWinScore) {
         // One step beyond the last row: back to the menu with a fresh field.
+        saveBest();
         resetChicken();
         screen.mainState = StateMenu;
         screen.subScreen = ScreenMain;

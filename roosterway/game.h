@@ -12,6 +12,11 @@
 
 union SDL_Event;
 
+namespace hop {
+class Pads;
+class Records;
+}  // namespace hop
+
 namespace roosterway {
 
 class FontFace;
@@ -71,6 +76,17 @@ public:
     void drawHud(int points, int livesLeft);
 
     int score() const;
+    // The run's furthest score kept as the best ("best") when it beats it:
+    // called when a run is lost or won, at a pause and when the loop ends.
+    void saveBest();
+    // The saved best, 0 without records.
+    long long best() const;
+
+    // Set by the program (tests may leave them null): controllers, read in
+    // place of SDL_PollEvent and SDL's keyboard state, and the best scores.
+    hop::Pads* pads = nullptr;
+    hop::Records* records = nullptr;
+    int runBest = 0;  // the furthest score of the run under way
 
     Options options;
     ScreenState screen;
@@ -102,6 +118,10 @@ private:
     void playingEvent(const SDL_Event& event);
     void menuEvent(const SDL_Event& event);
     void lostEvent(const SDL_Event& event);
+    // Arrow keys, Return and Backspace (a controller's d-pad, A and B) on the
+    // menu and lost screens; false for other keys.
+    bool navigationKey(const SDL_Event& event);
+    void pause();
     void moveChicken(float dtSeconds, bool upHeld, bool downHeld);
     void checkCars();
     void resetChicken();

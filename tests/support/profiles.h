@@ -44,7 +44,7 @@ inline const std::vector<Profile>& profiles() {
        {"Up", "a"}, true, "q",
        {{"title", {}}, {"pause", {"i", "p"}}}},
       {"roosterway", "OpenGL", {"Up", "Up", "Left", "Right", "Down", "v", "w", "p"}, {"Up", "Down"}, true, "Escape",
-       {{"menu", {}}}},
+       {{"menu", {}}, {"options", {"Down", "Down", "Return"}}, {"controls", {"Down", "Down", "Down", "Return"}}}},
       {"orbitdash", "Taller-3D",
        {"r", "w", "Up", "space", "s", "Down", "a", "Left", "d", "Right", "p", "p", "t", "y", "u", "v", "n", "m",
         "z", "x"},
