@@ -233,10 +233,10 @@ const Rect kAhead{300, 120, 680, 260};  // the rows in front of the chicken, vie
 }  // namespace
 
 // A controller plays it: A starts, the d-pad hops left and right (the field
-// moves against the hop on screen) and forward (the HUD counts it), Start
-// pauses to the menu and resumes, unplugging with the stick held pauses and
-// lets the direction go (no hop, no crouch), the d-pad and A walk the menu
-// to SALIR.
+// moves against the hop on screen), Start pauses to the menu and resumes,
+// unplugging with the stick held pauses and lets the direction go, plugged
+// again the d-pad hops forward (the HUD counts it), and the d-pad and A walk
+// the menu to SALIR.
 TEST(RoosterwayE2E, AControllerPlaysPausesAndQuits) {
     GameSession game;
     hoptest::Pad pad(game);
@@ -260,6 +260,34 @@ TEST(RoosterwayE2E, AControllerPlaysPausesAndQuits) {
         << "right: the field moved " << fieldShift(before, game.lastScreenshot(), kAhead);
     ASSERT_TRUE(game.waitFrames(kHopFrames));
 
+    // Start: the menu; Start again: play on.
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_START));
+    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "Start did not pause";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    ASSERT_TRUE(game.waitForScreen(showsField)) << "Start did not resume";
+    ASSERT_TRUE(game.waitFrames(kHopFrames));
+
+    // On the start row, where no car drives: the stick held left crouches
+    // the chicken; pulled out, the game pauses and the direction is let go.
+    // Resumed by the keyboard, the chicken is crouched no more: it stands,
+    // or it hopped where SDL centred the stick before reporting the removal
+    // (a release, as from a hand).
+    const Image standing = game.screenshot();
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(standing, kChicken, 40) > 1000; }))
+        << "no crouch";
+    const Image crouched = game.lastScreenshot();
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
+    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "unplugging did not pause";
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) {
+        return showsField(img) && img.countDiff(crouched, kChicken, 40) > 1000;
+    })) << "still crouched: the stick was not let go";
+    ASSERT_TRUE(game.waitFrames(kHopFrames));
+    ASSERT_TRUE(pad.plug());
+
     // Forward until the HUD changes (a tree may block a square).
     const Image hud0 = game.screenshot();
     bool scored = false;
@@ -274,34 +302,8 @@ TEST(RoosterwayE2E, AControllerPlaysPausesAndQuits) {
     }
     EXPECT_TRUE(scored) << "the HUD never changed";
 
-    // Start: the menu; Start again: play on.
-    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_START));
-    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "Start did not pause";
-    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
-    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
-    ASSERT_TRUE(game.waitForScreen(showsField)) << "Start did not resume";
-    ASSERT_TRUE(game.waitFrames(kHopFrames));
-
-    // The stick held left crouches the chicken; pulled out, the game pauses
-    // and the direction is let go: SDL centres the stick before it reports
-    // the removal, so the release comes as from a hand and hops (a hop starts
-    // only on a release): resumed by the keyboard, the field has moved.
-    const Image standing = game.screenshot();
-    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
-    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(standing, kChicken, 40) > 1000; }))
-        << "no crouch";
-    const Image crouched = game.lastScreenshot();
-    ASSERT_TRUE(pad.unplug());
-    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
-    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "unplugging did not pause";
-    ASSERT_TRUE(game.key("p"));
-    EXPECT_TRUE(game.waitForScreen([&](const Image& img) {
-        return showsField(img) && fieldShift(crouched, img, kAhead) > 40;
-    })) << "the stick was not let go: the field moved " << fieldShift(crouched, game.lastScreenshot(), kAhead);
-
-    // Plugged again: Start, then up twice (the cursor shows on JUGAR, then
-    // wraps to SALIR), A.
-    ASSERT_TRUE(pad.plug());
+    // Start, then up twice (the cursor shows on JUGAR, then wraps to
+    // SALIR), A.
     ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_START));
     ASSERT_TRUE(game.waitForScreen(showsJugar));
     for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP}) {
