@@ -32,7 +32,7 @@ inline const std::vector<Profile>& profiles() {
        {"Up", "Down", "Left", "Right", "Up", "Up", "c", "d", "v", "space", "p", "h", "t", "f", "k", "KP_Subtract",
         "KP_Add", "1", "2", "3", "4", "5", "6", "7", "8", "9"},
        {"Up", "Left", "Right", "Down"}, true, "q",
-       {{"pause", {"p"}}, {"help", {"h"}}}},
+       {{"pause", {"p"}}, {"help", {"h"}}, {"game over", {"Up", "Up", "Right", "Right", "Right", "Up", "Up", "Up"}}}},
       {"lanehop", "Plonky Path",
        {"space", "backslash", "p", "p", "v", "o", "1", "2", "3", "4", "5", "minus", "equal", "0", "t", "f", "i",
         "l", "b", "c", "k", "m", "r", "Prior", "g"},
