@@ -1,8 +1,8 @@
 // roosterway: start-up to the first frame (18 model imports with their
 // textures, the glyph textures of both fonts), frame times at 1280 x 720 in
-// each camera view while the chicken hops and walks the field, the menu, and
-// the cost of a textures toggle (the whole library re-imported).
-#include <sys/resource.h>
+// each camera view under each of the four lights while the chicken hops and
+// walks the field, the menu, and the cost of a textures toggle (the whole
+// library re-imported).
 #include <unistd.h>
 
 #include <GL/gl.h>
@@ -20,15 +20,6 @@ using namespace hopbench;
 using roosterway::Juego;
 
 namespace {
-
-// Processor time of the whole process (the renderer's threads included), in
-// ms: on a shared machine it varies less than the wall clock between runs.
-double processorMs() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
-           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
-}
 
 // One playing frame as the loop runs it, minus event polling.
 void playFrame(Juego& game, OffscreenWindow& window, bool walk) {
@@ -65,8 +56,8 @@ int main() {
         Juego game;
         game.drawMenu();
         window.present();
-        std::printf("roosterway start-up to first frame: %.1f ms  RSS %.0f MB  depth buffer %d bits\n", msSince(start),
-                    residentMB(), int(depthBits));
+        std::printf("roosterway start-up to first frame: %.1f ms  (processor %.0f ms)  RSS %.0f MB  depth buffer %d bits\n",
+                    msSince(start), cpuMs(), residentMB(), int(depthBits));
 
         const Figures floor = floorFrame(window, kFrames);
         {
@@ -81,27 +72,30 @@ int main() {
         }
         const SDL_Keycode hops[] = {SDLK_UP, SDLK_LEFT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_RIGHT, SDLK_UP, SDLK_LEFT};
         for (int view = 0; view < 3; ++view) {
-            game.view = view;
-            std::vector<double> samples;
-            const double cpu0 = processorMs();
-            for (int i = 0; i < kFrames; ++i) {
-                if (view != 2 && i % 24 == 0) {
-                    const SDL_Keycode k = hops[(i / 24) % 8];
-                    game.handleEvent(hoptest::keyEvent(k, true));
-                    game.handleEvent(hoptest::keyEvent(k, false));
+            for (int light = 0; light < 4; ++light) {
+                game.view = view;
+                game.options.lightMode = light;
+                std::vector<double> samples;
+                for (int i = 0; i < kFrames; ++i) {
+                    if (view != 2 && i % 24 == 0) {
+                        const SDL_Keycode k = hops[(i / 24) % 8];
+                        game.handleEvent(hoptest::keyEvent(k, true));
+                        game.handleEvent(hoptest::keyEvent(k, false));
+                    }
+                    const auto t0 = Clock::now();
+                    playFrame(game, window, view == 2);
+                    samples.push_back(msSince(t0));
+                    if (game.screen.newGameRequested) {
+                        game.screen.newGameRequested = false;
+                        game.newWorld();
+                    }
                 }
-                const auto t0 = Clock::now();
-                playFrame(game, window, view == 2);
-                samples.push_back(msSince(t0));
-                if (game.screen.newGameRequested) {
-                    game.screen.newGameRequested = false;
-                    game.newWorld();
-                }
+                printFrameLine("roosterway view " + std::to_string(view) + " light " + std::to_string(light + 1) +
+                                   " 1280x720",
+                               figures(samples), floor);
             }
-            const double cpu = (processorMs() - cpu0) / kFrames;
-            printFrameLine("roosterway view " + std::to_string(view) + " 1280x720", figures(samples), floor);
-            std::printf("%-28s processor time %.2f ms a frame, all threads\n", "", cpu);
         }
+        game.options.lightMode = 0;
         std::vector<double> toggles;
         for (int i = 0; i < 4; ++i) {
             game.options.textures = !game.options.textures;

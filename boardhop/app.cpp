@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 #include "hud.h"
 #include "juego.h"
 #include "objloader.h"
@@ -35,6 +37,22 @@ bool driverWithoutDisplay(const char* driver, const char* requested) {
         start = end + 1;
     }
     return true;
+}
+
+hop::PadTable padTable() {
+    // The d-pad and left stick are the arrows; A and B start a new run after
+    // a death, as space; Start pauses, as p; Back shows the help, as h; a
+    // shoulder changes the view, as v; the right stick turns the view where
+    // any mouse motion does (views 4 and 5).
+    hop::PadTable table;
+    table.set(hop::Control::A, SDLK_SPACE, SDL_SCANCODE_SPACE)
+        .set(hop::Control::B, SDLK_SPACE, SDL_SCANCODE_SPACE)
+        .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::Back, SDLK_h, SDL_SCANCODE_H)
+        .set(hop::Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    table.lookSpeed = 600;
+    return table;
 }
 
 int runGame() {
@@ -80,14 +98,24 @@ int runGame() {
 
     int status = 0;
     try {
+        hop::Pads pads(padTable());
+        hop::Records records("boardhop");
         Juego game;
+        game.pads = &pads;
+        game.useRecords(&records);
         while (!game.quit) {
             const std::uint32_t start = SDL_GetTicks();
-            game.frame();
+            if (!game.frame()) {
+                // A still screen with nothing changed: wait for an event, at
+                // most a tenth of a second (a controller plugged in, SIGTERM).
+                SDL_WaitEventTimeout(nullptr, 100);
+                continue;
+            }
             SDL_GL_SwapWindow(window);
             const std::uint32_t used = SDL_GetTicks() - start;
             if (used < kFramePeriodMs) SDL_Delay(kFramePeriodMs - used);
         }
+        game.saveBest(true);
     } catch (const ObjError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         status = 1;

@@ -1,7 +1,14 @@
 // Start-up, the frame loop and shut-down of the program.
 #pragma once
 
+namespace hop {
+struct PadTable;
+}
+
 namespace boardhop {
+
+// What each controller button means in this game.
+hop::PadTable padTable();
 
 // Returns the program's exit status.
 int runGame();

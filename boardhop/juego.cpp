@@ -2,7 +2,11 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
+
 #include "camara.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 #include "enemigo.h"
 #include "hud.h"
 #include "jugador.h"
@@ -53,6 +57,18 @@ void Juego::createRun(int keptMode, int keptHighScore) {
 void Juego::newRun() {
     if (!player->dead) return;
     createRun(player->mode, player->highScore);
+    deathSaved_ = false;
+}
+
+void Juego::useRecords(hop::Records* records) {
+    records_ = records;
+    if (records_) player->highScore = std::max(player->highScore, int(records_->best("best").value_or(0)));
+}
+
+void Juego::saveBest(bool withRunUnderWay) {
+    if (!records_) return;
+    const int best = withRunUnderWay && !player->dead ? std::max(player->highScore, player->score) : player->highScore;
+    if (best > 0) records_->record("best", best);
 }
 
 void Juego::toggleTextures() {
@@ -109,15 +125,21 @@ void Juego::step(std::uint32_t ms) {
 void Juego::update(std::uint32_t now) {
     std::uint32_t elapsed = now - previousTicks;
     previousTicks = now;
-    if (gameState != Playing || player->dead) return;
-    if (elapsed > kMaxFrameMs) elapsed = kMaxFrameMs;
-    // At least one step, also for a frame of 0 ms: a grid hop is taken on
-    // the first update after its key.
-    do {
-        const std::uint32_t ms = elapsed < kMaxStepMs ? elapsed : kMaxStepMs;
-        step(ms);
-        elapsed -= ms;
-    } while (elapsed > 0 && !player->dead);
+    if (gameState == Playing && !player->dead) {
+        if (elapsed > kMaxFrameMs) elapsed = kMaxFrameMs;
+        // At least one step, also for a frame of 0 ms: a grid hop is taken
+        // on the first update after its key.
+        do {
+            const std::uint32_t ms = elapsed < kMaxStepMs ? elapsed : kMaxStepMs;
+            step(ms);
+            elapsed -= ms;
+        } while (elapsed > 0 && !player->dead);
+    }
+    // The run just ended: its high score is kept.
+    if (player->dead && !deathSaved_) {
+        deathSaved_ = true;
+        saveBest();
+    }
 }
 
 bool Juego::waitsForHop(const SDL_Event& event) const {
@@ -127,7 +149,29 @@ bool Juego::waitsForHop(const SDL_Event& event) const {
     return arrow && player->mode != Jugador::Idle && player->mode != Jugador::FreeMove;
 }
 
-void Juego::frame(std::uint32_t now) {
+bool Juego::still() const { return gameState != Playing || player->dead; }
+
+namespace {
+
+// Events that can change a still screen: keys, buttons, the wheel and the
+// window's own (exposed, resized, focus). A moving pointer changes nothing.
+bool changesStillScreen(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_MOUSEWHEEL:
+        case SDL_WINDOWEVENT:
+        case SDL_QUIT: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+bool Juego::frame(std::uint32_t now) {
+    const bool wasStill = still();
     // Every pending event, so input never queues behind the frame rate; only
     // a second hop key waits for the frame that takes the first hop.
     if (deferred_) {
@@ -135,18 +179,27 @@ void Juego::frame(std::uint32_t now) {
         handleEvent(deferredEvent_);
     }
     SDL_Event event;
-    while (!deferred_ && SDL_PollEvent(&event)) {
+    while (!deferred_ && (pads ? pads->poll(&event) : SDL_PollEvent(&event))) {
         if (waitsForHop(event)) {
             deferredEvent_ = event;
             deferred_ = true;
         } else {
             handleEvent(event);
         }
+        if (changesStillScreen(event)) redrawFrames_ = kRedrawFrames;
+        // A controller pulled out mid-run pauses it, as p does.
+        if (pads && pads->unplugged() && gameState == Playing) gameState = Paused;
     }
     update(now);
+    if (still() != wasStill) redrawFrames_ = kRedrawFrames;
+    if (still()) {
+        if (redrawFrames_ <= 0) return false;
+        --redrawFrames_;
+    }
     draw(now);
+    return true;
 }
 
-void Juego::frame() { frame(SDL_GetTicks()); }
+bool Juego::frame() { return frame(SDL_GetTicks()); }
 
 }  // namespace boardhop

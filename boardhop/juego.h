@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <memory>
 
+namespace hop {
+class Pads;
+class Records;
+}  // namespace hop
+
 namespace boardhop {
 
 class Camara;
@@ -40,13 +45,28 @@ public:
     // steps of at most kMaxStepMs.
     void update(std::uint32_t now);
     void draw(std::uint32_t now);
+    // A still screen (paused, help, a dead penguin's message: the world
+    // stands) is drawn for this many frames after each change, then not
+    // until the next one.
+    static constexpr int kRedrawFrames = 10;
+    bool still() const;
+
     // One frame at `now` (SDL ticks): every pending event, the update, the
-    // drawing. The caller swaps the window.
-    void frame(std::uint32_t now);
-    void frame();
+    // drawing. True when it drew, and the caller swaps the window; false on
+    // a still screen where nothing changed, and the caller waits for events.
+    bool frame(std::uint32_t now);
+    bool frame();
 
     // Space while the player is dead: fresh player, camera, HUD, seal and log.
     void newRun();
+
+    // The program's controllers (read in place of SDL_PollEvent; tests may
+    // leave none) and best scores: the high score starts from the saved
+    // "best", which takes each run's high score when the penguin dies and,
+    // on quitting, the score of the run under way.
+    hop::Pads* pads = nullptr;
+    void useRecords(hop::Records* records);
+    void saveBest(bool withRunUnderWay = false);
 
     int gameState = Playing;
     bool quit = false;
@@ -76,6 +96,9 @@ private:
     SDL_Event deferredEvent_{};
     bool withModels_;
     bool texturesOn_ = true;
+    hop::Records* records_ = nullptr;
+    int redrawFrames_ = kRedrawFrames;
+    bool deathSaved_ = false;
 };
 
 }  // namespace boardhop

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "game.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 #include "render.h"
 
 namespace roosterway {
@@ -39,22 +41,49 @@ void sleepOutFrame(std::uint32_t ms) {
     SDL_Delay(ms);
 }
 
+void waitForEvent(std::uint32_t ms) { SDL_WaitEventTimeout(nullptr, int(ms)); }
+
 void runLoop(Juego& game, SDL_Window* window, const std::function<std::uint32_t()>& ticks,
-             const std::function<void(std::uint32_t)>& delay) {
+             const std::function<void(std::uint32_t)>& delay, const std::function<void(std::uint32_t)>& wait) {
     const auto now = [&] { return ticks ? ticks() : SDL_GetTicks(); };
     game.previousTicks = now();
     while (!game.screen.quitRequested) {
         const std::uint32_t start = now();
-        game.frame(start);
-        SDL_GL_SwapWindow(window);
+        const bool drew = game.frame(start);
+        if (drew) SDL_GL_SwapWindow(window);
+        if (game.screen.quitRequested) break;
+        if (!drew) {
+            // Nothing changed on a still screen: no frame until something does.
+            if (wait) wait(kStillWaitMs);
+            else waitForEvent(kStillWaitMs);
+            continue;
+        }
         const std::uint32_t spent = now() - start;
-        if (spent < kFramePeriodMs && !game.screen.quitRequested) {
+        if (spent < kFramePeriodMs) {
             if (delay)
                 delay(kFramePeriodMs - spent);
             else
                 sleepOutFrame(kFramePeriodMs - spent);
         }
     }
+    // Escape, SALIR or the window closed mid-run: the run still counts.
+    game.saveBest();
+}
+
+hop::PadTable padTable() {
+    // The d-pad and left stick are the arrows; A chooses on the menus as
+    // Return does, B goes back as Backspace does; Start and Back pause to the
+    // menu and resume, as p; a shoulder changes the view, as v; the right
+    // stick turns the view-2 heading as the mouse does.
+    hop::PadTable table;
+    table.set(hop::Control::A, SDLK_RETURN, SDL_SCANCODE_RETURN)
+        .set(hop::Control::B, SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE)
+        .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::Back, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    table.lookSpeed = 900;  // pixels a second: 90 degrees of heading at full tilt
+    return table;
 }
 
 int runGame(int, char**) {
@@ -93,7 +122,11 @@ int runGame(int, char**) {
     try {
         // A missing model, texture or font ends the program here, cleanly,
         // with the loader's message.
+        hop::Pads pads(padTable());
+        hop::Records records("roosterway");
         Juego game;
+        game.pads = &pads;
+        game.records = &records;
         runLoop(game, window);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

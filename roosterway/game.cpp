@@ -6,6 +6,9 @@
 #include <cmath>
 
 #include "camera.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
+#include "models.h"
 #include "text.h"
 
 namespace roosterway {
@@ -22,7 +25,8 @@ Juego::Juego(bool withAssets, RandomSource random)
     : world(std::make_unique<GameWorld>(withAssets, random)),
       hop(*world),
       withAssets_(withAssets),
-      random_(std::move(random)) {
+      random_(std::move(random)),
+      scenes_(world->models ? world->models->scenes : nullptr) {
     if (withAssets_) {
         font25 = std::make_unique<FontFace>(25);
         font40 = std::make_unique<FontFace>(40);
@@ -38,26 +42,62 @@ int Juego::frameStep(std::uint32_t now) {
     return dt;
 }
 
-void Juego::frame(std::uint32_t now) {
+namespace {
+
+// Events that can change what a still screen shows: keys and buttons act on
+// it, and the window's own events (exposed, resized, focus) ask for a fresh
+// picture. A moving pointer changes nothing there.
+bool changesStillScreen(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+        case SDL_WINDOWEVENT:
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+        case SDL_QUIT: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+bool Juego::frame(std::uint32_t now) {
     const int dt = frameStep(now);
-    const char state = screen.mainState;
+    const char state = screen.mainState, sub = screen.subScreen;
     SDL_SetRelativeMouseMode(state == StatePlaying ? SDL_TRUE : SDL_FALSE);
     hopDirection = HopNone;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) handleEvent(event);
+    while (pads ? pads->poll(&event) : SDL_PollEvent(&event)) {
+        handleEvent(event);
+        if (changesStillScreen(event)) redraw();
+        // A controller pulled out mid-run pauses it, as p does, before the
+        // releases of what it held come: they reach the menu, and a direction
+        // held at the time is let go without a hop.
+        if (pads && pads->unplugged() && screen.mainState == StatePlaying) pause();
+    }
+    if (screen.mainState != state || screen.subScreen != sub) redraw();
+    bool drew = true;
     if (state == StatePlaying) {
-        const Uint8* keys = SDL_GetKeyboardState(nullptr);
+        const Uint8* keys = pads ? pads->keyboard() : SDL_GetKeyboardState(nullptr);
         update(dt, keys[SDL_SCANCODE_UP], keys[SDL_SCANCODE_DOWN]);
         drawPlaying();
+        // Lost, or past the last row: the screen that follows is drawn.
+        if (screen.mainState != StatePlaying) redraw();
+    } else if (redrawFrames_ <= 0) {
+        drew = false;
     } else if (state == StateLost) {
         drawLost();
     } else {
         drawMenu();
     }
+    if (drew && state != StatePlaying) --redrawFrames_;
     if (screen.newGameRequested) {
         screen.newGameRequested = false;
         newWorld();
     }
+    return drew;
 }
 
 void Juego::update(int dtMs, bool upHeld, bool downHeld) {
@@ -71,7 +111,7 @@ void Juego::update(int dtMs, bool upHeld, bool downHeld) {
 
 void Juego::newWorld() {
     world.reset();
-    world = std::make_unique<GameWorld>(withAssets_, random_);
+    world = std::make_unique<GameWorld>(withAssets_, random_, scenes_);
     hop.setWorld(*world);
 }
 
@@ -120,18 +160,38 @@ void Juego::playingEvent(const SDL_Event& event) {
     }
     switch (key) {
         case SDLK_ESCAPE: screen.quitRequested = true; break;
-        case SDLK_p:
-            screen.mainState = StateMenu;
-            screen.subScreen = ScreenMain;
-            crouching = false;  // the release will reach the menu, not the chicken
-            break;
+        case SDLK_p: pause(); break;
         case SDLK_v: view = (view + 1) % kViews; break;
         case SDLK_w: options.wireframe = !options.wireframe; break;
         default: break;
     }
 }
 
+void Juego::pause() {
+    screen.mainState = StateMenu;
+    screen.subScreen = ScreenMain;
+    crouching = false;  // the release will reach the menu, not the chicken
+    saveBest();
+}
+
+bool Juego::navigationKey(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN) return false;
+    MenuMove move;
+    switch (event.key.keysym.sym) {
+        case SDLK_UP: move = MenuMove::Up; break;
+        case SDLK_DOWN: move = MenuMove::Down; break;
+        case SDLK_LEFT: move = MenuMove::Left; break;
+        case SDLK_RIGHT: move = MenuMove::Right; break;
+        case SDLK_RETURN: case SDLK_KP_ENTER: move = MenuMove::Choose; break;
+        case SDLK_BACKSPACE: move = MenuMove::Back; break;
+        default: return false;
+    }
+    menuNavigate(screen, options, move);
+    return true;
+}
+
 void Juego::menuEvent(const SDL_Event& event) {
+    if (navigationKey(event)) return;
     if (event.type == SDL_QUIT) screen.quitRequested = true;
     if (event.type == SDL_KEYDOWN) {
         if (event.key.keysym.sym == SDLK_ESCAPE) screen.quitRequested = true;
@@ -141,6 +201,7 @@ void Juego::menuEvent(const SDL_Event& event) {
 }
 
 void Juego::lostEvent(const SDL_Event& event) {
+    if (navigationKey(event)) return;
     if (event.type == SDL_QUIT) screen.quitRequested = true;
     if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) screen.quitRequested = true;
     if (event.type == SDL_MOUSEBUTTONDOWN) lostClick(screen, event.button.x, event.button.y);
@@ -207,7 +268,15 @@ void Juego::resetChicken() {
     hop.cancel();
     hop.facing = 180;
     crouching = false;
+    runBest = 0;
 }
+
+void Juego::saveBest() {
+    // One step past the last row ends the run; "Puntos" never shows more.
+    if (records && runBest > 0) records->record("best", std::min(runBest, kWinScore));
+}
+
+long long Juego::best() const { return records ? records->best("best").value_or(0) : 0; }
 
 void Juego::updatePlaying(int dtMs, bool upHeld, bool downHeld) {
     const float dt = float(dtMs) / 1000.f;
@@ -231,15 +300,18 @@ void Juego::updatePlaying(int dtMs, bool upHeld, bool downHeld) {
             const int before = lives;
             lives -= 1;
             if (before <= 1) {
+                saveBest();
                 resetChicken();
                 screen.mainState = StateLost;
             }
         }
     }
     hitLastFrame = hitThisFrame;
+    runBest = std::max(runBest, score());
 
     if (score() > kWinScore) {
         // One step beyond the last row: back to the menu with a fresh field.
+        saveBest();
         resetChicken();
         screen.mainState = StateMenu;
         screen.subScreen = ScreenMain;

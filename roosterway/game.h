@@ -12,6 +12,11 @@
 
 union SDL_Event;
 
+namespace hop {
+class Pads;
+class Records;
+}  // namespace hop
+
 namespace roosterway {
 
 class FontFace;
@@ -35,10 +40,20 @@ public:
     Juego(const Juego&) = delete;
     Juego& operator=(const Juego&) = delete;
 
+    // A still screen (the menu, its sub-screens, the lost screen) is drawn
+    // for this many frames after each change, then no more until the next:
+    // a sixth of a second of text-only frames, so that whatever follows the
+    // game by its frames (a screenshot, the window's first exposure) sees
+    // the new picture settle.
+    static constexpr int kRedrawFrames = 10;
+
     // One whole frame at SDL tick `now`: polls events, advances and draws the
     // current state, then replaces the world when a new game was asked for.
-    // The caller swaps the window.
-    void frame(std::uint32_t now);
+    // True when it drew, and the caller swaps the window; false on a still
+    // screen with nothing changed, where the caller waits for an event.
+    bool frame(std::uint32_t now);
+    // Draws the current screen again over the next frames, still or not.
+    void redraw() { redrawFrames_ = kRedrawFrames; }
 
     // Time step of a frame in milliseconds: halved (integer division) in slow mode.
     int frameStep(std::uint32_t now);
@@ -61,6 +76,17 @@ public:
     void drawHud(int points, int livesLeft);
 
     int score() const;
+    // The run's furthest score kept as the best ("best") when it beats it:
+    // called when a run is lost or won, at a pause and when the loop ends.
+    void saveBest();
+    // The saved best, 0 without records.
+    long long best() const;
+
+    // Set by the program (tests may leave them null): controllers, read in
+    // place of SDL_PollEvent and SDL's keyboard state, and the best scores.
+    hop::Pads* pads = nullptr;
+    hop::Records* records = nullptr;
+    int runBest = 0;  // the furthest score of the run under way
 
     Options options;
     ScreenState screen;
@@ -92,12 +118,18 @@ private:
     void playingEvent(const SDL_Event& event);
     void menuEvent(const SDL_Event& event);
     void lostEvent(const SDL_Event& event);
+    // Arrow keys, Return and Backspace (a controller's d-pad, A and B) on the
+    // menu and lost screens; false for other keys.
+    bool navigationKey(const SDL_Event& event);
+    void pause();
     void moveChicken(float dtSeconds, bool upHeld, bool downHeld);
     void checkCars();
     void resetChicken();
 
     bool withAssets_;
     RandomSource random_;
+    std::shared_ptr<SceneCache> scenes_;  // every world's models are compiled from these
+    int redrawFrames_ = kRedrawFrames;
 };
 
 }  // namespace roosterway

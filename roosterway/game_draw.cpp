@@ -54,6 +54,35 @@ void drawHighlights(const Options& options) {
     glMatrixMode(GL_MODELVIEW);
 }
 
+// A white frame around the item a controller or the arrows highlight.
+void drawCursor(const ClickBox* box) {
+    if (!box) return;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, Juego::kWidth, Juego::kHeight, 0, -1, 10);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glPushAttrib(GL_ENABLE_BIT | GL_LINE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glLineWidth(3);
+    glColor4f(1, 1, 1, 1);
+    glBegin(GL_LINE_LOOP);
+    glVertex2i(box->x1, box->y1);
+    glVertex2i(box->x1, box->y2);
+    glVertex2i(box->x2, box->y2);
+    glVertex2i(box->x2, box->y1);
+    glEnd();
+    glPopAttrib();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 constexpr float kBackdropMargin = 8;
 
 float textWidth(const FontFace& font, const char* text) {
@@ -146,13 +175,22 @@ void Juego::drawMenu() {
         case ScreenControls:
             for (const ScreenText& t : kControlsTexts) show(s, l, t);
             break;
-        default: show(s, l, kMenuText); break;
+        default: {
+            show(s, l, kMenuText);
+            std::string line;
+            if (best() > 0) show(s, l, recordText(line, best()));
+            break;
+        }
     }
+    drawCursor(cursorBox(screen));
 }
 
 void Juego::drawLost() {
     beginScreen();
     for (const ScreenText& t : kLostTexts) show(font25.get(), font40.get(), t);
+    std::string line;
+    if (best() > 0) show(font25.get(), font40.get(), recordText(line, best()));
+    drawCursor(cursorBox(screen));
 }
 
 }  // namespace roosterway

@@ -255,22 +255,34 @@ unsigned uploadTexture(const ImageData& image) {
     return id;
 }
 
+SceneCache::~SceneCache() {
+    for (auto& [path, scene] : scenes_) releaseScene(scene);
+}
+
+const aiScene* SceneCache::get(const std::string& path) {
+    const auto it = scenes_.find(path);
+    if (it != scenes_.end()) return it->second;
+    const aiScene* scene = importModelFile(path);
+    scenes_[path] = scene;
+    return scene;
+}
+
 ModelLibrary::~ModelLibrary() {
     for (auto& [key, asset] : entries) {
-        releaseScene(asset.scene);
         if (asset.texture) glDeleteTextures(1, &asset.texture);
         if (asset.displayList) glDeleteLists(asset.displayList, 1);
         if (asset.topList) glDeleteLists(asset.topList, 1);
     }
 }
 
-std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures) {
+std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures, std::shared_ptr<SceneCache> scenes) {
     auto library = std::make_unique<ModelLibrary>();
+    library->scenes = scenes ? std::move(scenes) : std::make_shared<SceneCache>();
     for (const ModelFiles& files : kModelTable) {
         // Entered before anything can throw, so a half-loaded library still
         // frees what it holds.
         ModelAsset& asset = library->entries[files.key];
-        asset.scene = importModelFile(files.model);
+        asset.scene = library->scenes->get(files.model);
         if (withTextures) asset.texture = uploadTexture(decodeImageFile(files.texture));
     }
     // Without textures the scene is white; the chicken and the cars keep

@@ -50,8 +50,26 @@ bool keepsColoursUntextured(const std::string& key);
 // FindInstances | OptimizeMeshes | Debone.
 constexpr unsigned kImportFlags = 70753995u;
 
-// Owns its scenes, textures and display lists; releasing them needs the GL
-// context the library was loaded under.
+// Imported scenes by model file, shared by the libraries built from it: a
+// world replaced or a textures toggle compiles its new library from them
+// without importing the OBJ files again (each import costs a fixed 16 MB
+// line buffer in assimp's OBJ reader, most of the game's start-up), and
+// models that share a file ("grass", "road") import it once.
+class SceneCache {
+public:
+    SceneCache() = default;
+    ~SceneCache();
+    SceneCache(const SceneCache&) = delete;
+    SceneCache& operator=(const SceneCache&) = delete;
+    // Imports the file on first use (importModelFile, with its errors).
+    const aiScene* get(const std::string& path);
+
+private:
+    std::map<std::string, const aiScene*> scenes_;
+};
+
+// Owns its textures and display lists, which need the GL context the library
+// was loaded under to be released; its scenes belong to `scenes`.
 class ModelLibrary {
 public:
     ModelLibrary() = default;
@@ -60,13 +78,15 @@ public:
     ModelLibrary& operator=(const ModelLibrary&) = delete;
 
     std::map<std::string, ModelAsset> entries;
+    std::shared_ptr<SceneCache> scenes;
 };
 
-// Every entry of kModelTable, imported, textured when asked and compiled.
-// Throws std::invalid_argument ("El modelo no existe.", "La textura no
-// existe.") after printing the missing path, std::runtime_error when a file
-// cannot be read. Needs a current GL context.
-std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures);
+// Every entry of kModelTable, imported (from `scenes` where given: files
+// already imported there are not read again), textured when asked and
+// compiled. Throws std::invalid_argument ("El modelo no existe.", "La
+// textura no existe.") after printing the missing path, std::runtime_error
+// when a file cannot be read. Needs a current GL context.
+std::unique_ptr<ModelLibrary> loadModelLibrary(bool withTextures, std::shared_ptr<SceneCache> scenes = {});
 
 // glPolygonMode(GL_FRONT_AND_BACK, polygonMode), then the model's display
 // list if the key names a loaded model. Back faces are culled in GL_FILL

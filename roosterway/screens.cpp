@@ -63,6 +63,7 @@ int highlightedBox(const Options& options, int setting) {
 void menuClick(ScreenState& screen, Options& options, int x, int y) {
     std::printf("{%i, %i},\n", x, y);
     std::fflush(stdout);
+    screen.cursor = -1;
     switch (screen.subScreen) {
         case ScreenMain:
             if (insideHalfOpen(kMenuJugar, x, y)) screen.mainState = StatePlaying;
@@ -85,10 +86,105 @@ void menuClick(ScreenState& screen, Options& options, int x, int y) {
 }
 
 void lostClick(ScreenState& screen, int x, int y) {
+    screen.cursor = -1;
     if (!insideInclusive(kVolver, x, y)) return;
     screen.mainState = StateMenu;
     screen.subScreen = ScreenMain;
     screen.newGameRequested = true;
+}
+
+namespace {
+
+// The options screen's settings as rows of boxes, VOLVER the last row.
+constexpr int kOptionRows = 6;
+constexpr int kRowFirst[kOptionRows] = {0, 2, 4, 6, 8, 12};
+constexpr int kRowLast[kOptionRows] = {1, 3, 5, 7, 11, 12};
+
+int optionRow(int box) {
+    int row = 0;
+    while (row + 1 < kOptionRows && box >= kRowFirst[row + 1]) ++row;
+    return row;
+}
+
+int rowCursor(const Options& options, int row) { return row < 5 ? highlightedBox(options, row) : 12; }
+
+const ClickBox* const kMenuItems[4] = {&kMenuJugar, &kMenuOpciones, &kMenuControles, &kMenuSalir};
+
+}  // namespace
+
+void menuNavigate(ScreenState& screen, Options& options, MenuMove move) {
+    const bool shown = screen.cursor >= 0;
+    if (screen.mainState == StateLost || screen.subScreen == ScreenControls) {
+        screen.cursor = 0;
+        if (move != MenuMove::Choose && move != MenuMove::Back) return;
+        if (screen.mainState == StateLost) screen.newGameRequested = true;
+        screen.mainState = StateMenu;
+        screen.subScreen = ScreenMain;
+        screen.cursor = -1;
+        return;
+    }
+    if (screen.subScreen == ScreenOptions) {
+        if (move == MenuMove::Back) {
+            screen.subScreen = ScreenMain;
+            screen.cursor = -1;
+            return;
+        }
+        if (!shown) screen.cursor = rowCursor(options, 0);
+        const int box = screen.cursor, row = optionRow(box);
+        switch (move) {
+            case MenuMove::Up:
+                if (shown) screen.cursor = rowCursor(options, (row + kOptionRows - 1) % kOptionRows);
+                break;
+            case MenuMove::Down:
+                if (shown) screen.cursor = rowCursor(options, (row + 1) % kOptionRows);
+                break;
+            case MenuMove::Left:
+                if (shown && box > kRowFirst[row]) --screen.cursor;
+                break;
+            case MenuMove::Right:
+                if (shown && box < kRowLast[row]) ++screen.cursor;
+                break;
+            case MenuMove::Choose:
+                applyOptionBox(box, screen, options);
+                if (screen.subScreen != ScreenOptions) screen.cursor = -1;
+                break;
+            default: break;
+        }
+        return;
+    }
+    // The main menu.
+    if (!shown) screen.cursor = 0;
+    switch (move) {
+        case MenuMove::Up:
+            if (shown) screen.cursor = (screen.cursor + 3) % 4;
+            break;
+        case MenuMove::Down:
+            if (shown) screen.cursor = (screen.cursor + 1) % 4;
+            break;
+        case MenuMove::Choose: {
+            const int item = screen.cursor;
+            screen.cursor = -1;
+            if (item == 0) screen.mainState = StatePlaying;
+            if (item == 1) {
+                screen.subScreen = ScreenOptions;
+                screen.cursor = rowCursor(options, 0);
+            }
+            if (item == 2) {
+                screen.subScreen = ScreenControls;
+                screen.cursor = 0;
+            }
+            if (item == 3) screen.quitRequested = true;
+            break;
+        }
+        default: break;
+    }
+}
+
+const ClickBox* cursorBox(const ScreenState& screen) {
+    if (screen.cursor < 0) return nullptr;
+    if (screen.mainState == StateLost || screen.subScreen == ScreenControls) return &kVolver;
+    if (screen.subScreen == ScreenOptions) return screen.cursor < kOptionBoxes ? &kOptionBox[screen.cursor] : nullptr;
+    return screen.cursor < 4 ? kMenuItems[screen.cursor] : nullptr;
 }
 
 const ScreenText kMenuText{"JUGAR\nOPCIONES\nCONTROLES\nSALIR", 640, 360, true};
@@ -112,6 +208,11 @@ const ScreenText kWinText{"Ganaste", 640, 360, true};
 
 ScreenText hudScoreText(std::string& storage, int score) {
     storage = "Puntos " + std::to_string(score);
+    return {storage.c_str(), 40, 680, false};
+}
+
+ScreenText recordText(std::string& storage, long long best) {
+    storage = "RECORD " + std::to_string(best);
     return {storage.c_str(), 40, 680, false};
 }
 

@@ -25,6 +25,10 @@ struct ScreenState {
     char subScreen = ScreenMain;
     bool quitRequested = false;
     bool newGameRequested = false;
+    // The item a controller or the arrow keys highlight on the menu screens
+    // (see menuNavigate); hidden (-1) until a direction or choice is pressed
+    // there, and again after a click, so the mouse sees the old screens.
+    int cursor = -1;
 };
 
 // A rectangle in top-left window pixels.
@@ -54,6 +58,19 @@ void applyOptionBox(int box, ScreenState& screen, Options& options);
 // Index of the box the current choice of setting `i` (0..4) highlights.
 int highlightedBox(const Options& options, int setting);
 
+// Moves on the menu screens without the mouse: the highlighted item moves
+// with the directions and is chosen as a click on it would choose it.
+enum class MenuMove { Up, Down, Left, Right, Choose, Back };
+// Main menu: items 0..3 (JUGAR, OPCIONES, CONTROLES, SALIR). Options: the
+// box index 0..12; Up and Down go to the current choice of the setting above
+// or below (VOLVER last), Left and Right along a setting's choices. Controls
+// and the lost screen: VOLVER only. The first move on a screen shows the
+// cursor where it starts (Choose with none shown chooses that item: JUGAR
+// on the main menu); Back leaves a sub-screen or the lost screen as VOLVER.
+void menuNavigate(ScreenState& screen, Options& options, MenuMove move);
+// The box of the highlighted item in top-left window pixels, if one is shown.
+const ClickBox* cursorBox(const ScreenState& screen);
+
 // One block of text on a screen.
 struct ScreenText {
     const char* text;
@@ -66,6 +83,8 @@ extern const ScreenText kOptionsTexts[4];
 extern const ScreenText kControlsTexts[4];
 extern const ScreenText kLostTexts[2];
 extern const ScreenText kWinText;
+// "RECORD <best>" on the main menu and the lost screen.
+ScreenText recordText(std::string& storage, long long best);
 // HUD lines: "Puntos <score>" and "Vidas <lives>".
 ScreenText hudScoreText(std::string& storage, int score);
 ScreenText hudLivesText(std::string& storage, int lives);

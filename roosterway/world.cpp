@@ -21,10 +21,10 @@ constexpr int kCarPercent = 10;
 
 int rowAt(float z) { return int(std::floor(-(z + kRowOffset) + 0.5f)); }
 
-GameWorld::GameWorld(bool withModels, const RandomSource& random) {
+GameWorld::GameWorld(bool withModels, const RandomSource& random, std::shared_ptr<SceneCache> scenes) {
     std::printf("Generando mundo...\n");
     std::fflush(stdout);
-    if (withModels) models = loadModelLibrary(true);
+    if (withModels) models = loadModelLibrary(true, std::move(scenes));
     generate(random ? random : RandomSource([] { return std::rand(); }));
 }
 
@@ -99,8 +99,10 @@ bool GameWorld::obstacleAt(int column, int row) const {
 
 void GameWorld::reloadModels(bool withTextures) {
     texturesOn = withTextures;
+    // The scenes outlive the old library: the new one is compiled from them.
+    std::shared_ptr<SceneCache> scenes = models ? models->scenes : nullptr;
     models.reset();
-    models = loadModelLibrary(withTextures);
+    models = loadModelLibrary(withTextures, std::move(scenes));
 }
 
 }  // namespace roosterway

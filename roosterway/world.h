@@ -12,6 +12,7 @@
 namespace roosterway {
 
 class ModelLibrary;
+class SceneCache;
 
 struct RowRecord {
     std::string kind;      // "Pasto" or "Calle"
@@ -52,8 +53,10 @@ public:
     static constexpr int kLastRow = kRows - 1;
 
     // Prints "Generando mundo...", loads the model library with textures when
-    // `withModels` (that needs a GL context), then generates the rows.
-    explicit GameWorld(bool withModels = true, const RandomSource& random = RandomSource());
+    // `withModels` (that needs a GL context; from `scenes` where given), then
+    // generates the rows.
+    explicit GameWorld(bool withModels = true, const RandomSource& random = RandomSource(),
+                       std::shared_ptr<SceneCache> scenes = {});
     ~GameWorld();
     GameWorld(const GameWorld&) = delete;
     GameWorld& operator=(const GameWorld&) = delete;

@@ -2,8 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -138,18 +143,151 @@ TEST(BoardhopE2E, AFolderOrAPipeInPlaceOfAFileIsNamed) {
 
 // The pacing checks: frames counted by the harness.
 
-TEST(BoardhopE2E, EveryScreenIsPaced) {
+// Playing runs at about 60 frames a second, not as many as the machine can
+// draw; the pause picture and the help, where the world stands, stop drawing
+// once shown, yet a key on them acts at once.
+TEST(BoardhopE2E, PlayIsPacedAndStillScreensStopDrawing) {
     GameSession game({BOARDHOP_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u) << game.stderrText();
-    // Playing, paused, help: about 60 frames a second, not as many as the
-    // machine can draw.
-    for (const std::string keys : {"", "p", "ph"}) {
-        for (char k : keys) ASSERT_TRUE(game.key(std::string(1, k)));
-        const double rate = game.frameRate();
-        EXPECT_GT(rate, 0) << "no frames counted";
-        EXPECT_LT(rate, 80) << "after '" << keys << "'";
-    }
+    const double rate = game.frameRate();
+    EXPECT_GT(rate, 0) << "no frames counted";
+    EXPECT_LT(rate, 80);
+    const auto staysStill = [&](const char* name) {
+        game.waitWithin(0, 1s, [] { return false; });  // the change's frames settle
+        const long settled = game.frames();
+        EXPECT_FALSE(game.waitWithin(0, 1500ms, [&] { return game.frames() > settled + 2; }))
+            << name << " keeps drawing";
+    };
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(game.waitForScreen([](const Image& img) { return img.countNear({0, 0, 0}, 10, kLeftMargin) == 0; }));
+    staysStill("the pause");
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(game.waitForScreen([](const Image& img) { return img.countNear({0, 0, 0}, 10, kLeftMargin) > 70000; }))
+        << "p did not resume";
+    ASSERT_TRUE(game.key("h"));
+    ASSERT_TRUE(game.waitForScreen([](const Image& img) { return helpLines(img) > 300; })) << "no help";
+    staysStill("the help");
+    ASSERT_TRUE(game.key("h"));
+    ASSERT_TRUE(game.waitForScreen([](const Image& img) { return helpLines(img) < 50; })) << "help stays";
     ASSERT_TRUE(game.key("q"));
     EXPECT_EQ(game.waitExit(), 0);
 }
 
+namespace {
+
+const Rect kHighScoreBox{560, 0, 240, 32};
+bool paused(const Image& img) { return img.countNear({0, 0, 0}, 10, kLeftMargin) == 0; }
+bool playing(const Image& img) { return img.countNear({0, 0, 0}, 10, kLeftMargin) > 70000; }
+
+}  // namespace
+
+// A controller plays it: the d-pad hops (forward scores; left and right move
+// the penguin on screen), Back shows the help and hides it, Start pauses and
+// resumes, unplugging with the stick held pauses, and plugged again the game
+// plays on; A starts a new run after a death.
+TEST(BoardhopE2E, AControllerPlaysPausesAndResumes) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({BOARDHOP_BIN}));
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(pad.plug());
+    EXPECT_TRUE(game.waitForOutput("Mando conectado: "));
+
+    Image before = game.screenshot();
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_UP));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(before, kScoreBox, 30) > 20; }))
+        << "the score line did not change";
+    for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_LEFT}) {
+        ASSERT_TRUE(game.waitFrames(20));
+        before = game.screenshot();
+        ASSERT_TRUE(pad.hold(b));
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(before, {}, 30) > 500; }))
+            << "the penguin did not move";
+    }
+
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_BACK));
+    EXPECT_TRUE(game.waitForScreen([](const Image& img) { return helpLines(img) > 300; })) << "no help";
+    // The help stands still: presses there come with button(), not hold().
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_BACK, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_BACK, false));
+    EXPECT_TRUE(game.waitForScreen([](const Image& img) { return helpLines(img) < 50; })) << "help stays";
+
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_START));
+    EXPECT_TRUE(game.waitForScreen(paused)) << "Start did not pause";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    EXPECT_TRUE(game.waitForScreen(playing)) << "Start did not resume";
+
+    // Free movement (c), the stick held up, then pulled out: paused; resumed,
+    // the penguin stands (nothing stays held): the score stays.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_RIGHT));  // column 3: open ahead
+    ASSERT_TRUE(game.key("c"));
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -32768));
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
+    EXPECT_TRUE(game.waitForScreen(paused)) << "unplugging did not pause";
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(game.waitForScreen(playing));
+    const Image resumed = game.screenshot();
+    EXPECT_FALSE(game.waitForScreenWithin(60, 1s, [&](const Image& img) {
+        return img.countDiff(resumed, kScoreBox, 30) > 20;
+    })) << "the penguin walks on: the stick stayed held";
+
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
+// The high score on screen starts from the saved best: a run that beats it
+// is kept for the next start, a worse one leaves it, and a garbage file is
+// named, set aside, and the game plays on.
+TEST(BoardhopE2E, TheHighScoreOutlivesTheProgram) {
+    const std::string data = ::testing::TempDir() + "boardhop_records";
+    const std::string file = data + "/boardhop/records.txt";
+    ASSERT_EQ(std::system(("rm -rf '" + data + "'").c_str()), 0);
+    const hoptest::Launch launch(BOARDHOP_BIN, {}, {}, {"HOPGAMES_DATA_DIR=" + data});
+    const auto readFile = [&] {
+        std::ifstream in(file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    // Forward, right, forward into the seal or the water (as PlaysThroughARun).
+    const auto dieInARun = [&](GameSession& game) {
+        for (const char* k : {"Up", "Up", "Right", "Right", "Right", "Up", "Up", "Up"}) ASSERT_TRUE(game.key(k));
+        ASSERT_TRUE(game.waitForScreen([](const Image& img) { return countBlue(img, kMessageBand) > 200; }));
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    };
+    Image fresh;
+    {
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(game.waitFrames());
+        fresh = game.screenshot();
+        dieInARun(game);
+    }
+    EXPECT_NE(readFile().find("\nbest "), std::string::npos) << readFile();
+    {
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(game.waitFrames());
+        EXPECT_GT(game.screenshot().countDiff(fresh, kHighScoreBox, 30), 20) << "the saved high score is not shown";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    {
+        std::ofstream(file) << "hopgames-records 1\nbest 345\nend 1\n";
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        dieInARun(game);
+        EXPECT_EQ(readFile(), "hopgames-records 1\nbest 345\nend 1\n") << "a worse run replaced it";
+    }
+    {
+        std::ofstream(file) << "best 12 garbage\n";
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(game.waitFrames());
+        EXPECT_NE(game.stderrText().find(file), std::string::npos) << game.stderrText();
+        EXPECT_EQ(std::system(("ls '" + file + "'.bad-* > /dev/null").c_str()), 0) << "not set aside";
+        dieInARun(game);
+    }
+}

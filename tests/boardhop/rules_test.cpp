@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 #include "app.h"
 #include "camara.h"
@@ -13,6 +15,7 @@
 #include "jugador.h"
 #include "tablero.h"
 #include "hoptest/events.h"
+#include "hopcommon/records.h"
 
 using namespace boardhop;
 
@@ -281,6 +284,37 @@ TEST(Loop, HighScoreSurvivesNewRuns) {
     EXPECT_EQ(game.player->highScore, 2);
     EXPECT_FLOAT_EQ(game.seal->x, 8.08f);
     EXPECT_EQ(game.camera->mode, 0);
+}
+
+// The high score starts from the saved best; a death saves the high score
+// when it beats the file's (a worse run leaves it), and quitting mid-run
+// counts the score so far.
+TEST(Loop, TheHighScoreStartsFromTheSavedBestAndIsKept) {
+    const std::string dir = testing::TempDir() + "boardhop_best";
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
+    setenv("HOPGAMES_DATA_DIR", dir.c_str(), 1);
+    hop::Records("boardhop").record("best", 3);
+    hop::Records records("boardhop");
+    Juego game(false);
+    game.useRecords(&records);
+    EXPECT_EQ(game.player->highScore, 3);
+    game.update(0);
+    game.player->score = 2;
+    game.player->die();
+    game.update(1);
+    EXPECT_EQ(game.player->highScore, 3);
+    game.newRun();
+    game.player->score = 5;
+    game.player->die();
+    game.update(2);
+    EXPECT_EQ(game.player->highScore, 5);
+    EXPECT_EQ(hop::Records("boardhop").best("best"), 5) << "saved at the death";
+    game.newRun();
+    game.update(3);
+    game.player->score = 9;
+    game.saveBest(true);
+    EXPECT_EQ(hop::Records("boardhop").best("best"), 9) << "the run under way at quitting";
+    unsetenv("HOPGAMES_DATA_DIR");
 }
 
 TEST(Loop, KeysWhileDeadPausedOrInHelp) {

@@ -2,8 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -19,6 +24,7 @@ const Rect kHud{40, 25, 300, 80};
 const Rect kChicken{540, 400, 200, 300};
 const Rect kBottomLeft{0, 600, 300, 120};
 const Rect kTitleLine{540, 30, 300, 40};  // OPCIONES / CONTROLES atop their screens
+const Rect kRecord{40, 10, 240, 40};      // RECORD on the menu
 
 int countWhite(const Image& img, Rect r) { return img.countNear({255, 255, 255}, 40, r); }
 int countBlack(const Image& img, Rect r) { return img.countNear({0, 0, 0}, 8, r); }
@@ -96,11 +102,17 @@ TEST(RoosterwayE2E, MenuPlayHopPauseViewsAndQuit) {
     EXPECT_EQ(game.stderrText(), "");
 }
 
-TEST(RoosterwayE2E, OptionsScreenByMouseAndSalir) {
+// The menu stands still: once drawn it shows no more frames (waits here
+// follow a visible effect, not frames), yet a click acts at once.
+TEST(RoosterwayE2E, StillMenuOptionsScreenByMouseAndSalir) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
     ASSERT_TRUE(game.waitForOutput("Generando mundo..."));
     ASSERT_TRUE(game.waitForScreen(showsJugar)) << "no JUGAR";
+    game.waitWithin(0, 1s, [] { return false; });  // the first picture's frames settle
+    const long settled = game.frames();
+    EXPECT_FALSE(game.waitWithin(0, 1500ms, [&] { return game.frames() > settled + 2; }))
+        << "the still menu keeps drawing";
     ASSERT_TRUE(game.click(600, 400));  // OPCIONES
     EXPECT_TRUE(game.waitForOutput("{600, 400},"));
     EXPECT_TRUE(game.waitForScreen([](const Image& img) { return countWhite(img, kTitleLine) > 300; }))
@@ -118,7 +130,7 @@ TEST(RoosterwayE2E, OptionsScreenByMouseAndSalir) {
 TEST(RoosterwayE2E, WindowCloseQuitsCleanly) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(game.waitForScreen(showsJugar));
     ASSERT_TRUE(game.closeWindow());
     EXPECT_EQ(game.waitExit(), 0);
     EXPECT_EQ(game.stderrText(), "");
@@ -127,7 +139,7 @@ TEST(RoosterwayE2E, WindowCloseQuitsCleanly) {
 TEST(RoosterwayE2E, TerminationQuitsCleanly) {
     GameSession game({ROOSTERWAY_BIN});
     ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
-    ASSERT_TRUE(game.waitFrames());
+    ASSERT_TRUE(game.waitForScreen(showsJugar));
     game.terminate();
     EXPECT_EQ(game.waitExit(), 0);
 }
@@ -196,3 +208,171 @@ TEST(RoosterwayE2E, ABrokenFontIsNamedWithStatusOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// How far (pixels, positive to the right) the field in `band` moved from `a`
+// to `b`: the view follows the chicken, so the field moves against its hop.
+int fieldShift(const Image& a, const Image& b, Rect band) {
+    long bestSum = -1;
+    int best = 0;
+    for (int s = -240; s <= 240; s += 2) {
+        long sum = 0;
+        for (int y = band.y; y < band.y + band.h; y += 3)
+            for (int x = band.x; x < band.x + band.w; x += 3) {
+                const Color p = a.pixel(x, y), q = b.pixel(x + s, y);
+                sum += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+            }
+        if (bestSum < 0 || sum < bestSum) bestSum = sum, best = s;
+    }
+    return best;
+}
+
+const Rect kAhead{300, 120, 680, 260};  // the rows in front of the chicken, view 0
+
+}  // namespace
+
+// A controller plays it: A starts, the d-pad hops left and right (the field
+// moves against the hop on screen), Start pauses to the menu and resumes,
+// unplugging with the stick held pauses and lets the direction go, plugged
+// again the d-pad hops forward (the HUD counts it), and the d-pad and A walk
+// the menu to SALIR.
+TEST(RoosterwayE2E, AControllerPlaysPausesAndQuits) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({ROOSTERWAY_BIN}));
+    ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "no JUGAR";
+    ASSERT_TRUE(pad.plug());
+    EXPECT_TRUE(game.waitForOutput("Mando conectado: "));
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_A));
+    ASSERT_TRUE(game.waitForScreen(showsField)) << "A did not start play";
+    ASSERT_TRUE(game.waitFrames(kHopFrames));
+
+    Image before = game.screenshot();
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_LEFT));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return fieldShift(before, img, kAhead) > 40; }))
+        << "left: the field moved " << fieldShift(before, game.lastScreenshot(), kAhead);
+    ASSERT_TRUE(game.waitFrames(kHopFrames));
+    before = game.screenshot();
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return fieldShift(before, img, kAhead) < -40; }))
+        << "right: the field moved " << fieldShift(before, game.lastScreenshot(), kAhead);
+    ASSERT_TRUE(game.waitFrames(kHopFrames));
+
+    // Start: the menu; Start again: play on.
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_START));
+    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "Start did not pause";
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
+    ASSERT_TRUE(game.waitForScreen(showsField)) << "Start did not resume";
+    ASSERT_TRUE(game.waitFrames(kHopFrames));
+
+    // On the start row, where no car drives: the stick held left crouches
+    // the chicken; pulled out, the game pauses and the direction is let go.
+    // Resumed by the keyboard, the chicken is crouched no more: it stands,
+    // or it hopped where SDL centred the stick before reporting the removal
+    // (a release, as from a hand).
+    const Image standing = game.screenshot();
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(standing, kChicken, 40) > 1000; }))
+        << "no crouch";
+    const Image crouched = game.lastScreenshot();
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado: "));
+    ASSERT_TRUE(game.waitForScreen(showsJugar)) << "unplugging did not pause";
+    ASSERT_TRUE(game.key("p"));
+    EXPECT_TRUE(game.waitForScreen([&](const Image& img) {
+        return showsField(img) && img.countDiff(crouched, kChicken, 40) > 1000;
+    })) << "still crouched: the stick was not let go";
+    ASSERT_TRUE(game.waitFrames(kHopFrames));
+    ASSERT_TRUE(pad.plug());
+
+    // Forward until the HUD changes (a tree may block a square).
+    const Image hud0 = game.screenshot();
+    bool scored = false;
+    for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, SDL_CONTROLLER_BUTTON_DPAD_UP,
+                   SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_UP}) {
+        ASSERT_TRUE(pad.hold(b));
+        if (game.waitForScreenWithin(kHopFrames, kHopTime,
+                                     [&](const Image& img) { return img.countDiff(hud0, kHud, 60) > 30; })) {
+            scored = true;
+            break;
+        }
+    }
+    EXPECT_TRUE(scored) << "the HUD never changed";
+
+    // Start, then up twice (the cursor shows on JUGAR, then wraps to
+    // SALIR), A.
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_START));
+    ASSERT_TRUE(game.waitForScreen(showsJugar));
+    for (auto b : {SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_UP}) {
+        ASSERT_TRUE(pad.button(b, true));
+        ASSERT_TRUE(pad.button(b, false));
+    }
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_A, true));  // the game ends before A comes up
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
+// The best score is the furthest row of a run: saved when the run ends
+// (here by Escape), shown as RECORD on the menu of the next start; a worse
+// run leaves it; a garbage file is named, set aside, and the game plays on.
+TEST(RoosterwayE2E, TheBestScoreOutlivesTheProgram) {
+    const std::string data = ::testing::TempDir() + "roosterway_records";
+    const std::string file = data + "/roosterway/records.txt";
+    ASSERT_EQ(std::system(("rm -rf '" + data + "'").c_str()), 0);
+    const hoptest::Launch launch(ROOSTERWAY_BIN, {}, {}, {"HOPGAMES_DATA_DIR=" + data});
+    const auto readFile = [&] {
+        std::ifstream in(file);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const auto showsRecord = [](const Image& img) { return countWhite(img, kRecord) > 100; };
+    const auto playUntilScored = [&](GameSession& game) {
+        ASSERT_TRUE(game.click(600, 330));  // JUGAR
+        ASSERT_TRUE(game.waitForScreen(showsField));
+        ASSERT_TRUE(game.waitFrames());
+        const Image hud0 = game.screenshot();
+        bool scored = false;
+        for (const char* k : {"Up", "Right", "Up", "Left", "Left", "Up"}) {
+            ASSERT_TRUE(game.hold(k, 80ms));
+            if (game.waitForScreenWithin(kHopFrames, kHopTime,
+                                         [&](const Image& img) { return img.countDiff(hud0, kHud, 60) > 30; })) {
+                scored = true;
+                break;
+            }
+        }
+        ASSERT_TRUE(scored) << "the HUD never changed";
+        ASSERT_TRUE(game.key("Escape"));
+        EXPECT_EQ(game.waitExit(), 0);
+    };
+    {
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(game.waitForScreen(showsJugar));
+        EXPECT_FALSE(showsRecord(game.lastScreenshot())) << "a record before any run";
+        playUntilScored(game);
+    }
+    const std::string first = readFile();
+    EXPECT_NE(first.find("\nbest "), std::string::npos) << first;
+    {
+        // Shown at the next start; a better one written in the file meanwhile
+        // (as another copy of the game would) is not replaced by a worse run.
+        std::ofstream(file) << "hopgames-records 1\nbest 45\nend 1\n";
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return showsJugar(img) && showsRecord(img); }))
+            << "no RECORD";
+        playUntilScored(game);
+        EXPECT_EQ(readFile(), "hopgames-records 1\nbest 45\nend 1\n");
+    }
+    {
+        std::ofstream(file) << "\x01garbage\n";
+        GameSession game(launch);
+        ASSERT_NE(game.waitForWindow(kTitle).id, 0u);
+        ASSERT_TRUE(game.waitForScreen(showsJugar));
+        EXPECT_NE(game.stderrText().find(file), std::string::npos) << game.stderrText();
+        EXPECT_EQ(std::system(("ls '" + file + "'.bad-* > /dev/null").c_str()), 0) << "not set aside";
+        EXPECT_FALSE(showsRecord(game.lastScreenshot()));
+        playUntilScored(game);
+    }
+}

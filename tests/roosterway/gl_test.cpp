@@ -149,8 +149,12 @@ TEST_F(RoosterwayGL, EveryGeneratedAssetLoadsWithTheGameLoaders) {
         EXPECT_TRUE(glIsList(asset.displayList)) << key;
     }
     EXPECT_NE(library->entries.at("grass_light").texture, library->entries.at("grass_dark").texture);
-    auto plain = loadModelLibrary(false);
-    for (const auto& [key, asset] : plain->entries) EXPECT_EQ(asset.texture, 0u) << key;
+    // Rebuilt (textures off, a new world) from the scenes already imported.
+    auto plain = loadModelLibrary(false, library->scenes);
+    for (const auto& [key, asset] : plain->entries) {
+        EXPECT_EQ(asset.texture, 0u) << key;
+        EXPECT_EQ(asset.scene, library->entries.at(key).scene) << key << " imported again";
+    }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -542,8 +546,8 @@ TEST_F(RoosterwayGL, EveryDrawnOptionWordSelectsItself) {
     EXPECT_GT(clicks, 1000);
 }
 
-// Without vsync (Xvfb has none) the loop sleeps out each frame's period, on
-// the menu as everywhere: it does not spin a core.
+// Without vsync (Xvfb has none) the loop sleeps out each frame's period
+// while it draws: it does not spin a core.
 TEST_F(RoosterwayGL, TheLoopSleepsOutEachFrame) {
     auto game = makeGame();
     std::uint32_t now = 1000, slept = 0;
@@ -557,7 +561,7 @@ TEST_F(RoosterwayGL, TheLoopSleepsOutEachFrame) {
         slept += ms;
         now += ms;
     };
-    game->screen.subScreen = ScreenOptions;
+    game->screen.mainState = StatePlaying;
     const std::uint32_t start = now;
     runLoop(*game, gl().window(), [&] { ++frames; return ticks(); }, delay);
     const std::uint32_t elapsed = now - start;
@@ -565,6 +569,33 @@ TEST_F(RoosterwayGL, TheLoopSleepsOutEachFrame) {
     EXPECT_GT(slept, elapsed * 8 / 10) << "slept " << slept << " of " << elapsed << " ms";
     // Two clock reads per frame: at most one frame per period.
     EXPECT_LE(frames / 2, int(elapsed / kFramePeriodMs) + 2);
+}
+
+// A still screen is drawn when it changes (for a few paced frames), then
+// not at all: the loop waits for events. A click during the wait is acted
+// on and drawn in the very next frame; pointer motion draws nothing.
+TEST_F(RoosterwayGL, StillScreensAreDrawnOnlyWhenTheyChange) {
+    auto game = makeGame();
+    std::uint32_t now = 1000;
+    std::string steps;  // 'd' a drawn (paced) frame, 'w' a wait for events
+    const auto push = [](SDL_Event e) { SDL_PushEvent(&e); };
+    const auto delay = [&](std::uint32_t ms) {
+        steps += 'd', now += ms;
+        if (steps.size() > 200) game->screen.quitRequested = true;  // it never waits
+    };
+    const auto wait = [&](std::uint32_t ms) {
+        steps += 'w', now += ms;
+        const std::size_t waits = std::size_t(std::count(steps.begin(), steps.end(), 'w'));
+        if (waits % 5 == 0) push(rwtest::motion(7, 3));
+        if (waits == 20) push(rwtest::click(600, 400));  // OPCIONES
+        if (waits == 40) push(SDL_Event{SDL_QUIT});
+    };
+    testing::internal::CaptureStdout();
+    runLoop(*game, gl().window(), [&] { return ++now; }, delay, wait);
+    testing::internal::GetCapturedStdout();
+    const std::string burst(std::size_t(Juego::kRedrawFrames), 'd'), still(20, 'w');
+    EXPECT_EQ(steps, burst + still + burst + still);
+    EXPECT_EQ(game->screen.subScreen, ScreenOptions);
 }
 
 // The staged font cut short still opens, but its glyphs past the cut are
@@ -581,13 +612,14 @@ TEST(FontReaderOnTheStagedFont, ACutFontIsRefused) {
     EXPECT_EQ(renderGlyphs(whole, 25).size(), 128u);
 }
 
-// A mouse moving over the menu does not cut the frame's sleep short: every
+// A mouse moving over the field does not cut the frame's sleep short: every
 // look at the clock leaves a motion event waiting, as a moving pointer does.
 // The clock the loop sees stands still while a frame is drawn (however slow
 // the machine) and runs while it sleeps: each frame asks for a whole period
 // of sleep and must get it.
 TEST_F(RoosterwayGL, MouseMotionKeepsTheFrameCap) {
     auto game = makeGame();
+    game->screen.mainState = StatePlaying;
     constexpr int kFrames = 20;
     std::uint32_t slept = 0, frameEnd = 0;
     int reads = 0;  // one at the start, then two a frame: its start and its end

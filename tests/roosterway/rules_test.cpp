@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <deque>
 #include <set>
 #include <string>
 
 #include "game.h"
 #include "hop.h"
+#include "hopcommon/records.h"
 #include "test_support.h"
 #include "world.h"
 
@@ -439,6 +441,50 @@ TEST_F(EmptyField, RowFiftyWinsAndOneMoreHopReturnsToTheMenuWithAFreshField) {
     game.z = -50.5f;
     game.updatePlaying(2000, true, false);
     EXPECT_EQ(game.screen.mainState, StateMenu);
+}
+
+// The furthest row of a run, not where it ends, is kept as the best when the
+// run is lost, paused or won (never past the last row's 50); a worse run
+// leaves it.
+TEST_F(EmptyField, TheFurthestRowOfARunIsKeptAsTheBest) {
+    const std::string dir = testing::TempDir() + "roosterway_best";
+    ASSERT_EQ(std::system(("rm -rf '" + dir + "'").c_str()), 0);
+    setenv("HOPGAMES_DATA_DIR", dir.c_str(), 1);
+    hop::Records records("roosterway");
+    game.records = &records;
+    game.z = -6;
+    game.updatePlaying(0, false, false);
+    tap(SDLK_DOWN);
+    game.updatePlaying(10, false, false);
+    finishHop();
+    ASSERT_EQ(game.score(), 5);
+    game.lives = 1;
+    addCar(16.5f, 5);
+    game.updatePlaying(16, false, false);
+    ASSERT_EQ(game.screen.mainState, StateLost);
+    EXPECT_EQ(hop::Records("roosterway").best("best"), 6) << "saved when lost";
+
+    restart();
+    game.z = -3;
+    game.updatePlaying(0, false, false);
+    tap(SDLK_p);
+    EXPECT_EQ(game.screen.mainState, StateMenu);
+    EXPECT_EQ(records.best("best"), 6) << "a worse run";
+
+    restart();
+    game.z = -40;
+    game.updatePlaying(0, false, false);
+    tap(SDLK_p);
+    EXPECT_EQ(hop::Records("roosterway").best("best"), 40) << "saved at a pause";
+
+    restart();
+    game.z = -50;
+    tap(SDLK_UP);
+    game.updatePlaying(10, false, false);
+    finishHop();
+    ASSERT_EQ(game.screen.mainState, StateMenu);
+    EXPECT_EQ(hop::Records("roosterway").best("best"), 50) << "won";
+    unsetenv("HOPGAMES_DATA_DIR");
 }
 
 TEST_F(EmptyField, PlayingKeys) {

@@ -211,6 +211,62 @@ TEST(Screens, MenuEventsThroughTheGame) {
     EXPECT_TRUE(game.screen.quitRequested);
 }
 
+// Without the mouse (a controller's d-pad, A and B are the arrows, Return and
+// Backspace): the first move shows the highlight, later ones move it, Return
+// does what a click on the item does, Backspace goes back; a click hides it.
+TEST(Screens, MenusWalkedWithArrowsReturnAndBackspace) {
+    testing::internal::CaptureStdout();
+    Juego game(false, rwtest::constant(99));
+    testing::internal::GetCapturedStdout();
+    const auto press = [&](std::initializer_list<SDL_Keycode> keys) {
+        for (SDL_Keycode k : keys) {
+            game.handleEvent(rwtest::key(k, true));
+            game.handleEvent(rwtest::key(k, false));
+        }
+    };
+    EXPECT_EQ(cursorBox(game.screen), nullptr);
+    press({SDLK_DOWN});
+    EXPECT_EQ(cursorBox(game.screen), &kMenuJugar) << "the first move only shows it";
+    press({SDLK_UP});
+    EXPECT_EQ(cursorBox(game.screen), &kMenuSalir) << "wraps";
+    press({SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});
+    ASSERT_EQ(game.screen.subScreen, ScreenOptions);
+    EXPECT_EQ(cursorBox(game.screen), &kOptionBox[1]) << "on the current speed, NORMAL";
+    press({SDLK_LEFT, SDLK_LEFT, SDLK_RETURN});
+    EXPECT_TRUE(game.options.slow);
+    press({SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_DOWN});
+    EXPECT_EQ(cursorBox(game.screen), &kOptionBox[8]) << "the current light, 1";
+    press({SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_RIGHT, SDLK_RETURN});
+    EXPECT_EQ(game.options.lightMode, 3);
+    press({SDLK_DOWN, SDLK_DOWN});
+    EXPECT_EQ(cursorBox(game.screen), &kOptionBox[0]) << "past VOLVER to the first setting's choice";
+    press({SDLK_UP, SDLK_UP});
+    EXPECT_EQ(cursorBox(game.screen), &kOptionBox[11]);
+    press({SDLK_DOWN, SDLK_RETURN});  // VOLVER
+    EXPECT_EQ(game.screen.subScreen, ScreenMain);
+    press({SDLK_DOWN, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN});
+    ASSERT_EQ(game.screen.subScreen, ScreenControls);
+    EXPECT_EQ(cursorBox(game.screen), &kVolver);
+    press({SDLK_BACKSPACE});
+    EXPECT_EQ(game.screen.subScreen, ScreenMain);
+    press({SDLK_DOWN, SDLK_DOWN, SDLK_RETURN, SDLK_BACKSPACE});
+    EXPECT_EQ(game.screen.subScreen, ScreenMain) << "Backspace leaves the options";
+    testing::internal::CaptureStdout();
+    game.handleEvent(rwtest::click(20, 20));
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(cursorBox(game.screen), nullptr) << "a click hides it";
+    press({SDLK_RETURN});
+    EXPECT_EQ(game.screen.mainState, StatePlaying) << "Return starts play";
+
+    game.screen.mainState = StateLost;
+    press({SDLK_RETURN});
+    EXPECT_EQ(game.screen.mainState, StateMenu);
+    EXPECT_TRUE(game.screen.newGameRequested);
+    EXPECT_FALSE(game.screen.quitRequested);
+    press({SDLK_UP, SDLK_UP, SDLK_RETURN});  // SALIR
+    EXPECT_TRUE(game.screen.quitRequested);
+}
+
 TEST(Camera, ThreeViews) {
     CameraPose p = cameraPose(0, 1, -4, 270, 0);
     EXPECT_FLOAT_EQ(p.eye[0], 1);
