@@ -375,16 +375,14 @@ TEST(BirdhopE2E, AVirtualControllerPlaysPausesWorksThePanelAndLetsGoWhenUnplugge
         << "x2 became the speed";
     ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, true));
     ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(playing, kPanel, 60) < 20000; }, 20s))
-        << "resumed";
+    EXPECT_TRUE(game.waitFrames(30)) << "resumed: play draws every frame, the still panel does not";
 
     // Back opens the panel too: the game's menu.
     ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_BACK));
     EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(playing, kPanel, 60) > 20000; }, 20s));
     ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_B, true));  // B: back to play
     ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_B, false));
-    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(playing, kPanel, 60) < 20000; }, 20s));
-    ASSERT_TRUE(game.waitFrames(10));
+    EXPECT_TRUE(game.waitFrames(30)) << "B: back to play";
 
     ASSERT_TRUE(game.key("q"));
     EXPECT_EQ(game.waitExit(), 0);
