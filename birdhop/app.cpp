@@ -17,6 +17,8 @@ namespace birdhop {
 namespace {
 constexpr double kFrameMs = 16.66;  // about 60 frames a second
 constexpr double kMaxWaitMs = 17;
+// A still screen sleeps until an event, waking this often to look again.
+constexpr int kStillWakeMs = 500;
 
 bool sameNoCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
@@ -70,12 +72,20 @@ int runGame() {
         BirdLoop loop(window, std::uint32_t(std::time(nullptr)), std::cout);
         std::uint64_t tick = SDL_GetTicks64();
         while (!loop.quit) {
+            if (loop.still()) {
+                // Nothing moves and nothing changed: the picture on screen
+                // stands until an event (a key, the pointer, a controller,
+                // SIGTERM) comes, and the frame that handles it is drawn.
+                if (!loop.waitForEvent(kStillWakeMs)) continue;
+                tick = SDL_GetTicks64();
+            }
             loop.frame();
             SDL_GL_SwapWindow(window);
             const double wait = kFrameMs - double(SDL_GetTicks64() - tick);
             if (wait >= 0 && wait <= kMaxWaitMs) SDL_Delay(Uint32(wait));
             tick = SDL_GetTicks64();
         }
+        loop.saveBest();  // quitting ends the run
     } catch (const std::exception& e) {
         // A missing or damaged file: its name and what is wrong.
         std::cerr << e.what() << std::endl;

@@ -87,17 +87,38 @@ void BirdCamera::zoom(int wheelY) {
     }
 }
 
-void BirdCamera::apply(const Vec3d& bird, double dx, double dy, const float tint[3]) {
+void BirdCamera::look(const Vec3d& bird) {
     const CameraPose c = pose(bird);
     gluLookAt(c.eye.x, c.eye.y, c.eye.z, c.target.x, c.target.y, c.target.z, c.up.x, c.up.y, c.up.z);
-    if (skyList) {
-        glPushMatrix();
-        glTranslated(c.eye.x, c.eye.y, c.eye.z);
-        glColor3f(tint[0], tint[1], tint[2]);
-        glCallList(skyList);
-        glColor3f(1, 1, 1);
-        glPopMatrix();
+    eye_ = c.eye;
+}
+
+void BirdCamera::drawSky(const float tint[3], bool behindWorld) {
+    if (!skyList) return;
+    // The sky neither hides nor is hidden by the world, however far the
+    // ground reaches: drawn first, without the depth test; drawn last, at
+    // the far end of the depth range where only untouched pixels pass.
+    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_VIEWPORT_BIT);
+    glDepthMask(GL_FALSE);
+    if (behindWorld) {
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glDepthRange(1, 1);
+    } else {
+        glDisable(GL_DEPTH_TEST);
     }
+    glPushMatrix();
+    glTranslated(eye_.x, eye_.y, eye_.z);
+    glColor3f(tint[0], tint[1], tint[2]);
+    glCallList(skyList);
+    glColor3f(1, 1, 1);
+    glPopMatrix();
+    glPopAttrib();
+}
+
+void BirdCamera::apply(const Vec3d& bird, double dx, double dy, const float tint[3]) {
+    look(bird);
+    drawSky(tint, false);
     turn(dx, dy);
 }
 
@@ -105,12 +126,9 @@ void BirdCamera::buildSkybox(unsigned texture) {
     skyTexture = texture;
     skyList = glGenLists(1);
     glNewList(skyList, GL_COMPILE);
-    // The sky is the backdrop: it neither hides nor is hidden by the world,
-    // however far the ground reaches.
-    glPushAttrib(GL_ENABLE_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT);
+    // The depth state is drawSky()'s, set round the list.
+    glPushAttrib(GL_ENABLE_BIT);
     glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
     glBegin(GL_QUADS);

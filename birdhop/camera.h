@@ -39,7 +39,14 @@ public:
     void zoom(int wheelY);
     void nextMode() { mode = (mode + 1) % 3; }
 
-    // GL: gluLookAt, the skybox at the eye (tinted by r, g, b), then turn.
+    // GL: gluLookAt for the current mode; the eye is kept for drawSky().
+    void look(const Vec3d& bird);
+    // GL: the skybox round the last eye, tinted by r, g, b. `behindWorld`:
+    // drawn after the world, only where nothing else was (depth test at the
+    // far end), so the sky's texture is not fetched under the ground; else
+    // drawn first, as a backdrop everything covers. The same picture.
+    void drawSky(const float tint[3], bool behindWorld);
+    // look(), the sky as a backdrop, then turn.
     void apply(const Vec3d& bird, double dx, double dy, const float tint[3]);
     void buildSkybox(unsigned texture);
     void releaseSkybox();
@@ -51,6 +58,9 @@ public:
     double yawPerPixel = 0.5, pitchPerPixel = 0.5;
     int mode = 0;
     unsigned skyTexture = 0, skyList = 0;
+
+private:
+    Vec3d eye_;
 };
 
 }  // namespace birdhop

@@ -1,6 +1,8 @@
 // Drawing the world: bodies, particle cubes, the ground and the lights.
 #pragma once
 
+#include <vector>
+
 #include "body.h"
 #include "game.h"
 #include "particles.h"
@@ -15,6 +17,12 @@ constexpr SurfaceColour kGrassColour{0.35f, 0.7f, 0.3f};
 constexpr SurfaceColour kRoadColour{0.32f, 0.33f, 0.36f};
 
 void drawBody(const Body& body, bool textures);
+// Bodies of one model, the state set once for all of them.
+void drawBodies(const std::vector<const Body*>& bodies, bool textures);
+// False when everything the body's model draws, placed, turned and scaled as
+// the body is, lies outside the view volume of `clip` (projection x
+// model-view, column-major).
+bool bodyInView(const double clip[16], const Body& body);
 void drawCube(const Cube& cube);
 void drawBurst(const ParticleBurst& burst);
 // Before the rows: a strip of grass under the bird's path and a wide grey

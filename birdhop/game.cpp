@@ -119,6 +119,7 @@ void BirdGame::resetBird() {
 }
 
 void BirdGame::levelUp() {
+    rowsCleared += target;
     resetBird();
     bird.rotation = {};
     bird.danceStep = 1;

@@ -72,6 +72,10 @@ public:
     void newLightDirection();
 
     int level() const { return (target - 25) / 5; }
+    // How far the player has come: the rows of every level cleared, plus
+    // the furthest row of this life on the current one. A squash and Space
+    // start the current level's count again; levels cleared stay.
+    int distance() const { return rowsCleared + score; }
     std::size_t rowCount() const { return rows.size(); }
     // Row i, or null beyond the list.
     Street* row(int i) const;
@@ -101,6 +105,7 @@ public:
     RenderFlags flags;
     Vec3d lightDirection{0.5, -1, -1};
     int levelUps = 0;
+    int rowsCleared = 0;  // the targets of the levels cleared
 
 private:
     std::unique_ptr<Street> makeRow(int i, bool initial);

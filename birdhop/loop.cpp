@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -15,6 +16,12 @@ namespace birdhop {
 
 namespace {
 constexpr double kLongFrameMs = 2000, kLongFrameAs = 500;
+// The right stick held over: the head turns as the pointer 240 pixels a
+// second from the centre would (120 degrees a second).
+constexpr double kStickPixelsPerSecond = 240;
+// A stall turns the head no further than a tenth of a second would.
+constexpr double kStickLongestMs = 100;
+constexpr double kRecordRaise = 0.12;  // HUD units above the bottom edge
 const char* const kHelp = "Q: Salir V: Vista  P: Pausa  Flechas: Movimiento  Espacio: Reiniciar";
 
 void perspective() {
@@ -57,6 +64,21 @@ void setupGL() {
     glEnable(GL_DEPTH_TEST);
 }
 
+hop::PadTable padTable() {
+    using hop::Control;
+    hop::PadTable t;  // the d-pad and the left stick: the arrows
+    t.set(Control::A, SDLK_RETURN, SDL_SCANCODE_RETURN)            // hop ahead; on the panel: choose
+        .set(Control::B, SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE)  // restart; on the panel: back to play
+        .set(Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(Control::Back, SDLK_p, SDL_SCANCODE_P)  // the menu is the pause panel
+        .set(Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    // A held arrow keeps hopping, as the keyboard's repeat does.
+    t.repeatDelay = 300;
+    t.repeatInterval = 50;
+    return t;
+}
+
 BirdLoop::BirdLoop(SDL_Window* window, std::uint32_t seed, std::ostream& out) : window_(window) {
     grass_ = loadTexture24(paths::kGrass, GL_LINEAR);
     road_ = loadRoadTexture(paths::kRoadDir);
@@ -70,6 +92,8 @@ BirdLoop::BirdLoop(SDL_Window* window, std::uint32_t seed, std::ostream& out) : 
     game_ = std::make_unique<BirdGame>(assets, seed, out);
     counter_ = SDL_GetPerformanceCounter();
     text_ = std::make_unique<TextRenderer>();
+    records_ = std::make_unique<hop::Records>("birdhop");
+    pads_ = std::make_unique<hop::Pads>(padTable());
     if (window_) focused_ = (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
     if (window_ && focused_) SDL_WarpMouseInWindow(window_, kWidth / 2, kHeight / 2);
 }
@@ -91,10 +115,40 @@ void BirdLoop::frame() {
     counter_ = now;
     int x = 0, y = 0;
     SDL_GetMouseState(&x, &y);
+    stickX = pads_->lookX();
+    stickY = pads_->lookY();
     begin(ms, x, y);
     SDL_Event e;
-    while (SDL_PollEvent(&e)) handleEvent(e);
+    int events = 0;
+    while (pads_->poll(&e)) {
+        handleEvent(e);
+        ++events;
+    }
+    // A controller pulled out: the game waits on the pause panel.
+    if (pads_->unplugged() && !game_->paused) togglePause();
     drawHud();
+    redraw_ = events > 0 ? 1 : std::max(0, redraw_ - 1);
+}
+
+bool BirdLoop::still() const {
+    if (!game_->paused || redraw_ > 0) return false;
+    // A key a controller holds repeats: frames must run to deliver it.
+    for (const SDL_Scancode sc : {SDL_SCANCODE_UP, SDL_SCANCODE_DOWN, SDL_SCANCODE_LEFT, SDL_SCANCODE_RIGHT,
+                                  SDL_SCANCODE_RETURN, SDL_SCANCODE_BACKSPACE, SDL_SCANCODE_P, SDL_SCANCODE_V})
+        if (pads_->held(sc)) return false;
+    return true;
+}
+
+bool BirdLoop::waitForEvent(int ms) const { return SDL_WaitEventTimeout(nullptr, ms) == 1; }
+
+void BirdLoop::saveBest() {
+    const BirdGame& g = *game_;
+    records_->record("best", g.distance());
+    if (g.score > 0) records_->record("level-" + std::to_string(g.level()), g.score);
+}
+
+long long BirdLoop::shownBest() const {
+    return std::max<long long>(records_->best("best").value_or(0), game_->distance());
 }
 
 void BirdLoop::begin(double ms, int mx, int my) {
@@ -103,6 +157,10 @@ void BirdLoop::begin(double ms, int mx, int my) {
     mouseX = mx;
     mouseY = my;
     double dx = kWidth / 2 - mx, dy = my - kHeight / 2;
+    // The right stick turns the head the way the pointer does.
+    const double stickMs = std::min(std::max(ms, 0.0), kStickLongestMs);
+    dx -= stickX * kStickPixelsPerSecond * stickMs / 1000;
+    dy += stickY * kStickPixelsPerSecond * stickMs / 1000;
     if (g.paused) {
         ms = 0;
         dx = dy = 0;
@@ -122,8 +180,15 @@ void BirdLoop::begin(double ms, int mx, int my) {
     if (ms / 1000 > kLongFrameMs / 1000) ms = kLongFrameAs;
 
     draw3D(dx, dy);
+    const int level = g.level(), target = g.target, levelUps = g.levelUps;
     g.update(ms);
     redSky_ = g.hitThisFrame;
+    // A level cleared holds all its rows; a squash ends the run.
+    if (g.levelUps != levelUps) {
+        records_->record("level-" + std::to_string(level), target);
+        records_->record("best", g.distance());
+    }
+    if (g.hitThisFrame) saveBest();
     drawWorld();
 }
 
@@ -141,9 +206,7 @@ void BirdLoop::draw3D(double dx, double dy) {
     glLoadIdentity();
     glPolygonMode(GL_FRONT_AND_BACK, g.flags.wireframe ? GL_LINE : GL_FILL);
     glShadeModel(g.flags.smooth ? GL_SMOOTH : GL_FLAT);
-    // A squashed bird sees a red sky until the run restarts.
-    const float normal[3] = {1, 1, 1}, red[3] = {1, 0.35f, 0.3f};
-    camera.apply(g.bird.position, dx, dy, g.dead ? red : normal);
+    camera.look(g.bird.position);
     double projection[16], view[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetDoublev(GL_MODELVIEW_MATRIX, view);
@@ -153,34 +216,84 @@ void BirdLoop::draw3D(double dx, double dy) {
             for (int k = 0; k < 4; ++k) s += projection[k * 4 + r] * view[c * 4 + k];
             clip_[c * 4 + r] = s;
         }
+    camera.turn(dx, dy);
     setLights(g.flags, g.lightDirection);
-    drawGround(g.bird.position.z, grass_, g.flags.textures);
+    groundZ_ = g.bird.position.z;  // where the bird was when the camera was placed
 }
 
 void BirdLoop::drawWorld() {
     const BirdGame& g = *game_;
-    if (g.deathBurst && g.deathBurst->active) drawBurst(*g.deathBurst);
-    // Every active row has moved; only those in view are drawn. A road's box
-    // reaches its cars beyond both ends, a forest's its outer trees.
+    const bool textures = g.flags.textures;
+    // Opaque things in the depth buffer, in an order that saves the
+    // renderer work and changes no pixel: the rows' ground nearest the eye
+    // first, the grass strip and grey plane under them next (hidden parts
+    // fail the depth test before they are textured), the bodies by model
+    // (each model's state set once), and the sky last, only where nothing
+    // else was drawn.
     rowsDrawn_ = 0;
+    roads_.clear();
+    forests_.clear();
     for (int i = g.firstActiveRow(); i <= g.lastActiveRow(); ++i) {
         const Street* s = g.row(i);
         if (!s) continue;
-        const double z = kRowDepth * i, reach = s->isForest() ? 23.5 : 44.5;
-        if (!boxVisible(clip_, {-reach, -0.2, z - 1.5}, {reach, 4.5, z + 1.5})) continue;
-        s->draw(g.flags.textures);
+        const double z = kRowDepth * i;
+        if (!boxVisible(clip_, {-kRowWidth / 2, 0, z - 1}, {kRowWidth / 2, 0, z + 1})) continue;
+        (s->isForest() ? forests_ : roads_).push_back(s);
         ++rowsDrawn_;
     }
-    drawBody(g.bird, g.flags.textures);
+    for (const auto* group : {&roads_, &forests_}) {
+        if (group->empty()) continue;
+        const bool road = group == &roads_;
+        surface(road ? road_ : grass_, textures, road ? kRoadColour : kGrassColour);
+        glBegin(GL_QUADS);
+        for (const Street* s : *group) s->emitSurface();
+        glEnd();
+        endSurface(textures);
+    }
+    drawGround(groundZ_, grass_, textures);
+
+    // Every active row has moved; a body is drawn when it can be seen.
+    trees_.clear();
+    cars_.clear();
+    for (int i = g.firstActiveRow(); i <= g.lastActiveRow(); ++i)
+        if (const Street* s = g.row(i))
+            for (const auto& o : s->objects)
+                if (bodyInView(clip_, *o)) (s->isForest() ? trees_ : cars_).push_back(o.get());
+    drawBodies(trees_, textures);
+    drawBodies(cars_, textures);
+    drawBody(g.bird, textures);
+    if (g.deathBurst && g.deathBurst->active) drawBurst(*g.deathBurst);
     for (const auto& b : g.fireworks.bursts)
         if (b) drawBurst(*b);
+
+    // A squashed bird sees a red sky until the run restarts.
+    const float normal[3] = {1, 1, 1}, red[3] = {1, 0.35f, 0.3f};
+    camera.drawSky(g.dead ? red : normal, true);
 }
 
 void BirdLoop::togglePause() {
     BirdGame& g = *game_;
     g.paused = !g.paused;
     if (window_ && focused_) SDL_WarpMouseInWindow(window_, kWidth / 2, kHeight / 2);
-    if (!g.paused) quietFrames_ = 2;
+    if (!g.paused) {
+        quietFrames_ = 2;
+        panelFocus = -1;  // the next pause shows the panel as the mouse left it
+    }
+}
+
+void BirdLoop::panelKey(SDL_Keycode k) {
+    switch (k) {
+        case SDLK_UP: panelFocus = movePanelFocus(panel, panelFocus, Key::Up); break;
+        case SDLK_DOWN: panelFocus = movePanelFocus(panel, panelFocus, Key::Down); break;
+        case SDLK_LEFT: panelFocus = movePanelFocus(panel, panelFocus, Key::Left); break;
+        case SDLK_RIGHT: panelFocus = movePanelFocus(panel, panelFocus, Key::Right); break;
+        case SDLK_RETURN:
+            // The first press shows which cell is chosen; the next acts on it.
+            if (panelFocus < 0) panelFocus = movePanelFocus(panel, -1, Key::Up);
+            else panel[std::size_t(panelFocus)].act(game_->flags);
+            break;
+        default: break;
+    }
 }
 
 void BirdLoop::handleEvent(const SDL_Event& e) {
@@ -202,9 +315,27 @@ void BirdLoop::handleEvent(const SDL_Event& e) {
             const SDL_Keycode k = e.key.keysym.sym;
             const bool arrow = k == SDLK_UP || k == SDLK_DOWN || k == SDLK_LEFT || k == SDLK_RIGHT;
             if (e.key.repeat && !arrow) break;
+            // Paused, the arrows and Return work the panel.
+            if (g.paused && (arrow || k == SDLK_RETURN)) {
+                panelKey(k);
+                break;
+            }
             switch (k) {
                 case SDLK_ESCAPE: quit = true; break;
                 case SDLK_v: camera.nextMode(); break;
+                case SDLK_RETURN: g.keyDown(Key::Up); break;  // a controller's A: hop ahead
+                case SDLK_BACKSPACE:  // a controller's B: back to play from the panel, else Space
+                    if (g.paused) {
+                        togglePause();
+                        break;
+                    }
+                    saveBest();
+                    g.keyDown(Key::Space);
+                    break;
+                case SDLK_SPACE:
+                    saveBest();
+                    g.keyDown(Key::Space);
+                    break;
                 default: g.keyDown(keyOf(k)); break;
             }
             break;
@@ -247,7 +378,7 @@ void BirdLoop::drawHud() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     if (g.paused) {
-        runPanel(panel, click, g.flags, mouseX, mouseY, gui_);
+        runPanel(panel, click, g.flags, mouseX, mouseY, gui_, panelFocus);
         const Vec3d& d = g.lightDirection;
         // Below the score line, which shares the top centre.
         text_->set(lightDirectionText(d), "center", "top", 0.1f, 0.2);
@@ -263,6 +394,11 @@ void BirdLoop::drawHud() {
     text_->draw();
     text_->set(std::to_string(long(std::floor(g.playMs / 1000))), "left", "top", 0.15f);
     text_->draw();
+    // The best distance, kept across runs, above the help line.
+    if (const long long best = shownBest(); best > 0) {
+        text_->set("RECORD " + std::to_string(best), "right", "bottom", 0.1f, -kRecordRaise);
+        text_->draw();
+    }
     glColor3f(1, 1, 1);
 }
 

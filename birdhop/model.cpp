@@ -156,6 +156,7 @@ BirdModel buildTexturedModel(ObjMesh mesh) {
                 ++count;
             }
     m.vertexCount = count;
+    m.drawn = m.bounds;
     return m;
 }
 
@@ -167,6 +168,13 @@ ModelBounds liftTree(ObjMesh& mesh, ModelBounds& box) {
     box.minY = 0;
     box.minX = -b.maxX;
     return b;
+}
+
+ModelBounds treeDrawnBounds(const ObjMesh& lifted) {
+    ObjMesh both = lifted;
+    // The second copy: translate (shift, 0, 0), then turn 180 degrees about y.
+    for (const auto& p : lifted.positions) both.positions.push_back({kTreeCopyShift - p[0], p[1], -p[2]});
+    return boundsOf(both);
 }
 
 double treeTexT(int corner, std::size_t face, std::size_t faceCount) {

@@ -49,6 +49,9 @@ struct BirdModel {
     std::vector<double> positions, normals, texcoords;  // 3, 3 and 2 per vertex
     unsigned vertexCount = kNoArrays;
     ModelBounds bounds;
+    // Everything the model draws, in its own units (the tree's second copy
+    // included): what must lie outside the view before a body is skipped.
+    ModelBounds drawn;
 };
 
 // A z-up model turned y-up ((x, y, z) becomes (x, z, -y)), centred in x and z,
@@ -63,8 +66,13 @@ ModelBounds liftTree(ObjMesh& mesh, ModelBounds& box);
 // The palm texture's t for corner k of a face: bark for the last 20 faces of
 // the file, leaves for the rest.
 double treeTexT(int corner, std::size_t face, std::size_t faceCount);
+// The tree's list draws the lifted mesh twice: as it is, and shifted
+// kTreeCopyShift along x and turned half round.
+constexpr double kTreeCopyShift = 0.3;
+ModelBounds treeDrawnBounds(const ObjMesh& lifted);
 
-// GL loaders (model_gl.cpp): the model and its diffuse texture.
+// GL loaders (model_gl.cpp): the model, its diffuse texture, and a display
+// list of its arrays (compiled once: the arrays stay for the record).
 BirdModel loadTexturedModel(const std::string& objPath, const std::string& texturePath);
 // Prints maxX, minX, maxZ, minZ on `out`, one per line.
 BirdModel loadTreeModel(const std::string& objPath, const std::string& texturePath, std::ostream& out);

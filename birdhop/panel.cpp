@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace birdhop {
@@ -98,10 +99,52 @@ void PanelCell::handle(bool click, RenderFlags& f, int mouseX, int mouseY, unsig
 }
 
 void runPanel(const std::vector<PanelCell>& cells, bool click, RenderFlags& flags, int mouseX, int mouseY,
-              unsigned texture) {
+              unsigned texture, int focus) {
     RenderFlags copy = flags;
     for (const PanelCell& c : cells) c.handle(click, copy, mouseX, mouseY, texture);
     flags = copy;
+    if (focus < 0 || std::size_t(focus) >= cells.size()) return;
+    // A yellow frame just outside the chosen cell's quad.
+    const PanelCell& c = cells[std::size_t(focus)];
+    const double x0 = c.gridX * kGrid - 0.11, x1 = c.gridX * kGrid + 0.11 + (c.wide ? 0.2 : 0);
+    const double y0 = c.gridY * kGrid - 0.11, y1 = c.gridY * kGrid + 0.11;
+    glDisable(GL_DEPTH_TEST);
+    glLineWidth(3);
+    glColor3f(1, 0.85f, 0.1f);
+    glBegin(GL_LINE_LOOP);
+    glVertex3d(x0, y0, 0), glVertex3d(x1, y0, 0), glVertex3d(x1, y1, 0), glVertex3d(x0, y1, 0);
+    glEnd();
+    glColor3f(1, 1, 1);
+    glLineWidth(1);
+    glEnable(GL_DEPTH_TEST);
+}
+
+int movePanelFocus(const std::vector<PanelCell>& cells, int from, Key arrow) {
+    int first = -1;
+    for (std::size_t i = 0; i < cells.size() && first < 0; ++i)
+        if (cells[i].kind != PanelCell::kLabel) first = int(i);
+    if (from < 0 || std::size_t(from) >= cells.size()) return first;
+    double dx = 0, dy = 0;  // grid steps the arrow points along
+    switch (arrow) {
+        case Key::Left: dx = -1; break;
+        case Key::Right: dx = 1; break;
+        case Key::Up: dy = 1; break;
+        case Key::Down: dy = -1; break;
+        default: return from;
+    }
+    const PanelCell& at = cells[std::size_t(from)];
+    int best = from;
+    double bestAlong = 0, bestAcross = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const PanelCell& c = cells[i];
+        if (c.kind == PanelCell::kLabel) continue;
+        const double along = (c.gridX - at.gridX) * dx + (c.gridY - at.gridY) * dy;
+        const double across = std::abs((c.gridX - at.gridX) * dy) + std::abs((c.gridY - at.gridY) * dx);
+        if (along <= 0) continue;
+        if (best == from || along < bestAlong || (along == bestAlong && across < bestAcross))
+            best = int(i), bestAlong = along, bestAcross = across;
+    }
+    return best;
 }
 
 }  // namespace birdhop

@@ -32,8 +32,15 @@ struct PanelCell {
 // The 19 cells in their fixed order.
 std::vector<PanelCell> makePanel();
 // Every cell handled against a copy of the flags, which then becomes the
-// live set.
+// live set; then a frame round the cell the keys or a controller have
+// chosen (`focus`, an index into `cells`; -1: none).
 void runPanel(const std::vector<PanelCell>& cells, bool click, RenderFlags& flags, int mouseX, int mouseY,
-              unsigned texture);
+              unsigned texture, int focus = -1);
+
+// The panel by keys or a controller. From cell `from`, the next toggle the
+// arrow points to: the nearest in that direction, then the most in line;
+// `from` itself when there is none that way. With no cell chosen yet
+// (-1), the first toggle.
+int movePanelFocus(const std::vector<PanelCell>& cells, int from, Key arrow);
 
 }  // namespace birdhop

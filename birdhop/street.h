@@ -21,8 +21,13 @@ public:
     // True when the ground box of any object of the row overlaps `box`.
     bool hitsBox(const GroundBox& box) const;
     virtual void update(double dt) = 0;
-    // `textures`: the program-wide textures switch.
+    // `textures`: the program-wide textures switch. The row's ground, then
+    // its objects.
     virtual void draw(bool textures) const = 0;
+    // The ground's quad (texture coordinates and corners) inside a
+    // glBegin(GL_QUADS) of the caller's, which has bound the row's texture:
+    // the loop draws all roads, then all grass, in one batch each.
+    virtual void emitSurface() const = 0;
     virtual bool isForest() const = 0;
     virtual bool blocksPoint(double x, double z) const {
         (void)x, (void)z;
@@ -44,6 +49,7 @@ public:
                   unsigned roadTexture, Random& random);
     void update(double dt) override;
     void draw(bool textures) const override;
+    void emitSurface() const override;
     bool isForest() const override { return false; }
 
     double spawnTimer = 0;
@@ -68,6 +74,7 @@ public:
            double width = kRowWidth);
     void update(double) override {}
     void draw(bool textures) const override;
+    void emitSurface() const override;
     bool isForest() const override { return true; }
     // True when (x, z) lies strictly inside a tree's ground box.
     bool blocksPoint(double x, double z) const override;

@@ -27,6 +27,8 @@ const char* const kTitle = "Plonky Duck 3D";
 // spinning a core. Motion is time-based, so the cap changes no speed.
 constexpr std::int64_t kMinFrameNs = 1000000000 / 120;
 constexpr std::int64_t kMinFrameNoVsyncNs = 1000000000 / 60;
+// A still blackboard sleeps until an event, waking this often to look again.
+constexpr int kStillWakeMs = 500;
 
 std::int64_t steadyNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -102,12 +104,17 @@ int runGame(int argc, char** argv) {
         Game game(true, steadyNs());
         std::printf("Plonky Duck 3D listo\n");
         while (!game.quit) {
+            // The blackboard on screen stands as drawn: sleep until an event
+            // (a key, a controller, the window, SIGTERM) comes, then draw
+            // the frame that handles it.
+            if (game.still() && SDL_WaitEventTimeout(nullptr, kStillWakeMs) != 1) continue;
             const std::int64_t start = steadyNs();
             game.frame(start);
             SDL_GL_SwapWindow(window);
             const std::int64_t used = steadyNs() - start;
             if (used < minFrame) std::this_thread::sleep_for(std::chrono::nanoseconds(minFrame - used));
         }
+        game.saveBest();  // quitting ends the run
     } catch (const std::exception& e) {
         // A missing or damaged file: its message names it.
         std::fprintf(stderr, "%s\n", e.what());

@@ -65,6 +65,30 @@ struct Presentation {
 Game::Game(bool graphics, std::int64_t nowNs) : graphics_(graphics) {
     if (graphics_) view_ = std::make_unique<Presentation>(camera);
     runStartNs = lastPlayingNs = previousFrameNs = nowNs;
+    state.record = records_.best("best").value_or(0);
+    if (graphics_) pads_ = std::make_unique<hop::Pads>(padTable());
+}
+
+hop::PadTable Game::padTable() {
+    using hop::Control;
+    hop::PadTable t;  // the d-pad and the left stick: the arrows, held
+    t.set(Control::A, SDLK_RETURN, SDL_SCANCODE_RETURN)  // start, resume; after a run: a new one
+        .set(Control::B, SDLK_r, SDL_SCANCODE_R)         // after a run: a new one
+        .set(Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(Control::Back, SDLK_p, SDL_SCANCODE_P)  // the blackboard is the menu and the help
+        .set(Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    // The right stick orbits the camera in free look as the mouse does: at
+    // full tilt as a mouse moved 600 pixels a second.
+    t.lookSpeed = 600;
+    return t;
+}
+
+void Game::saveBest() {
+    if (state.score() <= 0) return;  // no way made: nothing to keep
+    records_.record("best", state.score());
+    if (state.screen == ScreenWon) records_.record("time", state.seconds, hop::Records::Lower);
+    state.record = std::max(state.record, (long long)state.score());
 }
 
 Game::~Game() = default;
@@ -72,8 +96,14 @@ Game::~Game() = default;
 void Game::frame(std::int64_t nowNs) {
     std::vector<SDL_Event> events;
     SDL_Event e;
-    while (SDL_PollEvent(&e)) events.push_back(e);
-    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    if (pads_) {
+        while (pads_->poll(&e)) events.push_back(e);
+        // A controller pulled out during play: the game waits on the pause.
+        if (pads_->unplugged() && state.screen == ScreenPlaying) state.screen = ScreenStart;
+    } else {
+        while (SDL_PollEvent(&e)) events.push_back(e);
+    }
+    const Uint8* keys = pads_ ? pads_->keyboard() : SDL_GetKeyboardState(nullptr);
     Arrows held;
     held.up = keys[SDL_SCANCODE_UP];
     held.down = keys[SDL_SCANCODE_DOWN];
@@ -93,7 +123,13 @@ void Game::step(std::int64_t nowNs, const std::vector<SDL_Event>& events, const 
     else if (screen == ScreenStart) pausedFrame(dt);
     else endFrame();
 
+    // A run that ended in this frame, by the rules or by a key, is kept.
+    if (screen == ScreenPlaying && (state.screen == ScreenWon || state.screen == ScreenGameOver)) saveBest();
+    const int drawn = state.screen;
     for (const SDL_Event& e : events) handleEvent(e);
+    // The scene is drawn before the events: what they change, or a screen
+    // reached this frame, shows in the next one.
+    redraw_ = !events.empty() || state.screen != screen || drawn != screen ? 1 : std::max(0, redraw_ - 1);
 
     if (screen == ScreenPlaying && state.screen == ScreenPlaying) {
         applyHeld(held);
@@ -221,15 +257,16 @@ void Game::keyReleased(int sym) {
             }
             break;
         case ScreenStart:
-            if (sym == SDLK_p) state.screen = ScreenPlaying;
+            if (sym == SDLK_p || sym == SDLK_RETURN) state.screen = ScreenPlaying;
             break;
         default:
-            if (sym == SDLK_r) restart(nowNs_);
+            if (sym == SDLK_r || sym == SDLK_RETURN) restart(nowNs_);
             break;
     }
 }
 
 void Game::restart(std::int64_t nowNs) {
+    saveBest();
     state.screen = ScreenPlaying;
     state.best = 0;
     state.seconds = 0;

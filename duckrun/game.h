@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "camera.h"
+#include "hopcommon/pads.h"
+#include "hopcommon/records.h"
 #include "world.h"
 
 union SDL_Event;
@@ -35,8 +37,18 @@ public:
     Game& operator=(const Game&) = delete;
 
     // One whole frame at `nowNs` (any monotonic clock): SDL's pending events
-    // and keyboard state, then step(). The caller swaps the window.
+    // and keyboard state, with those of any game controller, then step().
+    // The caller swaps the window.
     void frame(std::int64_t nowNs);
+    // True while a blackboard (the start, the pause, the end of a run) shows
+    // and nothing has changed since it was last drawn: nothing on it moves,
+    // so the caller waits for an event instead of drawing it again. Every
+    // event counts as a change; so does a screen reached without one (a run
+    // won or lost).
+    bool still() const { return state.screen != ScreenPlaying && redraw_ == 0; }
+    // This run's score and, for a run won, its time, kept when they beat the
+    // saved ones: called when a run ends and when the program quits.
+    void saveBest();
     // One frame in the program's order: lights, the current screen's update
     // and drawing, every event, then the arrows held for the next frame.
     void step(std::int64_t nowNs, const std::vector<SDL_Event>& events, const Arrows& held);
@@ -67,6 +79,8 @@ public:
 
     // Night lamp positions (x, y, z) along both long sides.
     static const Vec3 kLamps[6];
+    // What each control of a game controller means here.
+    static hop::PadTable padTable();
 
 private:
     void playingFrame(std::int64_t nowNs, float dt);
@@ -78,7 +92,10 @@ private:
 
     bool graphics_;
     std::int64_t nowNs_ = 0;  // the frame being handled, for R's restart
+    int redraw_ = 1;          // frames to draw before a blackboard is still
+    hop::Records records_{"duckrun"};
     std::unique_ptr<Presentation> view_;
+    std::unique_ptr<hop::Pads> pads_;  // with graphics only
 };
 
 }  // namespace duckrun

@@ -96,6 +96,8 @@ void drawPauseScreen(const ScreenPanel& panel, const GameState& state) {
         if (rightColumn[k]) drawText(rightColumn[k], panel.left, panel.top + float(k) * panel.lineHeight);
     glTranslatef(-panel.windowWidth / 7, panel.windowHeight / 1.6f, 0);
     drawText(state.seconds == 0 ? "PRESIONE P PARA EMPEZAR A JUGAR!" : "PRESIONE P PARA VOLVER AL JUEGO!", 0, 0);
+    // The best score kept across runs, under the prompt.
+    if (state.record > 0) drawText("RECORD: " + std::to_string(state.record), 95, panel.lineHeight);
     endOverlay();
 }
 
@@ -106,6 +108,8 @@ void drawEndScreen(const ScreenPanel& panel, const GameState& state) {
     drawText(state.screen == ScreenGameOver ? "GAME OVER" : "YOU WON!", 0, 0);
     drawText("Score: " + std::to_string(state.score()), panel.lineHeight / 2, panel.top);
     drawText("Tiempo: " + timeText(state.seconds), 5 - panel.lineHeight / 2, panel.lineHeight + panel.top);
+    if (state.record > 0)
+        drawText("Record: " + std::to_string(state.record), 5 - panel.lineHeight / 2, 2 * panel.lineHeight + panel.top);
     drawText("PRESIONE R PARA REINICIAR", -2 * panel.lineHeight - 5, 200);
     endOverlay();
 }

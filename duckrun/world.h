@@ -38,6 +38,7 @@ struct GameState {
     bool smooth = true;
     int best = 0;     // most negative (int z) - 60 of this run; the score is -best
     int seconds = 0;  // whole seconds played in this run
+    long long record = 0;  // the best score of every run so far, kept across runs (0: none yet)
 
     int score() const { return -best; }
 };

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "app.h"
 #include "camera.h"
@@ -167,6 +169,28 @@ TEST(BirdhopPanel, HoverIsStrictClicksActOnTheirCellAndHighlightsFollowTheFlags)
     cells[17].act(f);
     EXPECT_TRUE(f.wireframe);
     for (int i = 0; i < 7; ++i) EXPECT_TRUE(cells[std::size_t(i)].selected(f));
+}
+
+// The panel by arrows (a controller's d-pad): the nearest toggle the arrow
+// points to, the most in line first; labels are never chosen; an arrow with
+// nothing that way stays put.
+TEST(BirdhopPanel, ArrowsMoveTheChosenCellToTheNearestToggleThatWay) {
+    const auto cells = makePanel();
+    int at = movePanelFocus(cells, -1, Key::Down);
+    EXPECT_EQ(at, 7) << "none chosen yet: the first toggle, x0.5";
+    const std::vector<std::pair<Key, int>> walk = {
+        {Key::Right, 8},  {Key::Right, 9}, {Key::Right, 9},  // x1, x2, then nothing further right
+        {Key::Up, 9},     {Key::Down, 12},                   // the blue toggle under x2
+        {Key::Down, 14},                                     // (2, 1) is more in line than (0, 1)
+        {Key::Left, 13},  {Key::Left, 13},                   // the labels at x = -4 are not cells to choose
+        {Key::Up, 10},    {Key::Down, 13}, {Key::Down, 15}, {Key::Down, 17}, {Key::Down, 17},
+        {Key::Space, 17},
+    };
+    for (const auto& [arrow, want] : walk) {
+        const int from = at;
+        at = movePanelFocus(cells, at, arrow);
+        EXPECT_EQ(at, want) << "from cell " << from;
+    }
 }
 
 TEST(BirdhopText, GlyphsArePlacedForEachAlignmentAndOverlap) {

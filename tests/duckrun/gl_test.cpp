@@ -10,6 +10,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <cstdlib>
 #include <memory>
 #include <random>
 
@@ -61,6 +63,12 @@ protected:
         height = Game::kHeight;
     }
     void SetUp() override {
+        // Best scores go to a folder of this test's own: one test's run
+        // must not show on another's blackboard.
+        char folder[] = "/tmp/duckrun-gl-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        records = folder;
+        setenv("HOPGAMES_DATA_DIR", folder, 1);
         GLTest::SetUp();
         setupGL();
         setGlyphRenderer(recordGlyphs);
@@ -69,7 +77,10 @@ protected:
     void TearDown() override {
         setGlyphRenderer(nullptr);
         GLTest::TearDown();
+        std::error_code ec;
+        fs::remove_all(records, ec);
     }
+    fs::path records;
     // One frame of the real loop; the texts it wrote are in `written`.
     void frame(Game& g, std::vector<SDL_Event> events = {}, Arrows held = {}) {
         written.clear();
@@ -204,6 +215,48 @@ TEST_F(DuckGL, EndScreensShowResultScoreTimeAndRestart) {
     tap(g, SDLK_r);
     frame(g);
     expectAt("Score: 0", 45, 60);
+}
+
+// The blackboards are still: drawn once, then again only after an event or
+// a screen reached without one (a run lost). A run's score is kept, shown on
+// the end board and, in the next program, on the start board; Return starts
+// and restarts as a controller's A does.
+TEST_F(DuckGL, BlackboardsAreStillUntilAnEventAndShowTheKeptRecord) {
+    {
+        Game g(true, now);
+        EXPECT_FALSE(g.still()) << "the first frame is drawn";
+        frame(g);
+        EXPECT_TRUE(g.still());
+        frame(g, {hoptest::motionEvent(3, 0)});
+        EXPECT_FALSE(g.still()) << "what an event changed is drawn";
+        frame(g);
+        EXPECT_TRUE(g.still());
+        EXPECT_EQ(find("RECORD: 0"), nullptr);
+        tap(g, SDLK_RETURN);
+        ASSERT_EQ(g.state.screen, ScreenPlaying);
+        frame(g);
+        EXPECT_FALSE(g.still()) << "play moves";
+        g.state.best = -30;
+        g.blocks[0].x = g.camera.target.x + 1, g.blocks[0].z = g.camera.target.z + 1;
+        frame(g);
+        ASSERT_EQ(g.state.screen, ScreenGameOver);
+        EXPECT_FALSE(g.still()) << "the end board is yet to be drawn";
+        frame(g);
+        expectAt("Record: 30", 430, 275);
+        EXPECT_TRUE(g.still());
+        tap(g, SDLK_RETURN);
+        EXPECT_EQ(g.state.screen, ScreenPlaying);
+        g.state.best = -12;  // a worse run, ended by quitting
+        g.saveBest();
+    }
+    Game g(true, now);
+    frame(g);
+    EXPECT_EQ(g.state.record, 30);
+    expectAt("RECORD: 30", 424.6f, 378);
+    std::ifstream in(records / "duckrun" / "records.txt");
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(file.find("\nbest 30\n"), std::string::npos) << file;
+    EXPECT_EQ(file.find("time"), std::string::npos) << "no run was won";
 }
 
 // Each file the game reads, broken in turn in a copy of the stage folder:

@@ -64,7 +64,7 @@ inline const std::vector<Profile>& profiles() {
         }()}}},
       {"duckrun", "Plonky Duck 3D", {"p", "v", "r", "1", "2", "3", "t", "w", "i", "n", "l"},
        {"Up", "Up", "Left", "Right", "Down"}, true, "q",
-       {{"chalkboard", {}}}},
+       {{"chalkboard", {}}, {"pause", {"p", "p"}}}},
       {"coopdash", "Taller-3D", {"Up", "Down", "Left", "Right", "p", "p", "v"}, {"Up", "Up", "Left", "Right", "Down"},
        true, "q",
        {{"menu", {}}}},
