@@ -57,13 +57,16 @@ int main(int argc, char** argv) {
                   game.stderrText().c_str());
       return 2;
     }
+    // A still screen draws a frame or a few after a key and then none, so
+    // these waits are bounded: waiting for frames that never come would
+    // cost the harness's whole patience per key.
     for (const std::string& key : screen.keys) {
       game.key(key);
-      game.waitFrames(3);
+      game.waitFrames(3, 2s);
     }
     // A screen may draw a few frames once it appears (a fade, a redraw for
     // the window's exposure); what it costs afterwards is what counts.
-    game.waitFrames(3);
+    game.waitFrames(3, 2s);
     std::this_thread::sleep_for(1s);
     const long frames0 = game.frames(), ticks0 = hoptest::cpuTicks(game.pid());
     const auto t0 = Clock::now();
