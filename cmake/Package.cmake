@@ -68,16 +68,18 @@ function(hop_controls_roff file out)
       if(cell MATCHES "^[.']")
         set(cell "\\&${cell}")
       endif()
+      # Every cell is a text block, so a long key or button name wraps
+      # within its column instead of widening the table past the page.
       if(column EQUAL 2)
         string(APPEND row "T{\n${cell}\nT}\n")
       else()
-        string(APPEND row "${cell}\t")
+        string(APPEND row "T{\n${cell}\nT}\t")
       endif()
       math(EXPR column "${column} + 1")
     endforeach()
     string(APPEND rows "${row}")
   endforeach()
-  set(${out} ".ad l\n.TS\ntab(\t);\nlb lb lb\nl l lx.\nKeys\tController\tEffect\n_\n${rows}.TE\n.ad b\n" PARENT_SCOPE)
+  set(${out} ".ad l\n.TS\ntab(\t);\nlb lb lb\nlw(16n) lw(18n) lx.\nKeys\tController\tEffect\n_\n${rows}.TE\n.ad b\n" PARENT_SCOPE)
 endfunction()
 
 # hop_package_game(<program> NAME WINDOW HERO QUIT KEYS COMMENT CONTROLS

@@ -1,5 +1,6 @@
 // Controllers through SDL's virtual joystick: no hardware, no window.
 #include "hopcommon/pads.h"
+#include "hoptest/localpad.h"
 
 #include <gtest/gtest.h>
 
@@ -10,33 +11,7 @@ namespace {
 
 using hop::Control;
 
-// A virtual game controller in this process's SDL.
-struct VirtualPad {
-  VirtualPad() {
-    SDL_VirtualJoystickDesc d{};
-    d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    d.naxes = SDL_CONTROLLER_AXIS_MAX;
-    d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    d.name = "pad de prueba";
-    const int index = SDL_JoystickAttachVirtualEx(&d);
-    joystick = index >= 0 ? SDL_JoystickOpen(index) : nullptr;
-    if (!joystick) ADD_FAILURE() << "virtual joystick: " << SDL_GetError();
-    id = joystick ? SDL_JoystickInstanceID(joystick) : -1;
-  }
-  ~VirtualPad() { unplug(); }
-  void button(SDL_GameControllerButton b, bool down) { SDL_JoystickSetVirtualButton(joystick, b, down); }
-  void axis(SDL_GameControllerAxis a, int value) { SDL_JoystickSetVirtualAxis(joystick, a, Sint16(value)); }
-  void unplug() {
-    if (!joystick) return;
-    SDL_JoystickClose(joystick);
-    joystick = nullptr;
-    for (int i = 0; i < SDL_NumJoysticks(); ++i)
-      if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
-  }
-  SDL_Joystick* joystick;
-  SDL_JoystickID id;
-};
+using VirtualPad = hoptest::LocalPad;
 
 class PadsTest : public ::testing::Test {
  protected:
