@@ -132,7 +132,14 @@ int runGame() {
         double last = nowMs();
         while (!game.quit) {
             const double frameStart = nowMs();
-            game.frame(frameStart - last);
+            if (!game.frame(frameStart - last)) {
+                // A menu nothing changed: no drawing, no swap; the next event
+                // wakes the loop at once (SIGTERM arrives as one too). The
+                // wait is not game time.
+                SDL_WaitEventTimeout(nullptr, 500);
+                last = nowMs();
+                continue;
+            }
             last = frameStart;
             SDL_GL_SwapWindow(window);
             // Paced on every screen: vsync where there is one, else a sleep.

@@ -32,6 +32,7 @@ void Juego::start() {
 }
 
 void Juego::setPaused(bool paused) {
+    dirty_ = true;
     field.paused = paused;
     screens.current = &screens.config;
     if (res_.audio) {
@@ -77,6 +78,8 @@ Click Juego::toLayout(int x, int y) const {
 }
 
 void Juego::handleEvent(const SDL_Event& e) {
+    // Any event may change a menu (a click, a key, an expose, a resize).
+    dirty_ = true;
     switch (e.type) {
         case SDL_QUIT: quit = true; break;
         case SDL_WINDOWEVENT:
@@ -130,7 +133,9 @@ void Juego::update(double realMs) {
             field.moveChicken(dt / steps, arrows, view);
         }
     } else {
-        switch (applyAction(screens.takeAction(), screens, options)) {
+        const int action = screens.takeAction();
+        if (action != ActionNone) dirty_ = true;
+        switch (applyAction(action, screens, options)) {
             case Effect::Quit: quit = true; break;
             case Effect::Resume: setPaused(false); break;
             case Effect::None: break;
@@ -139,14 +144,17 @@ void Juego::update(double realMs) {
     }
 }
 
-void Juego::frame(double realMs) {
+bool Juego::frame(double realMs) {
     SDL_Event e;
     while (SDL_PollEvent(&e)) handleEvent(e);
     update(realMs);
-    if (window_) draw();
+    if (!window_ || !needsDraw()) return false;
+    draw();
+    return true;
 }
 
 void Juego::draw() {
+    dirty_ = false;
     int w = kLayoutWidth, h = kLayoutHeight;
     if (window_) SDL_GL_GetDrawableSize(window_, &w, &h);
     glViewport(0, 0, w, h);

@@ -35,9 +35,13 @@ public:
     // Paused on the start screen with the menu cue, as the program starts.
     void start();
     // One whole frame of `realMs` real milliseconds: every pending event,
-    // the world, the menu's action, the drawing (with a window). The caller
-    // swaps.
-    void frame(double realMs);
+    // the world, the menu's action, the drawing (with a window). True when it
+    // drew: the caller swaps then. A paused screen (the menus) is drawn only
+    // after something changed it; otherwise the caller waits for an event.
+    bool frame(double realMs);
+    // Whether the next frame has something new to show: always while the
+    // world runs; on a menu only after an event or a menu action.
+    bool needsDraw() const { return !field.paused || dirty_; }
     void handleEvent(const SDL_Event& event);
     // World steps and the chicken's walk (not paused), then the current
     // screen's action (paused).
@@ -69,6 +73,7 @@ private:
     Recursos res_;
     SDL_Window* window_;
     int mouseState_ = -1;  // what syncMouse last set
+    bool dirty_ = true;    // a still screen changed since it was last drawn
 };
 
 }  // namespace coopdash

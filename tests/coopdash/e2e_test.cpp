@@ -106,6 +106,48 @@ TEST(CoopdashE2E, StartScreenPlayPauseSettingsAndSalir) {
     EXPECT_EQ(game.stderrText(), "");
 }
 
+// Menus are drawn when something changes, not every frame: over the time
+// play takes to show 30 frames, a menu shows none (one at most, an expose),
+// and a key or a click on it still acts.
+TEST(CoopdashE2E, StillMenusStopDrawingAndStillAnswer) {
+    GameSession game({COOPDASH_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u) << game.stderrText();
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }, 60s));
+    ASSERT_GE(game.frames(), 0) << "no frame counter";
+    ASSERT_TRUE(clickAt(game, 600, 360));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+    // How long 30 frames take here, while the world runs.
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(game.waitFrames(30));
+    const auto span = std::max<std::chrono::steady_clock::duration>(std::chrono::steady_clock::now() - t0, 1s);
+    const auto stays = [&](const char* screen) {
+        // Let the change that brought the screen be drawn first.
+        long from = game.frames();
+        hoptest::waitUntil([&] {
+            const long now = game.frames();
+            const bool settled = now == from;
+            from = now;
+            return settled;
+        }, 120s, 300ms);
+        from = game.frames();
+        std::this_thread::sleep_for(span);
+        EXPECT_LE(game.frames() - from, 1) << screen << " drawn on while nothing changed";
+    };
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "no pause menu";
+    stays("the pause menu");
+    ASSERT_TRUE(clickAt(game, 600, 360));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kWireFrameText, white) > 100; }))
+        << "Ajustes did not open";
+    stays("the settings");
+    // P from the settings plays on.
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "P did not resume";
+    EXPECT_TRUE(game.waitFrames(30));
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
+}
+
 TEST(CoopdashE2E, EscapeAndQQuit) {
     for (const char* key : {"Escape", "q"}) {
         GameSession game({COOPDASH_BIN});
