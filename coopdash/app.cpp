@@ -122,6 +122,8 @@ int runGame() {
         Playfield& field = Playfield::getInstance();
         ModelLibrary models;
         field.displayLists = models.lists;
+        field.silhouetteLists = models.silhouettes;
+        field.modelBoxes = models.boxes;
         field.roadTexture = models.roadTexture;
         field.generate();
         setProjection(ViewTop, w, h);
