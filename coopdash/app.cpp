@@ -14,6 +14,7 @@
 #include <string>
 
 #include "escena.h"
+#include "hopcommon/records.h"
 #include "juego.h"
 #include "modelos.h"
 #include "sonido.h"
@@ -128,7 +129,8 @@ int runGame() {
         field.generate();
         setProjection(ViewTop, w, h);
         Audio audio;
-        Juego game(field, Recursos{&text, &audio, atlas.id}, window);
+        hop::Records records("coopdash");
+        Juego game(field, Recursos{&text, &audio, atlas.id, &records}, window);
         if (windowed) game.fullscreen = game.fullscreenAvailable = false;
         game.start();
         double last = nowMs();
@@ -148,6 +150,7 @@ int runGame() {
             const double spent = nowMs() - frameStart;
             if (spent < kFrameMs) SDL_Delay(Uint32(kFrameMs - spent));
         }
+        game.endRun();
         field.objects.clear();
         field.rows.clear();
     } catch (const std::exception& e) {

@@ -318,7 +318,7 @@ void drawDeath(Texto* text, Cause cause, double shown) {
     if (text) text->draw(deathText(cause), kLayoutWidth / 2.0, kDeathBandTop + 45, 40, yellow, Align::Centre);
 }
 
-void drawHud(Texto& text, int score, double playTimeMs) {
+void drawHud(Texto& text, int score, double playTimeMs, long long best) {
     glClear(GL_DEPTH_BUFFER_BIT);
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
@@ -346,6 +346,8 @@ void drawHud(Texto& text, int score, double playTimeMs) {
 
     static const unsigned char white[3] = {255, 255, 255};
     text.draw("Puntaje: " + std::to_string(score), 8, 4, 20, white);
+    static const unsigned char gold[3] = {255, 222, 89};
+    text.draw("RÉCORD: " + std::to_string(best), 380, 4, 20, gold);
     text.draw("Tiempo: " + std::to_string(long(playTimeMs / 1000.0)), 720, 4, 20, white);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "escena.h"
+#include "hopcommon/records.h"
 #include "sonido.h"
 #include "texto.h"
 
@@ -20,7 +21,16 @@ Juego::Juego(Playfield& f, Recursos resources, SDL_Window* window)
     field.listener = this;
     options.speed = field.speed;
     screens.ajustes.refresh(options);
+    if (res_.records) best_ = res_.records->best("best").value_or(0);
 }
+
+void Juego::endRun() {
+    if (field.score <= 0) return;
+    if (res_.records) res_.records->record("best", field.score);
+    best_ = std::max(best_, (long long)field.score);
+}
+
+long long Juego::best() const { return std::max(best_, (long long)field.score); }
 
 Juego::~Juego() {
     if (field.listener == this) field.listener = nullptr;
@@ -190,13 +200,14 @@ void Juego::draw() {
         screens.drawCurrent(res_.text);
         glEnable(GL_DEPTH_TEST);
     }
-    if (res_.text) drawHud(*res_.text, field.score, field.playTime);
+    if (res_.text) drawHud(*res_.text, field.score, field.playTime, best());
     if (res_.text) res_.text->endFrame();
     setProjection(view, w, h);
     syncMouse();
 }
 
 void Juego::chickenDied() {
+    endRun();
     if (res_.audio) res_.audio->death();
 }
 

@@ -10,6 +10,10 @@
 #include "playfield.h"
 #include "toolkit.h"
 
+namespace hop {
+class Records;
+}
+
 namespace coopdash {
 
 class Texto;
@@ -20,6 +24,8 @@ struct Recursos {
     Texto* text = nullptr;
     Audio* audio = nullptr;
     unsigned atlas = 0;
+    // The best score across runs ("best"), kept when a run ends.
+    hop::Records* records = nullptr;
 };
 
 class Juego : public PlayfieldListener {
@@ -49,6 +55,10 @@ public:
     void draw();
 
     void setPaused(bool paused);
+    // The run's score against the best kept (a death or quitting ends it).
+    void endRun();
+    // The best score so far, this run's included.
+    long long best() const;
     void toggleFullscreen();
 
     // PlayfieldListener
@@ -73,6 +83,7 @@ private:
     Recursos res_;
     SDL_Window* window_;
     int mouseState_ = -1;  // what syncMouse last set
+    long long best_ = 0;   // kept across runs
     bool dirty_ = true;    // a still screen changed since it was last drawn
 };
 

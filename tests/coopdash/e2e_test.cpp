@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -299,4 +300,64 @@ TEST(CoopdashE2E, ANamedPipeInAFilesPlaceIsNamedAndNeverWaitedOn) { breakEveryFi
 TEST(CoopdashE2E, ASoundThatIsAFolderOrAPipeIsNamedAndTheGamePlaysOn) {
     breakEveryFile(hoptest::Folder, true);
     breakEveryFile(hoptest::Pipe, true);
+}
+
+// The best score is kept across runs in HOPGAMES_DATA_DIR and shown in the
+// HUD from the start; a worse run leaves it; a garbage file is named, set
+// aside, and the game plays on.
+TEST(CoopdashE2E, TheBestScoreOutlivesTheProgram) {
+    const fs::path data = fs::temp_directory_path() / ("coopdash_records_" + std::to_string(::getpid()));
+    fs::remove_all(data);
+    const fs::path file = data / "coopdash" / "records.txt";
+    const std::string env = "HOPGAMES_DATA_DIR=" + data.string();
+    const Rect kRecord{380, 0, 300, 34};
+    const auto kept = [&] {
+        std::ifstream in(file);
+        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto at = all.find("\nbest ");
+        return at == std::string::npos ? -1L : std::stol(all.substr(at + 6));
+    };
+    Image none;
+    {
+        GameSession game({COOPDASH_BIN, {}, {}, {env}});
+        ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u) << game.stderrText();
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        none = game.screenshot();
+        ASSERT_TRUE(clickAt(game, 600, 360));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+        const Image before = game.screenshot();
+        ASSERT_TRUE(game.hold("Up", 400ms));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(before, kHud, 60) > 20; }));
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        EXPECT_EQ(game.stderrText(), "");
+    }
+    const long best = kept();
+    ASSERT_GT(best, 0) << "no best kept";
+    {
+        // Shown at once, on the start screen; quitting at 0 keeps it.
+        GameSession game({COOPDASH_BIN, {}, {}, {env}});
+        ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u);
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        EXPECT_GT(game.screenshot().countDiff(none, kRecord, 60), 20) << "the best is not shown";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    EXPECT_EQ(kept(), best) << "a worse run replaced the best";
+    {
+        std::ofstream(file, std::ios::trunc) << "garbage\x01\n";
+        GameSession game({COOPDASH_BIN, {}, {}, {env}});
+        ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u);
+        EXPECT_TRUE(game.waitForOutput(file.string())) << game.stderrText();
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        ASSERT_TRUE(clickAt(game, 600, 360));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "no play after a bad file";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        int aside = 0;
+        for (const auto& e : fs::directory_iterator(data / "coopdash"))
+            aside += e.path().filename().string().rfind("records.txt.bad", 0) == 0;
+        EXPECT_EQ(aside, 1) << "the bad file was not set aside";
+    }
+    fs::remove_all(data);
 }
