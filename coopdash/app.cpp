@@ -130,7 +130,8 @@ int runGame() {
         setProjection(ViewTop, w, h);
         Audio audio;
         hop::Records records("coopdash");
-        Juego game(field, Recursos{&text, &audio, atlas.id, &records}, window);
+        hop::Pads pads(padTable());
+        Juego game(field, Recursos{&text, &audio, atlas.id, &records, &pads}, window);
         if (windowed) game.fullscreen = game.fullscreenAvailable = false;
         game.start();
         double last = nowMs();

@@ -15,6 +15,19 @@
 
 namespace coopdash {
 
+hop::PadTable padTable() {
+    hop::PadTable table;
+    table.set(hop::Control::A, SDLK_RETURN, SDL_SCANCODE_RETURN)
+        .set(hop::Control::B, SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE)
+        .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::Back, SDLK_MENU, SDL_SCANCODE_MENU)
+        .set(hop::Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    // Mouse motion turns one degree a pixel: half a turn a second at full tilt.
+    table.lookSpeed = 180;
+    return table;
+}
+
 Juego::Juego(Playfield& f, Recursos resources, SDL_Window* window)
     : field(f), screens(kLayoutWidth, kLayoutHeight), res_(resources), window_(window) {
     screens.setAtlas(res_.atlas);
@@ -99,7 +112,13 @@ void Juego::handleEvent(const SDL_Event& e) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const bool down = e.type == SDL_KEYDOWN;
-            switch (e.key.keysym.sym) {
+            const SDL_Keycode sym = e.key.keysym.sym;
+            // On a menu the arrows move the highlight (auto-repeat included).
+            if (down && field.paused) {
+                if (sym == SDLK_UP || sym == SDLK_LEFT) screens.current->step(-1);
+                if (sym == SDLK_DOWN || sym == SDLK_RIGHT) screens.current->step(+1);
+            }
+            switch (sym) {
                 case SDLK_UP: arrows.up = down; break;
                 case SDLK_DOWN: arrows.down = down; break;
                 case SDLK_LEFT: arrows.left = down; break;
@@ -115,6 +134,20 @@ void Juego::handleEvent(const SDL_Event& e) {
                             syncMouse();
                             break;
                         case SDLK_F11: toggleFullscreen(); break;
+                        case SDLK_RETURN:
+                        case SDLK_KP_ENTER:
+                            if (field.paused) screens.current->choose();
+                            break;
+                        case SDLK_BACKSPACE:
+                            // Back: the settings to the pause menu, the pause menu to play.
+                            if (field.paused && screens.current == &screens.ajustes)
+                                screens.ajustes.action = ActionPauseMenu;
+                            else if (field.paused && screens.current == &screens.config)
+                                screens.config.action = ActionResume;
+                            break;
+                        case SDLK_MENU:
+                            if (!field.paused) setPaused(true);
+                            break;
                         default: break;
                     }
             }
@@ -156,7 +189,13 @@ void Juego::update(double realMs) {
 
 bool Juego::frame(double realMs) {
     SDL_Event e;
-    while (SDL_PollEvent(&e)) handleEvent(e);
+    if (res_.pads) {
+        while (res_.pads->poll(&e)) handleEvent(e);
+        // A controller pulled out mid-run: its keys are already up; pause.
+        if (res_.pads->unplugged() && !field.paused) setPaused(true);
+    } else {
+        while (SDL_PollEvent(&e)) handleEvent(e);
+    }
     update(realMs);
     if (!window_ || !needsDraw()) return false;
     draw();

@@ -10,6 +10,8 @@
 #include "playfield.h"
 #include "toolkit.h"
 
+#include "hopcommon/pads.h"
+
 namespace hop {
 class Records;
 }
@@ -26,7 +28,16 @@ struct Recursos {
     unsigned atlas = 0;
     // The best score across runs ("best"), kept when a run ends.
     hop::Records* records = nullptr;
+    // Game controllers, read in place of SDL_PollEvent (none: SDL's events).
+    hop::Pads* pads = nullptr;
 };
+
+// What a controller's buttons mean here: the d-pad and left stick are the
+// arrows; A is Return (choose on a menu), B is Backspace (back on a menu),
+// Start is P (pause / resume), Back is the Menu key (the pause menu), the
+// shoulders are V (change view); the right stick turns the first-person view
+// as the mouse does.
+hop::PadTable padTable();
 
 class Juego : public PlayfieldListener {
 public:

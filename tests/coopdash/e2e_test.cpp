@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 
 #include "hoptest/broken.h"
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -47,6 +49,28 @@ bool clickAt(GameSession& g, int x, int y) { return g.mouseMove(x + 7, y + 5) &&
 
 bool panelShown(GameSession& g) { return countIf(g.screenshot(), kPanel, violet) > 60000; }
 bool panelGone(GameSession& g) { return countIf(g.screenshot(), kPanel, violet) < 5000; }
+
+// How far the scene moved on screen between two screenshots: the horizontal
+// shift that best lays `after` over `before` (any vertical shift allowed), on
+// a coarse grid of the field below the HUD. The camera follows the chicken,
+// so the scene moves opposite to it: a chicken walking to the screen's left
+// shifts the scene right (positive).
+int sceneShiftX(const Image& before, const Image& after) {
+    if (before.empty() || after.empty()) return 0;
+    long best = -1;
+    int bestDx = 0;
+    for (int dy = -120; dy <= 120; dy += 4)
+        for (int dx = -160; dx <= 160; dx += 4) {
+            long cost = 0;
+            for (int y = 170; y < 560 && (best < 0 || cost < best); y += 10)
+                for (int x = 260; x < 940; x += 10) {
+                    const Color a = before.pixel(x, y), b = after.pixel(x + dx, y + dy);
+                    cost += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+                }
+            if (best < 0 || cost < best) best = cost, bestDx = dx;
+        }
+    return bestDx;
+}
 
 // A stage folder of links to the real one, with one file replaced or removed.
 struct BrokenStage {
@@ -360,4 +384,91 @@ TEST(CoopdashE2E, TheBestScoreOutlivesTheProgram) {
         EXPECT_EQ(aside, 1) << "the bad file was not set aside";
     }
     fs::remove_all(data);
+}
+
+// A virtual controller plays: the d-pad walks the start menu's highlight and
+// A chooses "Inicio"; the d-pad walks left and right (checked on screen);
+// unplugging mid-walk pauses and leaves no direction held; plugged again,
+// the stick walks forward (the score), Start pauses and resumes, Back opens
+// the pause menu, whose highlight the d-pad moves to "Ajustes", B goes back,
+// and "Salir" quits.
+TEST(CoopdashE2E, AGameControllerPlaysAndWalksTheMenus) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({COOPDASH_BIN}));
+    ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u) << game.stderrText();
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }, 60s));
+    ASSERT_TRUE(pad.plug());
+    EXPECT_TRUE(game.waitForOutput("Mando conectado"));
+    const auto press = [&](SDL_GameControllerButton b) { return pad.button(b, true) && pad.button(b, false); };
+    const auto changes = [&](const Image& from) {
+        return hoptest::waitUntil([&] { return game.screenshot().countDiff(from, kPanel, 60) > 200; });
+    };
+    // The start menu: Down lights "Inicio", Down moves to "Salir", Up back.
+    Image shot = game.screenshot();
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(changes(shot)) << "no highlight";
+    shot = game.screenshot();
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(changes(shot)) << "the highlight did not move";
+    shot = game.screenshot();
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_UP));
+    ASSERT_TRUE(changes(shot)) << "the highlight did not move back";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_A));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "A on \"Inicio\" did not start play";
+
+    // Left and right walk toward their side of the screen while held.
+    const auto walks = [&](SDL_GameControllerButton b, int sign) {
+        const Image from = game.screenshot();
+        EXPECT_TRUE(pad.button(b, true));
+        const bool moved = hoptest::waitUntil([&] { return sceneShiftX(from, game.screenshot()) * sign >= 16; });
+        EXPECT_TRUE(pad.button(b, false));
+        return moved;
+    };
+    EXPECT_TRUE(walks(SDL_CONTROLLER_BUTTON_DPAD_LEFT, +1)) << "d-pad left did not walk to the screen's left";
+    EXPECT_TRUE(walks(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, -1)) << "d-pad right did not walk to the screen's right";
+
+    // Pulled out while walking left: the game pauses; resumed from the
+    // keyboard, the chicken stands still.
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true));
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "unplugging did not pause";
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+    ASSERT_TRUE(game.waitFrames(10));
+    shot = game.screenshot();
+    ASSERT_TRUE(game.waitFrames(60));
+    EXPECT_EQ(sceneShiftX(shot, game.screenshot()), 0) << "a direction stayed held after unplugging";
+
+    // Plugged again: the left stick leans forward and the first step scores.
+    ASSERT_TRUE(pad.plug());
+    shot = game.screenshot();
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -32768));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(shot, kHud, 60) > 20; }))
+        << "the stick did not walk forward";
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTY, 0));
+
+    // Start pauses and resumes.
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_START));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "Start did not pause";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_START));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "Start did not resume";
+
+    // Back: the pause menu; Down, Down: "Ajustes"; A opens it; B goes back;
+    // Down: "Salir"; A quits.
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_BACK));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "Back did not open the menu";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_A));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kWireFrameText, white) > 100; }))
+        << "the highlight did not reach \"Ajustes\"";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_B));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kWireFrameText, white) < 20; }))
+        << "B did not go back";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    pad.button(SDL_CONTROLLER_BUTTON_A, true);  // the game may be gone before it returns
+    EXPECT_EQ(game.waitExit(), 0) << "\"Salir\" was not chosen";
+    EXPECT_EQ(game.stderrText(), "");
 }
