@@ -424,12 +424,21 @@ TEST(CoopdashE2E, AGameControllerPlaysAndWalksTheMenus) {
     ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "A on \"Inicio\" did not start play";
 
     // Left and right walk toward their side of the screen while held.
+    // Held for 20 frames (about a row's width); both sides of the chicken
+    // measured, one may be skewed by the chaser, neither goes the wrong way.
+    // A death (a new field) may spoil one look: three tries.
     const auto walks = [&](SDL_GameControllerButton b, int sign) {
-        const Image from = game.screenshot();
-        EXPECT_TRUE(pad.button(b, true));
-        const bool moved = hoptest::waitUntil([&] { return sceneShiftX(from, game.screenshot()) * sign >= 16; });
-        EXPECT_TRUE(pad.button(b, false));
-        return moved;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const Image from = game.screenshot();
+            EXPECT_TRUE(pad.button(b, true));
+            EXPECT_TRUE(game.waitFrames(20));
+            EXPECT_TRUE(pad.button(b, false));
+            EXPECT_TRUE(game.waitFrames(2));
+            const Image to = game.screenshot();
+            const int left = sceneShiftX(from, to) * sign, right = sceneShiftX(from, to, 640) * sign;
+            if (std::max(left, right) >= 16 && std::min(left, right) > -16) return true;
+        }
+        return false;
     };
     EXPECT_TRUE(walks(SDL_CONTROLLER_BUTTON_DPAD_LEFT, +1)) << "d-pad left did not walk to the screen's left";
     EXPECT_TRUE(walks(SDL_CONTROLLER_BUTTON_DPAD_RIGHT, -1)) << "d-pad right did not walk to the screen's right";
@@ -448,7 +457,8 @@ TEST(CoopdashE2E, AGameControllerPlaysAndWalksTheMenus) {
     shot = game.screenshot();
     ASSERT_TRUE(game.waitFrames(20));
     const Image still = game.screenshot();
-    EXPECT_EQ(std::min(std::abs(sceneShiftX(shot, still)), std::abs(sceneShiftX(shot, still, 640))), 0)
+    // Walking left would shift both sides right; the chaser skews one at most.
+    EXPECT_LT(std::min(sceneShiftX(shot, still), sceneShiftX(shot, still, 640)), 16)
         << "a direction stayed held after unplugging";
 
     // Plugged again: the left stick leans forward and the first step scores.
