@@ -280,4 +280,11 @@ TEST(CoopdashToolkit, ArrowsReturnAndBackspaceWalkTheMenus) {
     key(SDLK_DOWN);  // from "Ajustes" to "Salir"
     key(SDLK_RETURN);
     EXPECT_TRUE(game.quit);
+
+    // A controller's d-pad is the arrows, each on its own side.
+    const hop::PadTable t = padTable();
+    EXPECT_EQ(t[hop::Control::Left].sym, SDLK_LEFT);
+    EXPECT_EQ(t[hop::Control::Right].sym, SDLK_RIGHT);
+    EXPECT_EQ(t[hop::Control::Up].sym, SDLK_UP);
+    EXPECT_EQ(t[hop::Control::Start].sym, SDLK_p);
 }
