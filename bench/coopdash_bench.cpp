@@ -71,7 +71,7 @@ Figures measure(Juego& game, OffscreenWindow& window, int frames, bool turn, con
 
 }  // namespace
 
-// --quick: start-up and the two views only.
+// --quick: start-up and the two views under the first light only.
 int main(int argc, char** argv) {
     const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
     if (chdir(STAGE_DIR) != 0) {
@@ -91,6 +91,8 @@ int main(int argc, char** argv) {
         ModelLibrary models(&progress);
         Playfield& field = Playfield::getInstance();
         field.displayLists = models.lists;
+        field.silhouetteLists = models.silhouettes;
+        field.modelBoxes = models.boxes;
         field.roadTexture = models.roadTexture;
         field.generate();
         Juego game(field, Recursos{&text, nullptr, atlas}, window.window);
@@ -113,6 +115,22 @@ int main(int argc, char** argv) {
         game.field.player.heading = 0;
 
         if (!quick) {
+        // The other nine lights in both views (the light changes the clear
+        // colour and the lighting terms, not what is drawn).
+        for (int light = 1; light <= 9; ++light) {
+            game.options.lightPreset = light;
+            for (int view : {ViewTop, ViewFirstPerson}) {
+                game.view = view;
+                const std::string label = std::string("coopdash ") + (view == ViewTop ? "top-down" : "first person") +
+                                          " light " + std::to_string(light) + " 1200x720";
+                printFrameLine(label.c_str(), measure(game, window, kFrames / 2, view == ViewFirstPerson), floor);
+            }
+        }
+        game.options.lightPreset = 0;
+        applyLight(0);
+        game.view = ViewTop;
+        game.field.player.heading = 0;
+
         // The start rows are clear grass; past them the field is as busy as
         // it stays, so 40 rows in is the fair baseline for 1,000.
         while (field.player.position.z > -40) {

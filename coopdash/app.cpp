@@ -14,6 +14,7 @@
 #include <string>
 
 #include "escena.h"
+#include "hopcommon/records.h"
 #include "juego.h"
 #include "modelos.h"
 #include "sonido.h"
@@ -122,23 +123,35 @@ int runGame() {
         Playfield& field = Playfield::getInstance();
         ModelLibrary models;
         field.displayLists = models.lists;
+        field.silhouetteLists = models.silhouettes;
+        field.modelBoxes = models.boxes;
         field.roadTexture = models.roadTexture;
         field.generate();
         setProjection(ViewTop, w, h);
         Audio audio;
-        Juego game(field, Recursos{&text, &audio, atlas.id}, window);
+        hop::Records records("coopdash");
+        hop::Pads pads(padTable());
+        Juego game(field, Recursos{&text, &audio, atlas.id, &records, &pads}, window);
         if (windowed) game.fullscreen = game.fullscreenAvailable = false;
         game.start();
         double last = nowMs();
         while (!game.quit) {
             const double frameStart = nowMs();
-            game.frame(frameStart - last);
+            if (!game.frame(frameStart - last)) {
+                // A menu nothing changed: no drawing, no swap; the next event
+                // wakes the loop at once (SIGTERM arrives as one too). The
+                // wait is not game time.
+                SDL_WaitEventTimeout(nullptr, 500);
+                last = nowMs();
+                continue;
+            }
             last = frameStart;
             SDL_GL_SwapWindow(window);
             // Paced on every screen: vsync where there is one, else a sleep.
             const double spent = nowMs() - frameStart;
             if (spent < kFrameMs) SDL_Delay(Uint32(kFrameMs - spent));
         }
+        game.endRun();
         field.objects.clear();
         field.rows.clear();
     } catch (const std::exception& e) {

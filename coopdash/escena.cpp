@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "playfield.h"
 #include "texto.h"
@@ -152,18 +153,94 @@ void drawObject(const Object& o, bool texturesOff) {
     glPopMatrix();
 }
 
+namespace {
+
+// Past the fog's end every fragment is the fog's colour: a thing wholly
+// beyond it shows as its shape in that colour, so it is drawn as that shape
+// alone, unlit and untextured, in one batch (most of the first-person field
+// lies there).
+class FogCut {
+public:
+    FogCut(const Playfield& field, int view) : field_(field) {
+        on_ = view == ViewFirstPerson && glIsEnabled(GL_FOG);
+        if (!on_) return;
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview_);
+        glGetFloatv(GL_FOG_END, &end_);
+        glGetFloatv(GL_FOG_COLOR, colour_);
+    }
+    // Whether every corner of the object's model lies deeper than the fog's
+    // end (eye-space depth, which the fog measures).
+    bool hides(const Object& o) const {
+        if (!on_ || o.kind < 0 || o.kind >= KindCount) return false;
+        const ModelBox& b = field_.modelBoxes[std::size_t(o.kind)];
+        if (!b.known || !field_.silhouetteLists[std::size_t(o.kind)] ||
+            o.displayList != field_.displayLists[std::size_t(o.kind)])
+            return false;
+        const double a = o.heading * M_PI / 180.0, c = std::cos(a), s = std::sin(a);
+        for (int k = 0; k < 8; ++k) {
+            const double x = k & 1 ? b.hi.x : b.lo.x, y = k & 2 ? b.hi.y : b.lo.y, z = k & 4 ? b.hi.z : b.lo.z;
+            // glRotated(heading, 0, 1, 0), then the object's position.
+            const double wx = o.position.x + c * x + s * z, wy = o.position.y + y, wz = o.position.z - s * x + c * z;
+            const double depth = -(modelview_[2] * wx + modelview_[6] * wy + modelview_[10] * wz + modelview_[14]);
+            if (depth <= double(end_) + 0.01) return false;
+        }
+        return true;
+    }
+    void draw(const std::vector<const Object*>& shapes) const {
+        if (shapes.empty()) return;
+        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_FOG);
+        // Filled, a shape's far side lies behind its near side, all one
+        // colour (the wire frame shows both).
+        GLint mode[2] = {GL_FILL, GL_FILL};
+        glGetIntegerv(GL_POLYGON_MODE, mode);
+        if (mode[0] == GL_FILL) {
+            glEnable(GL_CULL_FACE);
+            glCullFace(GL_BACK);
+        }
+        glColor4f(colour_[0], colour_[1], colour_[2], 1);
+        for (const Object* o : shapes) {
+            glPushMatrix();
+            glTranslated(o->position.x, o->position.y, o->position.z);
+            glRotated(o->heading, 0, 1, 0);
+            glCallList(field_.silhouetteLists[std::size_t(o->kind)]);
+            glPopMatrix();
+        }
+        glPopAttrib();
+    }
+
+private:
+    const Playfield& field_;
+    bool on_ = false;
+    GLdouble modelview_[16] = {};
+    GLfloat end_ = 0, colour_[4] = {};
+};
+
+}  // namespace
+
 void drawField(const Playfield& field, int view, bool texturesOff) {
     // Most of the field lies outside the view: skip what cannot show.
     const Frustum f = Frustum::current();
+    const FogCut fog(field, view);
+    std::vector<const Object*> shapes;
     for (const auto& r : field.rows) {
         const double z = r->position.z;
-        if (f.box({-16, -0.25, z - 0.5}, {16, 0.1, z + 0.5})) drawObject(*r, texturesOff);
+        if (!f.box({-16, -0.25, z - 0.5}, {16, 0.1, z + 0.5})) continue;
+        if (fog.hides(*r)) shapes.push_back(r.get());
+        else drawObject(*r, texturesOff);
     }
+    fog.draw(shapes);
+    shapes.clear();
     for (const auto& o : field.objects) {
         const Vec3& p = o->position;
         const double r = std::max({o->halfExtent.x, o->halfExtent.z, 0.5}) + 1.0;
-        if (f.sphere(p.x, p.y + 0.8, p.z, r)) drawObject(*o, texturesOff);
+        if (!f.sphere(p.x, p.y + 0.8, p.z, r)) continue;
+        if (fog.hides(*o)) shapes.push_back(o.get());
+        else drawObject(*o, texturesOff);
     }
+    fog.draw(shapes);
     if (view == ViewTop) {
         if (field.dead) {
             // Run over: flat on the ground where it was hit.
@@ -241,7 +318,7 @@ void drawDeath(Texto* text, Cause cause, double shown) {
     if (text) text->draw(deathText(cause), kLayoutWidth / 2.0, kDeathBandTop + 45, 40, yellow, Align::Centre);
 }
 
-void drawHud(Texto& text, int score, double playTimeMs) {
+void drawHud(Texto& text, int score, double playTimeMs, long long best) {
     glClear(GL_DEPTH_BUFFER_BIT);
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
@@ -269,6 +346,8 @@ void drawHud(Texto& text, int score, double playTimeMs) {
 
     static const unsigned char white[3] = {255, 255, 255};
     text.draw("Puntaje: " + std::to_string(score), 8, 4, 20, white);
+    static const unsigned char gold[3] = {255, 222, 89};
+    text.draw("RÉCORD: " + std::to_string(best), 380, 4, 20, gold);
     text.draw("Tiempo: " + std::to_string(long(playTimeMs / 1000.0)), 720, 4, 20, white);
 }
 

@@ -31,7 +31,8 @@ const char* deathText(Cause cause);
 // reset): a fading red flash and the cause in words on a band above the
 // middle, where the chicken lies.
 void drawDeath(Texto* text, Cause cause, double shown);
-// "Puntaje: " and "Tiempo: " over a translucent band at the top.
-void drawHud(Texto& text, int score, double playTimeMs);
+// "Puntaje: ", "RÉCORD: " (the best across runs) and "Tiempo: " over a
+// translucent band at the top.
+void drawHud(Texto& text, int score, double playTimeMs, long long best = 0);
 
 }  // namespace coopdash

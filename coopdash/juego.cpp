@@ -9,10 +9,24 @@
 #include <cstdio>
 
 #include "escena.h"
+#include "hopcommon/records.h"
 #include "sonido.h"
 #include "texto.h"
 
 namespace coopdash {
+
+hop::PadTable padTable() {
+    hop::PadTable table;
+    table.set(hop::Control::A, SDLK_RETURN, SDL_SCANCODE_RETURN)
+        .set(hop::Control::B, SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE)
+        .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
+        .set(hop::Control::Back, SDLK_MENU, SDL_SCANCODE_MENU)
+        .set(hop::Control::LeftShoulder, SDLK_v, SDL_SCANCODE_V)
+        .set(hop::Control::RightShoulder, SDLK_v, SDL_SCANCODE_V);
+    // Mouse motion turns one degree a pixel: half a turn a second at full tilt.
+    table.lookSpeed = 180;
+    return table;
+}
 
 Juego::Juego(Playfield& f, Recursos resources, SDL_Window* window)
     : field(f), screens(kLayoutWidth, kLayoutHeight), res_(resources), window_(window) {
@@ -20,7 +34,16 @@ Juego::Juego(Playfield& f, Recursos resources, SDL_Window* window)
     field.listener = this;
     options.speed = field.speed;
     screens.ajustes.refresh(options);
+    if (res_.records) best_ = res_.records->best("best").value_or(0);
 }
+
+void Juego::endRun() {
+    if (field.score <= 0) return;
+    if (res_.records) res_.records->record("best", field.score);
+    best_ = std::max(best_, (long long)field.score);
+}
+
+long long Juego::best() const { return std::max(best_, (long long)field.score); }
 
 Juego::~Juego() {
     if (field.listener == this) field.listener = nullptr;
@@ -32,6 +55,7 @@ void Juego::start() {
 }
 
 void Juego::setPaused(bool paused) {
+    dirty_ = true;
     field.paused = paused;
     screens.current = &screens.config;
     if (res_.audio) {
@@ -77,6 +101,8 @@ Click Juego::toLayout(int x, int y) const {
 }
 
 void Juego::handleEvent(const SDL_Event& e) {
+    // Any event may change a menu (a click, a key, an expose, a resize).
+    dirty_ = true;
     switch (e.type) {
         case SDL_QUIT: quit = true; break;
         case SDL_WINDOWEVENT:
@@ -86,7 +112,13 @@ void Juego::handleEvent(const SDL_Event& e) {
         case SDL_KEYDOWN:
         case SDL_KEYUP: {
             const bool down = e.type == SDL_KEYDOWN;
-            switch (e.key.keysym.sym) {
+            const SDL_Keycode sym = e.key.keysym.sym;
+            // On a menu the arrows move the highlight (auto-repeat included).
+            if (down && field.paused) {
+                if (sym == SDLK_UP || sym == SDLK_LEFT) screens.current->step(-1);
+                if (sym == SDLK_DOWN || sym == SDLK_RIGHT) screens.current->step(+1);
+            }
+            switch (sym) {
                 case SDLK_UP: arrows.up = down; break;
                 case SDLK_DOWN: arrows.down = down; break;
                 case SDLK_LEFT: arrows.left = down; break;
@@ -102,6 +134,20 @@ void Juego::handleEvent(const SDL_Event& e) {
                             syncMouse();
                             break;
                         case SDLK_F11: toggleFullscreen(); break;
+                        case SDLK_RETURN:
+                        case SDLK_KP_ENTER:
+                            if (field.paused) screens.current->choose();
+                            break;
+                        case SDLK_BACKSPACE:
+                            // Back: the settings to the pause menu, the pause menu to play.
+                            if (field.paused && screens.current == &screens.ajustes)
+                                screens.ajustes.action = ActionPauseMenu;
+                            else if (field.paused && screens.current == &screens.config)
+                                screens.config.action = ActionResume;
+                            break;
+                        case SDLK_MENU:
+                            if (!field.paused) setPaused(true);
+                            break;
                         default: break;
                     }
             }
@@ -130,7 +176,9 @@ void Juego::update(double realMs) {
             field.moveChicken(dt / steps, arrows, view);
         }
     } else {
-        switch (applyAction(screens.takeAction(), screens, options)) {
+        const int action = screens.takeAction();
+        if (action != ActionNone) dirty_ = true;
+        switch (applyAction(action, screens, options)) {
             case Effect::Quit: quit = true; break;
             case Effect::Resume: setPaused(false); break;
             case Effect::None: break;
@@ -139,14 +187,23 @@ void Juego::update(double realMs) {
     }
 }
 
-void Juego::frame(double realMs) {
+bool Juego::frame(double realMs) {
     SDL_Event e;
-    while (SDL_PollEvent(&e)) handleEvent(e);
+    if (res_.pads) {
+        while (res_.pads->poll(&e)) handleEvent(e);
+        // A controller pulled out mid-run: its keys are already up; pause.
+        if (res_.pads->unplugged() && !field.paused) setPaused(true);
+    } else {
+        while (SDL_PollEvent(&e)) handleEvent(e);
+    }
     update(realMs);
-    if (window_) draw();
+    if (!window_ || !needsDraw()) return false;
+    draw();
+    return true;
 }
 
 void Juego::draw() {
+    dirty_ = false;
     int w = kLayoutWidth, h = kLayoutHeight;
     if (window_) SDL_GL_GetDrawableSize(window_, &w, &h);
     glViewport(0, 0, w, h);
@@ -182,13 +239,14 @@ void Juego::draw() {
         screens.drawCurrent(res_.text);
         glEnable(GL_DEPTH_TEST);
     }
-    if (res_.text) drawHud(*res_.text, field.score, field.playTime);
+    if (res_.text) drawHud(*res_.text, field.score, field.playTime, best());
     if (res_.text) res_.text->endFrame();
     setProjection(view, w, h);
     syncMouse();
 }
 
 void Juego::chickenDied() {
+    endRun();
     if (res_.audio) res_.audio->death();
 }
 

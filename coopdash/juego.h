@@ -10,6 +10,12 @@
 #include "playfield.h"
 #include "toolkit.h"
 
+#include "hopcommon/pads.h"
+
+namespace hop {
+class Records;
+}
+
 namespace coopdash {
 
 class Texto;
@@ -20,7 +26,18 @@ struct Recursos {
     Texto* text = nullptr;
     Audio* audio = nullptr;
     unsigned atlas = 0;
+    // The best score across runs ("best"), kept when a run ends.
+    hop::Records* records = nullptr;
+    // Game controllers, read in place of SDL_PollEvent (none: SDL's events).
+    hop::Pads* pads = nullptr;
 };
+
+// What a controller's buttons mean here: the d-pad and left stick are the
+// arrows; A is Return (choose on a menu), B is Backspace (back on a menu),
+// Start is P (pause / resume), Back is the Menu key (the pause menu), the
+// shoulders are V (change view); the right stick turns the first-person view
+// as the mouse does.
+hop::PadTable padTable();
 
 class Juego : public PlayfieldListener {
 public:
@@ -35,9 +52,13 @@ public:
     // Paused on the start screen with the menu cue, as the program starts.
     void start();
     // One whole frame of `realMs` real milliseconds: every pending event,
-    // the world, the menu's action, the drawing (with a window). The caller
-    // swaps.
-    void frame(double realMs);
+    // the world, the menu's action, the drawing (with a window). True when it
+    // drew: the caller swaps then. A paused screen (the menus) is drawn only
+    // after something changed it; otherwise the caller waits for an event.
+    bool frame(double realMs);
+    // Whether the next frame has something new to show: always while the
+    // world runs; on a menu only after an event or a menu action.
+    bool needsDraw() const { return !field.paused || dirty_; }
     void handleEvent(const SDL_Event& event);
     // World steps and the chicken's walk (not paused), then the current
     // screen's action (paused).
@@ -45,6 +66,10 @@ public:
     void draw();
 
     void setPaused(bool paused);
+    // The run's score against the best kept (a death or quitting ends it).
+    void endRun();
+    // The best score so far, this run's included.
+    long long best() const;
     void toggleFullscreen();
 
     // PlayfieldListener
@@ -69,6 +94,8 @@ private:
     Recursos res_;
     SDL_Window* window_;
     int mouseState_ = -1;  // what syncMouse last set
+    long long best_ = 0;   // kept across runs
+    bool dirty_ = true;    // a still screen changed since it was last drawn
 };
 
 }  // namespace coopdash

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "archivo.h"
@@ -78,6 +79,7 @@ std::vector<Mesh> readModel(const std::string& path, std::ostream* console) {
 unsigned compileModel(const std::vector<Mesh>& meshes) {
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
+    glBegin(GL_TRIANGLES);
     for (const Mesh& m : meshes) {
         const Material& mat = m.material;
         const GLfloat ka[4] = {mat.Ka[0], mat.Ka[1], mat.Ka[2], 1};
@@ -87,7 +89,6 @@ unsigned compileModel(const std::vector<Mesh>& meshes) {
         glMaterialfv(GL_FRONT, GL_DIFFUSE, kd);
         glMaterialfv(GL_FRONT, GL_SPECULAR, ks);
         glMaterialf(GL_FRONT, GL_SHININESS, mat.Ns < 0 ? 0.f : mat.Ns > 128 ? 128.f : mat.Ns);
-        glBegin(GL_TRIANGLES);
         for (unsigned i : m.indices) {
             if (i >= m.vertices.size()) continue;
             const Vertex& v = m.vertices[i];
@@ -95,10 +96,40 @@ unsigned compileModel(const std::vector<Mesh>& meshes) {
             glNormal3fv(v.normal);
             glVertex3fv(v.position);
         }
-        glEnd();
     }
+    glEnd();
     glEndList();
     return list;
+}
+
+unsigned compileSilhouette(const std::vector<Mesh>& meshes) {
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_TRIANGLES);
+    for (const Mesh& m : meshes)
+        for (unsigned i : m.indices)
+            if (i < m.vertices.size()) glVertex3fv(m.vertices[i].position);
+    glEnd();
+    glEndList();
+    return list;
+}
+
+ModelBox measureModel(const std::vector<Mesh>& meshes) {
+    ModelBox box;
+    for (const Mesh& m : meshes)
+        for (unsigned i : m.indices) {
+            if (i >= m.vertices.size()) continue;
+            const float* p = m.vertices[i].position;
+            const Vec3 v{p[0], p[1], p[2]};
+            if (!box.known) {
+                box.lo = box.hi = v;
+                box.known = true;
+                continue;
+            }
+            box.lo = {std::min(box.lo.x, v.x), std::min(box.lo.y, v.y), std::min(box.lo.z, v.z)};
+            box.hi = {std::max(box.hi.x, v.x), std::max(box.hi.y, v.y), std::max(box.hi.z, v.z)};
+        }
+    return box;
 }
 
 ModelLibrary::ModelLibrary(std::ostream* console) {
@@ -107,11 +138,15 @@ ModelLibrary::ModelLibrary(std::ostream* console) {
             const std::vector<Mesh> meshes = readModel(std::string(kModelDir) + kModelFiles[std::size_t(k)], console);
             for (const Mesh& m : meshes) triangles[std::size_t(k)] += m.indices.size() / 3;
             lists[std::size_t(k)] = compileModel(meshes);
+            silhouettes[std::size_t(k)] = compileSilhouette(meshes);
+            boxes[std::size_t(k)] = measureModel(meshes);
             // The road's texture is read right after the road model.
             if (k == KindCalle) roadTexture = loadTexture(kRoadTexture);
         }
     } catch (...) {
         for (unsigned l : lists)
+            if (l) glDeleteLists(l, 1);
+        for (unsigned l : silhouettes)
             if (l) glDeleteLists(l, 1);
         if (roadTexture) glDeleteTextures(1, &roadTexture);
         throw;
@@ -120,6 +155,8 @@ ModelLibrary::ModelLibrary(std::ostream* console) {
 
 ModelLibrary::~ModelLibrary() {
     for (unsigned l : lists)
+        if (l) glDeleteLists(l, 1);
+    for (unsigned l : silhouettes)
         if (l) glDeleteLists(l, 1);
     if (roadTexture) glDeleteTextures(1, &roadTexture);
 }

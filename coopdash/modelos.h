@@ -29,7 +29,13 @@ std::vector<Mesh> readModel(const std::string& path, std::ostream* console = nul
 
 // One display list: per mesh its material (ambient, diffuse, specular,
 // alpha 1) and its triangles with texture coordinate, normal and position.
+// All meshes go in one glBegin (materials may change inside it): one draw
+// a model rather than one a mesh, the same picture.
 unsigned compileModel(const std::vector<Mesh>& meshes);
+// The triangles' positions only, for a model drawn in one flat colour.
+unsigned compileSilhouette(const std::vector<Mesh>& meshes);
+// The extent of the triangles' corners.
+ModelBox measureModel(const std::vector<Mesh>& meshes);
 
 class ModelLibrary {
 public:
@@ -40,6 +46,8 @@ public:
     ModelLibrary& operator=(const ModelLibrary&) = delete;
 
     std::array<unsigned, KindCount> lists{};
+    std::array<unsigned, KindCount> silhouettes{};
+    std::array<ModelBox, KindCount> boxes{};
     unsigned roadTexture = 0;
     std::array<std::size_t, KindCount> triangles{};
 };

@@ -16,6 +16,12 @@ struct Vec3 {
     double length() const { return std::sqrt(x * x + y * y + z * z); }
 };
 
+// A model's extent in its own space; `known` false: not measured.
+struct ModelBox {
+    Vec3 lo, hi;
+    bool known = false;
+};
+
 // The kind is also the index of the object's model in the model library.
 enum Kind {
     KindCalle = 0,

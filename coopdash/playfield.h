@@ -78,6 +78,10 @@ public:
 
     // GL names from the model library, by kind; 0 without one.
     std::array<unsigned, KindCount> displayLists{};
+    // The same models as one flat shape each, and their extents: what
+    // stands wholly in the fog is drawn as that (0 / unknown: drawn whole).
+    std::array<unsigned, KindCount> silhouetteLists{};
+    std::array<ModelBox, KindCount> modelBoxes{};
     unsigned roadTexture = 0;
 
     Pollo player;

@@ -1,5 +1,6 @@
 #include "toolkit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -53,6 +54,34 @@ Label& Window::addLabel(double dx, double dy, const std::string& text, int fontS
 void Window::setAtlas(unsigned a) {
     atlas = a;
     for (auto& f : frames) f->atlas = a;
+}
+
+std::vector<Button*> Window::navigable() const {
+    std::vector<Button*> order;
+    for (Button* b : buttons)
+        if (b->visible) order.push_back(b);
+    // Layout y grows upward: the top row has the largest centreY.
+    std::stable_sort(order.begin(), order.end(), [](const Button* a, const Button* b) {
+        if (a->centreY != b->centreY) return a->centreY > b->centreY;
+        return a->centreX < b->centreX;
+    });
+    return order;
+}
+
+void Window::step(int delta) {
+    const int n = int(navigable().size());
+    if (n == 0) return;
+    highlight = highlight < 0 ? 0 : std::clamp(highlight + delta, 0, n - 1);
+}
+
+void Window::choose() {
+    const auto order = navigable();
+    if (order.empty()) return;
+    if (highlight < 0 || highlight >= int(order.size())) {
+        highlight = 0;
+        return;
+    }
+    action = order[std::size_t(highlight)]->action;
 }
 
 bool Window::hit(const Click& click) const {

@@ -86,10 +86,20 @@ public:
     Button& addButton(double dx, double dy, double hw, double hh, const std::string& text, int action);
     Label& addLabel(double dx, double dy, const std::string& text, int fontSize = 20);
     void setAtlas(unsigned atlas);
+    // Controller and keyboard navigation: the visible buttons in reading
+    // order (top row first, left to right). Nothing is highlighted until the
+    // first step, so a mouse player sees the screen unchanged; the first
+    // step lights the first button, later ones move by `delta`, stopping at
+    // either end. choose() acts as a click on the highlighted button (with
+    // none yet, it only lights the first).
+    std::vector<Button*> navigable() const;
+    void step(int delta);
+    void choose();
 
     std::vector<std::unique_ptr<Frame>> frames;
     std::vector<Button*> buttons;  // in test order
     mutable int action = ActionNone;
+    int highlight = -1;  // index into navigable(), -1: none
 
 private:
     HitOrder order_;

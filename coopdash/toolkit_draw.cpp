@@ -68,6 +68,18 @@ void Window::draw(Texto* text) const {
         f->draw(text);
     }
     glDisable(GL_TEXTURE_2D);
+    const auto order = navigable();
+    if (highlight >= 0 && highlight < int(order.size())) {
+        // The highlighted button: a thick yellow ring just outside it.
+        const Button& b = *order[std::size_t(highlight)];
+        const double x0 = b.centreX - b.halfWidth - 6, x1 = b.centreX + b.halfWidth + 6;
+        const double y0 = b.centreY - b.halfHeight - 6, y1 = b.centreY + b.halfHeight + 6;
+        glColor3f(1.f, 0.85f, 0.1f);
+        glRectd(x0, y0, x1, y0 + 4);
+        glRectd(x0, y1 - 4, x1, y1);
+        glRectd(x0, y0, x0 + 4, y1);
+        glRectd(x1 - 4, y0, x1, y1);
+    }
     glPopAttrib();
 }
 

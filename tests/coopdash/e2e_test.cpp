@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -13,6 +16,7 @@
 
 #include "hoptest/broken.h"
 #include "hoptest/e2e.h"
+#include "hoptest/pad.h"
 
 using hoptest::Color;
 using hoptest::GameSession;
@@ -104,6 +108,48 @@ TEST(CoopdashE2E, StartScreenPlayPauseSettingsAndSalir) {
     ASSERT_TRUE(clickAt(game, 600, 460));
     EXPECT_EQ(game.waitExit(30s), 0);
     EXPECT_EQ(game.stderrText(), "");
+}
+
+// Menus are drawn when something changes, not every frame: over the time
+// play takes to show 30 frames, a menu shows none (one at most, an expose),
+// and a key or a click on it still acts.
+TEST(CoopdashE2E, StillMenusStopDrawingAndStillAnswer) {
+    GameSession game({COOPDASH_BIN});
+    ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u) << game.stderrText();
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }, 60s));
+    ASSERT_GE(game.frames(), 0) << "no frame counter";
+    ASSERT_TRUE(clickAt(game, 600, 360));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+    // How long 30 frames take here, while the world runs.
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_TRUE(game.waitFrames(30));
+    const auto span = std::max<std::chrono::steady_clock::duration>(std::chrono::steady_clock::now() - t0, 1s);
+    const auto stays = [&](const char* screen) {
+        // Let the change that brought the screen be drawn first.
+        long from = game.frames();
+        hoptest::waitUntil([&] {
+            const long now = game.frames();
+            const bool settled = now == from;
+            from = now;
+            return settled;
+        }, 120s, 300ms);
+        from = game.frames();
+        std::this_thread::sleep_for(span);
+        EXPECT_LE(game.frames() - from, 1) << screen << " drawn on while nothing changed";
+    };
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "no pause menu";
+    stays("the pause menu");
+    ASSERT_TRUE(clickAt(game, 600, 360));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kWireFrameText, white) > 100; }))
+        << "Ajustes did not open";
+    stays("the settings");
+    // P from the settings plays on.
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "P did not resume";
+    EXPECT_TRUE(game.waitFrames(30));
+    ASSERT_TRUE(game.key("q"));
+    EXPECT_EQ(game.waitExit(), 0);
 }
 
 TEST(CoopdashE2E, EscapeAndQQuit) {
@@ -257,4 +303,140 @@ TEST(CoopdashE2E, ANamedPipeInAFilesPlaceIsNamedAndNeverWaitedOn) { breakEveryFi
 TEST(CoopdashE2E, ASoundThatIsAFolderOrAPipeIsNamedAndTheGamePlaysOn) {
     breakEveryFile(hoptest::Folder, true);
     breakEveryFile(hoptest::Pipe, true);
+}
+
+// The best score is kept across runs in HOPGAMES_DATA_DIR and shown in the
+// HUD from the start; a worse run leaves it; a garbage file is named, set
+// aside, and the game plays on.
+TEST(CoopdashE2E, TheBestScoreOutlivesTheProgram) {
+    const fs::path data = fs::temp_directory_path() / ("coopdash_records_" + std::to_string(::getpid()));
+    fs::remove_all(data);
+    const fs::path file = data / "coopdash" / "records.txt";
+    const std::string env = "HOPGAMES_DATA_DIR=" + data.string();
+    const Rect kRecord{380, 0, 300, 34};
+    const auto kept = [&] {
+        std::ifstream in(file);
+        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const auto at = all.find("\nbest ");
+        return at == std::string::npos ? -1L : std::stol(all.substr(at + 6));
+    };
+    Image none;
+    {
+        GameSession game({COOPDASH_BIN, {}, {}, {env}});
+        ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u) << game.stderrText();
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        none = game.screenshot();
+        ASSERT_TRUE(clickAt(game, 600, 360));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+        const Image before = game.screenshot();
+        ASSERT_TRUE(game.hold("Up", 400ms));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(before, kHud, 60) > 20; }));
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        EXPECT_EQ(game.stderrText(), "");
+    }
+    const long best = kept();
+    ASSERT_GT(best, 0) << "no best kept";
+    {
+        // Shown at once, on the start screen; quitting at 0 keeps it.
+        GameSession game({COOPDASH_BIN, {}, {}, {env}});
+        ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u);
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        EXPECT_GT(game.screenshot().countDiff(none, kRecord, 60), 20) << "the best is not shown";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+    }
+    EXPECT_EQ(kept(), best) << "a worse run replaced the best";
+    {
+        std::ofstream(file, std::ios::trunc) << "garbage\x01\n";
+        GameSession game({COOPDASH_BIN, {}, {}, {env}});
+        ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u);
+        EXPECT_TRUE(game.waitForOutput(file.string())) << game.stderrText();
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }));
+        ASSERT_TRUE(clickAt(game, 600, 360));
+        ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "no play after a bad file";
+        ASSERT_TRUE(game.key("q"));
+        EXPECT_EQ(game.waitExit(), 0);
+        int aside = 0;
+        for (const auto& e : fs::directory_iterator(data / "coopdash"))
+            aside += e.path().filename().string().rfind("records.txt.bad", 0) == 0;
+        EXPECT_EQ(aside, 1) << "the bad file was not set aside";
+    }
+    fs::remove_all(data);
+}
+
+// A virtual controller plays: the d-pad walks the start menu's highlight and
+// A chooses "Inicio"; the d-pad walks left and right (checked on screen);
+// unplugging mid-walk pauses and leaves no direction held; plugged again,
+// the stick walks forward (the score), Start pauses and resumes, Back opens
+// the pause menu, whose highlight the d-pad moves to "Ajustes", B goes back,
+// and "Salir" quits.
+TEST(CoopdashE2E, AGameControllerPlaysAndWalksTheMenus) {
+    GameSession game;
+    hoptest::Pad pad(game);
+    game.start(pad.launch({COOPDASH_BIN}));
+    ASSERT_NE(game.waitForWindow(kTitle, 60s).id, 0u) << game.stderrText();
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); }, 60s));
+    ASSERT_TRUE(pad.plug());
+    EXPECT_TRUE(game.waitForOutput("Mando conectado"));
+    const auto press = [&](SDL_GameControllerButton b) { return pad.button(b, true) && pad.button(b, false); };
+    const auto changes = [&](const Image& from) {
+        return hoptest::waitUntil([&] { return game.screenshot().countDiff(from, kPanel, 60) > 200; });
+    };
+    // The start menu: Down lights "Inicio", Down moves to "Salir", Up back.
+    Image shot = game.screenshot();
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(changes(shot)) << "no highlight";
+    shot = game.screenshot();
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(changes(shot)) << "the highlight did not move";
+    shot = game.screenshot();
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_UP));
+    ASSERT_TRUE(changes(shot)) << "the highlight did not move back";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_A));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "A on \"Inicio\" did not start play";
+
+    // Left and right are the arrows (their screen sides are checked with the
+    // keys in the GL tests; the table in the unit tests).
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_LEFT));
+    ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_DPAD_RIGHT));
+
+    // Pulled out while walking left: the game pauses; the keyboard resumes.
+    ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true));
+    ASSERT_TRUE(pad.unplug());
+    EXPECT_TRUE(game.waitForOutput("Mando desconectado"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "unplugging did not pause";
+    ASSERT_TRUE(game.key("p"));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); }));
+
+    // Plugged again: the left stick leans forward and the first step scores.
+    ASSERT_TRUE(pad.plug());
+    shot = game.screenshot();
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTY, -32768));
+    EXPECT_TRUE(hoptest::waitUntil([&] { return game.screenshot().countDiff(shot, kHud, 60) > 20; }))
+        << "the stick did not walk forward";
+    ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTY, 0));
+
+    // Start pauses and resumes.
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_START));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "Start did not pause";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_START));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelGone(game); })) << "Start did not resume";
+
+    // Back: the pause menu; Down, Down: "Ajustes"; A opens it; B goes back;
+    // Down: "Salir"; A quits.
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_BACK));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return panelShown(game); })) << "Back did not open the menu";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_A));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kWireFrameText, white) > 100; }))
+        << "the highlight did not reach \"Ajustes\"";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_B));
+    ASSERT_TRUE(hoptest::waitUntil([&] { return countIf(game.screenshot(), kWireFrameText, white) < 20; }))
+        << "B did not go back";
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN));
+    pad.button(SDL_CONTROLLER_BUTTON_A, true);  // the game may be gone before it returns
+    EXPECT_EQ(game.waitExit(), 0) << "\"Salir\" was not chosen";
+    EXPECT_EQ(game.stderrText(), "");
 }

@@ -6,6 +6,7 @@
 #include <SDL2/SDL_ttf.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -29,6 +30,7 @@ bool whiteish(Color c) { return c.r > 190 && c.g > 190 && c.b > 190; }
 bool violet(Color c) { return c.b > c.r + 30 && c.b > c.g + 30 && c.r < 110; }
 bool sky(Color c) { return c.b > 200 && c.g > 180 && c.r < 150; }
 bool green(Color c) { return c.g > c.r + 30 && c.g > c.b + 30; }
+bool fogGrey(Color c) { return std::abs(c.r - 178) <= 2 && std::abs(c.g - 178) <= 2 && std::abs(c.b - 178) <= 2; }
 
 int count(const Image& img, Rect r, bool (*pred)(Color)) {
     int n = 0;
@@ -311,4 +313,108 @@ TEST_F(CoopdashGL, ADeathShowsForAMomentBeforeTheNewField) {
     for (int i = 0; i < 60 && field->dead; ++i) game->update(16);
     EXPECT_FALSE(field->dead);
     EXPECT_LT(count(frame(), band, yellow), before + 50);
+}
+
+// What lies wholly past the fog's end is drawn as its bare shape in the
+// fog's colour: the picture is the one the whole models give, on a busy
+// field, at several headings, filled and in wire frame, in every light.
+TEST_F(CoopdashGL, ThingsPastTheFogLookAsWhenDrawnWhole) {
+    Playfield busy(cdtest::seeded(11));
+    busy.displayLists = models->lists;
+    busy.silhouetteLists = models->silhouettes;
+    busy.roadTexture = models->roadTexture;
+    busy.generate();
+    for (int i = 0; i < 40; ++i) busy.update(50, 50);  // the vehicles under way
+    const auto draw = [&](bool cut, double heading, bool wire, int light) {
+        busy.modelBoxes = cut ? models->boxes : std::array<ModelBox, KindCount>{};
+        busy.player.heading = heading;
+        glViewport(0, 0, kLayoutWidth, kLayoutHeight);
+        setProjection(ViewFirstPerson, kLayoutWidth, kLayoutHeight);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        placeCamera(ViewFirstPerson, busy.player);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        applyLight(light);
+        glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+        drawField(busy, ViewFirstPerson, false);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_FOG);
+        return readFramebuffer();
+    };
+    for (double heading : {0.0, 25.0, -40.0, 90.0})
+        for (bool wire : {false, true})
+            for (int light : {0, 3, 8}) {
+                SCOPED_TRACE(testing::Message() << "heading " << heading << (wire ? " wire" : "") << " light " << light);
+                const Image whole = draw(false, heading, wire, light);
+                const Image cut = draw(true, heading, wire, light);
+                EXPECT_LE(cut.countDiff(whole, {}, 2), 20);
+                // The far field is in the picture: the fog's grey.
+                EXPECT_GT(count(whole, kWhole, fogGrey), wire ? 500 : 20000);
+            }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Every model compiled as one batch (materials changing inside it) looks as
+// it did with one glBegin a mesh, lit, textured and in wire frame.
+TEST_F(CoopdashGL, OneBatchAModelLooksAsOneAMesh) {
+    const auto perMesh = [](const std::vector<Mesh>& meshes) {
+        const GLuint list = glGenLists(1);
+        glNewList(list, GL_COMPILE);
+        for (const Mesh& m : meshes) {
+            const GLfloat ka[4] = {m.material.Ka[0], m.material.Ka[1], m.material.Ka[2], 1};
+            const GLfloat kd[4] = {m.material.Kd[0], m.material.Kd[1], m.material.Kd[2], 1};
+            const GLfloat ks[4] = {m.material.Ks[0], m.material.Ks[1], m.material.Ks[2], 1};
+            glMaterialfv(GL_FRONT, GL_AMBIENT, ka);
+            glMaterialfv(GL_FRONT, GL_DIFFUSE, kd);
+            glMaterialfv(GL_FRONT, GL_SPECULAR, ks);
+            glMaterialf(GL_FRONT, GL_SHININESS, std::clamp(m.material.Ns, 0.f, 128.f));
+            glBegin(GL_TRIANGLES);
+            for (unsigned i : m.indices) {
+                if (i >= m.vertices.size()) continue;
+                glTexCoord2fv(m.vertices[i].textureCoordinate);
+                glNormal3fv(m.vertices[i].normal);
+                glVertex3fv(m.vertices[i].position);
+            }
+            glEnd();
+        }
+        glEndList();
+        return list;
+    };
+    testing::internal::CaptureStdout();
+    for (int k = 0; k < KindCount; ++k) {
+        SCOPED_TRACE(kModelFiles[std::size_t(k)]);
+        const std::vector<Mesh> meshes = readModel(std::string(kModelDir) + kModelFiles[std::size_t(k)]);
+        const unsigned lists[2] = {perMesh(meshes), compileModel(meshes)};
+        Image shown[2];
+        for (bool wire : {false, true}) {
+            for (int i = 0; i < 2; ++i) {
+                Object o(k, "", {0, 0, 0});
+                o.displayList = lists[i];
+                if (k == KindCalle) o.textureName = "calle.png", o.texture = models->roadTexture;
+                o.heading = 30;
+                glViewport(0, 0, kLayoutWidth, kLayoutHeight);
+                glMatrixMode(GL_PROJECTION);
+                glLoadIdentity();
+                gluPerspective(60, double(kLayoutWidth) / kLayoutHeight, 0.1, 100);
+                glMatrixMode(GL_MODELVIEW);
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                glLoadIdentity();
+                gluLookAt(3, 3, 6, 0, 0.5, 0, 0, 1, 0);
+                glEnable(GL_LIGHTING);
+                glEnable(GL_LIGHT0);
+                applyLight(1);
+                glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+                drawObject(o, false);
+                glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+                glDisable(GL_LIGHTING);
+                shown[i] = readFramebuffer();
+            }
+            EXPECT_LE(shown[1].countDiff(shown[0], {}, 2), 10) << (wire ? "wire frame" : "filled");
+        }
+        glDeleteLists(lists[0], 1);
+        glDeleteLists(lists[1], 1);
+    }
+    testing::internal::GetCapturedStdout();
 }

@@ -225,3 +225,66 @@ TEST(CoopdashToolkit, TheGameRunsItsMenusFromClicksAndKeys) {
     game.update(16);
     EXPECT_TRUE(game.quit);
 }
+
+// The keys a controller's buttons stand for walk the menus: nothing lit
+// until an arrow, the arrows move the highlight in reading order and stop
+// at the ends, Return chooses, Backspace goes back, the Menu key pauses.
+TEST(CoopdashToolkit, ArrowsReturnAndBackspaceWalkTheMenus) {
+    Playfield field(cdtest::script({}, 7));
+    field.generate();
+    Juego game(field);
+    game.start();
+    const auto key = [&](SDL_Keycode k) {
+        game.handleEvent(hoptest::keyEvent(k, true));
+        game.handleEvent(hoptest::keyEvent(k, false));
+        game.update(16);
+    };
+    ScreenSet& s = game.screens;
+    EXPECT_EQ(s.inicio.highlight, -1);
+    key(SDLK_DOWN);
+    EXPECT_EQ(s.inicio.highlight, 0);  // "Inicio"
+    key(SDLK_DOWN);
+    key(SDLK_DOWN);
+    EXPECT_EQ(s.inicio.highlight, 1);  // "Salir", the last
+    key(SDLK_UP);
+    key(SDLK_UP);
+    EXPECT_EQ(s.inicio.highlight, 0);
+    key(SDLK_RETURN);
+    EXPECT_FALSE(field.paused);
+    EXPECT_DOUBLE_EQ(field.player.position.z, 0) << "menu arrows walked";
+
+    key(SDLK_MENU);
+    ASSERT_TRUE(field.paused);
+    EXPECT_EQ(s.current, &s.config);
+    key(SDLK_RETURN);  // nothing lit yet: lights "Reanudar" only
+    EXPECT_TRUE(field.paused);
+    EXPECT_EQ(s.config.highlight, 0);
+    key(SDLK_RIGHT);
+    key(SDLK_RETURN);  // "Ajustes"
+    ASSERT_EQ(s.current, &s.ajustes);
+    // Reading order: WireFrame, Interpolado, Luz, Textura, -, +, Regresar.
+    key(SDLK_DOWN);
+    key(SDLK_DOWN);
+    key(SDLK_DOWN);
+    key(SDLK_RETURN);
+    EXPECT_EQ(game.options.lightPreset, 1);
+    EXPECT_FALSE(game.options.wireframe);
+    key(SDLK_LEFT);
+    key(SDLK_RETURN);
+    EXPECT_TRUE(game.options.smooth);
+    key(SDLK_BACKSPACE);
+    EXPECT_EQ(s.current, &s.config);
+    key(SDLK_BACKSPACE);
+    EXPECT_FALSE(field.paused);
+    key(SDLK_MENU);
+    key(SDLK_DOWN);  // from "Ajustes" to "Salir"
+    key(SDLK_RETURN);
+    EXPECT_TRUE(game.quit);
+
+    // A controller's d-pad is the arrows, each on its own side.
+    const hop::PadTable t = padTable();
+    EXPECT_EQ(t[hop::Control::Left].sym, SDLK_LEFT);
+    EXPECT_EQ(t[hop::Control::Right].sym, SDLK_RIGHT);
+    EXPECT_EQ(t[hop::Control::Up].sym, SDLK_UP);
+    EXPECT_EQ(t[hop::Control::Start].sym, SDLK_p);
+}

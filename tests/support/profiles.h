@@ -67,7 +67,7 @@ inline const std::vector<Profile>& profiles() {
        {{"chalkboard", {}}, {"pause", {"p", "p"}}}},
       {"coopdash", "Taller-3D", {"Up", "Down", "Left", "Right", "p", "p", "v"}, {"Up", "Up", "Left", "Right", "Down"},
        true, "q",
-       {{"menu", {}}}},
+       {{"menu", {}}, {"pause", {"p", "p"}}}},
       {"henrun", "Plonkito", {"p", "p", "w", "t", "s", "v", "c", "l", "Return"}, {"Up", "Up", "Left", "Right"}, true,
        "q",
        {{"menu", {}}, {"menu after play (pause)", {"p", "p"}}, {"menu in the follow view at night", {"c", "l"}}}},
