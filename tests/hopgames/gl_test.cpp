@@ -97,7 +97,7 @@ TEST_F(FrontGL, TilesNamesTheChosenTilesControlsAndBestScoreAreDrawn) {
   }
 
   // The panel lists the chosen game's controls: boardhop has eleven, eight
-  // in the first column; coopdash seven.
+  // in the first column; coopdash twelve, eight and four.
   const Box& panel = l.panel;
   const Rect column1{int(panel.x) + 10, int(panel.y) + 40, 160, int(panel.h) - 40};
   const Rect column2{int(panel.x + panel.w / 2) + 10, int(panel.y) + 40, 160, int(panel.h) - 40};
@@ -105,8 +105,8 @@ TEST_F(FrontGL, TilesNamesTheChosenTilesControlsAndBestScoreAreDrawn) {
   EXPECT_EQ(bands(kGold, column2), 3);
   front.select(3);
   renderer.draw(front, l, kWidth, kHeight);
-  EXPECT_EQ(bands(kGold, column1), 7);
-  EXPECT_EQ(bands(kGold, column2), 0);
+  EXPECT_EQ(bands(kGold, column1), 8);
+  EXPECT_EQ(bands(kGold, column2), 4);
   const Box& m = l.message;
   EXPECT_EQ(countNear(kAlarm, 20, {int(m.x) - 4, int(m.y) - 4, int(m.w) + 8, 4}), 0) << "no message";
 }
