@@ -312,20 +312,18 @@ TEST(MarsdashE2E, AControllerPlays) {
     EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return !paused(img); })) << "Start again: still paused";
     ASSERT_TRUE(pad.button(SDL_CONTROLLER_BUTTON_START, false));
 
-    // The stick leant left and held: pulled out, the run pauses and no hop
-    // comes of the released direction.
+    // The stick leant left and held: pulled out, the run pauses.
     bool unplugPaused = false;
     for (int round = 0; round < 3 && !unplugPaused; ++round) {
         ASSERT_TRUE(pad.hold(SDL_CONTROLLER_BUTTON_B));
         ASSERT_TRUE(game.waitFrames());
         ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
         ASSERT_TRUE(game.waitFrames(3));
-        const Image held = game.screenshot();
         ASSERT_TRUE(pad.unplug());
         unplugPaused = game.waitForScreenWithin(kHopFrames, kHopTime, paused);
-        if (unplugPaused) {
-            EXPECT_LT(held.countDiff(game.lastScreenshot(), textBand(20, 440, 110), 60), 20) << "a hop on unplugging";
-        } else {
+        // SDL may centre the stick before it reports the removal: that is a
+        // release, as from a hand, and may hop once; nothing stays held.
+        if (!unplugPaused) {
             ASSERT_TRUE(pad.plug());  // the meteor came first: again
         }
     }
