@@ -285,7 +285,9 @@ const char* deathText(Cause cause) {
     return "";
 }
 
-void drawDeath(Texto* text, Cause cause, double shown) {
+// Flat, blended drawing in layout units over the scene; endOverlay() puts
+// the scene's matrices and state back.
+static void beginOverlay() {
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
@@ -301,6 +303,18 @@ void drawDeath(Texto* text, Cause cause, double shown) {
     glDisable(GL_FOG);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+static void endOverlay() {
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
+void drawDeath(Texto* text, Cause cause, double shown) {
+    beginOverlay();
     // A red flash that fades, and a dark band behind the words, above the
     // middle where the chicken lies.
     const double t = std::clamp(shown, 0.0, 1.0);
@@ -309,40 +323,18 @@ void drawDeath(Texto* text, Cause cause, double shown) {
     glColor4f(0.1f, 0.02f, 0.04f, 0.6f);
     glRecti(0, kDeathBandTop, kLayoutWidth, kDeathBandTop + 90);
     glColor4f(1, 1, 1, 1);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    endOverlay();
     static const unsigned char yellow[3] = {255, 236, 120};
     if (text) text->draw(deathText(cause), kLayoutWidth / 2.0, kDeathBandTop + 45, 40, yellow, Align::Centre);
 }
 
 void drawHud(Texto& text, int score, double playTimeMs, long long best) {
     glClear(GL_DEPTH_BUFFER_BIT);
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_POLYGON_BIT | GL_COLOR_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, kLayoutWidth, kLayoutHeight, 0, 1, -1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_FOG);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    beginOverlay();
     glColor4f(0.08f, 0.06f, 0.14f, 0.45f);
     glRecti(0, 0, kLayoutWidth, 34);
     glColor4f(1, 1, 1, 1);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopAttrib();
+    endOverlay();
 
     static const unsigned char white[3] = {255, 255, 255};
     text.draw("Puntaje: " + std::to_string(score), 8, 4, 20, white);
