@@ -1,7 +1,8 @@
 // hopsoak <game> <program> <seconds> [seed]: plays a game for a while with
 // random but seeded input drawn from its own key table (keys, held arrows,
 // mouse motion, clicks and the wheel), under its own Xvfb, and watches it:
-// a crash, a hang (no new frame for 10 s), resident memory and CPU once a
+// a crash, a hang (for 10 s neither a new frame nor a new wait for events:
+// a still screen draws nothing but keeps waiting), resident memory and CPU once a
 // second, and the exit status of a final quit. Prints one report line and
 // exits 0 when the game neither crashed nor hung and quit with status 0
 // (and, for runs of two minutes or more, kept its memory flat).
@@ -85,10 +86,10 @@ int main(int argc, char** argv) {
     }
     times.clear();
     memory.clear();
-    long lastFrames = game.frames();
+    long lastFrames = game.frames(), lastWaits = game.waits();
     const long ticks0 = cpuTicks(game.pid());
     long ticks = ticks0;
-    auto lastFrameTime = Clock::now(), lastSample = Clock::now();
+    auto lastTurnTime = Clock::now(), lastSample = Clock::now();
     while (elapsed() < seconds && game.running()) {
       const int what = pick(100);
       if (what < 45) {
@@ -113,11 +114,12 @@ int main(int argc, char** argv) {
       ++actions;
       std::this_thread::sleep_for(std::chrono::milliseconds(20 + pick(120)));
 
-      const long shown = game.frames();
-      if (shown != lastFrames) {
+      const long shown = game.frames(), waited = game.waits();
+      if (shown != lastFrames || waited != lastWaits) {
         lastFrames = shown;
-        lastFrameTime = Clock::now();
-      } else if (shown >= 0 && Clock::now() - lastFrameTime > 10s) {
+        lastWaits = waited;
+        lastTurnTime = Clock::now();
+      } else if (shown >= 0 && Clock::now() - lastTurnTime > 10s) {
         ++hangs;
         break;
       }

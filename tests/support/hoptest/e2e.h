@@ -39,8 +39,9 @@
 // (a title that must not match). CTest's per-case TIMEOUT (hop_add_test) is
 // scaled by the same variable and is the limit for a whole case.
 // Input: key() taps (down and up at once), which suits games that act on key
-// events. hold() keeps a key down for its time and at least three frames, so
-// a game that polls the keyboard state each frame sees it down. The server's
+// events. hold() keeps a key down for its time and at least three frames
+// (or, on a still screen, three waits for events), so a game that polls the
+// keyboard state each frame sees it down. The server's
 // key repeat is off: a held key gives one press, however slow the frames.
 // Where a test needs to know a key was handled, it waits for the key's
 // visible or printed effect, or for waitFrames() when there is none.
@@ -51,7 +52,8 @@
 // Frames are counted by a small library preloaded into the program, which
 // stands in front of SDL_GL_SwapWindow (the session sets LD_PRELOAD,
 // HOPTEST_FRAMES and verify_asan_link_order=0 in ASAN_OPTIONS for it):
-// frames() is -1 when it is missing.
+// frames() is -1 when it is missing. It also counts the program's waits for
+// events (waits()), which go on on a still screen that shows no frames.
 //
 // CTest runs the e2e cases one at a time (RESOURCE_LOCK hoptest_display), so
 // two programs under test never compete for the cores.
@@ -147,8 +149,8 @@ class GameSession {
   bool key(const std::string& name);  // tap: down and up within a few ms
   bool keyDown(const std::string& name);
   bool keyUp(const std::string& name);
-  // Down, `ms` and at least three frames shown, up: games that poll the
-  // keyboard state each frame miss a tap.
+  // Down, `ms` and at least three frames shown or three waits for events
+  // begun, up: games that poll the keyboard state each frame miss a tap.
   bool hold(const std::string& name, milliseconds ms = milliseconds(150));
   bool type(const std::string& text);
   bool mouseMove(int x, int y);
@@ -175,6 +177,14 @@ class GameSession {
   // program exits first or `timeout` passes. Without a frame count: true
   // while the program still runs after a short pause.
   bool waitFrames(int n = 3, milliseconds timeout = patience());
+  // Times the program has begun to wait for events (SDL_WaitEventTimeout);
+  // -1 when they cannot be counted. A still screen draws nothing but keeps
+  // coming back to wait, so this moves on where frames() stops.
+  long waits() const;
+  // True once the program has shown `n` more frames or begun `n` more waits
+  // for events than now: it has read what was sent before the call, also on
+  // a still screen. False when it exits first or `timeout` passes.
+  bool waitTurns(int n = 3, milliseconds timeout = patience());
   // Frames a second over the next `n` frames shown (a loaded machine shows
   // them slowly, which only lowers the rate); -1 when frames cannot be
   // counted or the program stops first.

@@ -48,9 +48,8 @@ class Pad {
   bool plug();
   bool unplug();
   bool button(SDL_GameControllerButton b, bool down);
-  // Down, at least three frames shown, up (a game that reads held keys sees
-  // it). A program that draws nothing while it waits for events (a still
-  // pause screen) keeps it waiting: press with button() and wait for the effect.
+  // Down, at least three frames shown or (on a still screen) three waits for
+  // events begun, up: a game that reads held buttons sees it.
   bool hold(SDL_GameControllerButton b);
   bool axis(SDL_GameControllerAxis a, int value);  // -32768..32767
 

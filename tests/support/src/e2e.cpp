@@ -344,11 +344,13 @@ bool GameSession::keyUp(const std::string& name) { return xdo({"keyup", name}); 
 
 bool GameSession::hold(const std::string& name, milliseconds ms) {
   if (!keyDown(name)) return false;
-  const long shown = frames();
+  const long shown = frames(), waited = waits();
   std::this_thread::sleep_for(ms);
   // However slow the frames: the key is down while the game reads its
   // events and polls the keyboard state at least once.
-  if (shown >= 0) waitUntil([&] { return frames() >= shown + 3 || !running(); }, patience(), milliseconds(5));
+  if (shown >= 0)
+    waitUntil([&] { return frames() >= shown + 3 || waits() >= waited + 3 || !running(); }, patience(),
+              milliseconds(5));
   return keyUp(name);
 }
 
@@ -413,6 +415,7 @@ bool GameSession::closeWindow() {
 }
 
 long GameSession::frames() const { return frames_ ? long(__atomic_load_n(frames_, __ATOMIC_ACQUIRE)) : -1; }
+long GameSession::waits() const { return frames_ ? long(__atomic_load_n(frames_ + 1, __ATOMIC_ACQUIRE)) : -1; }
 
 bool GameSession::pollFrames(const std::function<bool()>& check, const std::function<bool(long)>& done) {
   long checked = -2;
@@ -440,6 +443,14 @@ bool GameSession::waitFrames(int n, milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   pollFrames({}, [&](long shown) { return shown >= from + n || !running() || Clock::now() >= deadline; });
   return frames() >= from + n;
+}
+
+bool GameSession::waitTurns(int n, milliseconds timeout) {
+  const long shown = frames(), waited = waits();
+  if (shown < 0) return waitFrames(n, timeout);
+  const bool done = waitUntil([&] { return frames() >= shown + n || waits() >= waited + n || !running(); },
+                              timeout, milliseconds(5));
+  return done && running();
 }
 
 double GameSession::frameRate(int n) {

@@ -101,8 +101,7 @@ bool Pad::button(SDL_GameControllerButton b, bool down) {
 
 bool Pad::hold(SDL_GameControllerButton b) {
   if (!button(b, true)) return false;
-  const long shown = session_.frames();
-  if (shown >= 0) waitUntil([&] { return session_.frames() >= shown + 3 || !session_.running(); }, patience(), milliseconds(5));
+  session_.waitTurns(3);
   return button(b, false);
 }
 
