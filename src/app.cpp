@@ -12,7 +12,7 @@
 namespace lanehop {
 
 hop::PadTable padTable() {
-    hop::PadTable t;  // d-pad and left stick: the arrows, walking
+    hop::PadTable t;  // d-pad and left stick: the arrows, walking (and the panel's pages while paused)
     t.set(hop::Control::A, SDLK_SPACE, SDL_SCANCODE_SPACE)  // jump, held as long as the button
         .set(hop::Control::Start, SDLK_p, SDL_SCANCODE_P)
         .set(hop::Control::Back, SDLK_p, SDL_SCANCODE_P)  // the paused panel is the help

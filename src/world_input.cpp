@@ -75,6 +75,14 @@ void World::keyDown(SDL_Keycode key) {
             if (!ml->getPause()) cycleView();
             break;
         case SDLK_PAGEUP: nextLevel(); break;
+        // While paused the arrows turn the panel to the page its hint points
+        // at ("< Controles", "Ajustes >"): a controller's d-pad does it too.
+        case SDLK_LEFT:
+            if (ml->getPause()) settingsPage = 0;
+            break;
+        case SDLK_RIGHT:
+            if (ml->getPause()) settingsPage = 1;
+            break;
         default: break;
     }
 }

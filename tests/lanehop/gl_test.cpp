@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <random>
@@ -25,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "app.h"
 #include "camera.h"
 #include "car.h"
 #include "drawing.h"
@@ -39,6 +41,7 @@
 #include "world.h"
 #include "hoptest/broken.h"
 #include "hoptest/events.h"
+#include "hoptest/localpad.h"
 
 using namespace lanehop;
 using hoptest::Rect;
@@ -1041,6 +1044,70 @@ TEST_F(LanehopSmall, LeftAndRightAreTheScreensLeftAndRight) {
     expectSides("orthographic");
     turnRight("orthographic");
     expectSides("orthographic, turned");
+    EXPECT_EQ(w->getPlayer()->getState(), ALIVE);
+}
+
+// A controller through the loop's own pads: while paused its d-pad turns
+// the panel to the page each hint points at ("< Controles", "Ajustes >");
+// Start plays, and then the d-pad and the left stick (leant past its dead
+// zone) walk the chicken toward the screen's left and right from the
+// starting view.
+TEST_F(LanehopSmall, AControllerTurnsThePanelAndWalksTowardTheScreensSides) {
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    ml->usePads(padTable());
+    World* w = makeWorld();
+    const char* open = "000000000000000";
+    w->setTiles(grid({open, open, open, open, open, open, open, open, open, open, open, open, open, open, open}));
+    w->bootupLevel();
+    w->getPlayer()->setPosition(Vector3(7.5f, 0, -7.5f));
+    w->getPlayer()->setKeyboard(nullptr);  // the loop's keys: the controller's too
+    hoptest::LocalPad pad;
+    for (int i = 0; i < 3; ++i) frame(w, 0);
+    const auto tap = [&](SDL_GameControllerButton b) {
+        pad.button(b, true);
+        frame(w, 0);
+        pad.button(b, false);
+        frame(w, 0);
+    };
+    ASSERT_TRUE(ml->getPause());
+    const Rect panel{int(0.27f * float(width)), int(0.03f * float(height)), int(0.46f * float(width)),
+                     int(0.5f * float(height))};
+    const hoptest::Image page0 = readFramebuffer();
+    tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    EXPECT_EQ(w->getSettingsPage(), 1) << "d-pad right: Ajustes >";
+    EXPECT_GT(readFramebuffer().countDiff(page0, panel, 30), 100) << "the other page is drawn";
+    tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    EXPECT_EQ(w->getSettingsPage(), 1) << "no page past the last";
+    tap(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    EXPECT_EQ(w->getSettingsPage(), 0) << "d-pad left: < Controles";
+    EXPECT_LT(readFramebuffer().countDiff(page0, panel, 30), 20) << "the first page is drawn again";
+    tap(SDL_CONTROLLER_BUTTON_START);
+    ASSERT_FALSE(ml->getPause());
+    for (int i = 0; i < 40; ++i) frame(w, 1.f / 60);
+    tap(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+    EXPECT_EQ(w->getSettingsPage(), 0) << "playing, the d-pad only walks";
+
+    hop::Camera* cam = w->getCamera();
+    // How far on screen the chicken's walk with `lean` held goes, seen from
+    // the view before it.
+    const auto walk = [&](const std::function<void(bool)>& lean) {
+        frame(w, 0);
+        const View v = View::current();
+        const Vector3 from = w->getPlayer()->getPosition(), at = cam->getCenter();
+        lean(true);
+        for (int i = 0; i < 7; ++i) frame(w, 1.f / 60);
+        lean(false);
+        frame(w, 1.f / 60);
+        Vector3 moved = w->getPlayer()->getPosition() - from;
+        moved.y = 0;
+        return v.project(at + moved).first - v.project(at).first;
+    };
+    const auto button = [&](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
+    const auto stick = [&](int x) { return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); }; };
+    EXPECT_LT(walk(button(SDL_CONTROLLER_BUTTON_DPAD_LEFT)), -10) << "d-pad left";
+    EXPECT_GT(walk(button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT)), 10) << "d-pad right";
+    EXPECT_LT(walk(stick(-24000)), -10) << "stick left";
+    EXPECT_GT(walk(stick(24000)), 10) << "stick right";
     EXPECT_EQ(w->getPlayer()->getState(), ALIVE);
 }
 

@@ -407,10 +407,19 @@ TEST_F(WorldTest, GameKeys) {
     EXPECT_EQ(world->getSettingsPage(), 1);
     world->inputBase(click, 0);
     EXPECT_EQ(world->getSettingsPage(), 0);
+    // The arrows go to the page each hint points at: Right to the second,
+    // Left back to the first.
+    world->inputBase(keyEvent(SDLK_RIGHT), 0);
+    world->inputBase(keyEvent(SDLK_RIGHT), 0);
+    EXPECT_EQ(world->getSettingsPage(), 1);
+    world->inputBase(keyEvent(SDLK_LEFT), 0);
+    world->inputBase(keyEvent(SDLK_LEFT), 0);
+    EXPECT_EQ(world->getSettingsPage(), 0);
     world->inputBase(keyEvent(SDLK_p), 0);
     EXPECT_FALSE(ml->getPause());
     world->inputBase(click, 0.016f);
-    EXPECT_EQ(world->getSettingsPage(), 0) << "clicks turn pages only while paused";
+    world->inputBase(keyEvent(SDLK_RIGHT), 0.016f);
+    EXPECT_EQ(world->getSettingsPage(), 0) << "clicks and arrows turn pages only while paused";
     world->inputBase(keyEvent(SDLK_o), 0.016f);
     EXPECT_EQ(world->getCamera()->getMode(), hop::Camera::ORTHOGONAL);
     world->inputBase(keyEvent(SDLK_o), 0.016f);
