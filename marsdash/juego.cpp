@@ -53,8 +53,12 @@ void Juego::guardarRecord() {
 int Juego::pollEvent(SDL_Event* e) {
     if (!mandos) return SDL_PollEvent(e);
     const int hay = mandos->poll(e);
-    // A controller pulled out mid-run: its keys are up, and the game pauses.
-    if (mandos->unplugged() && !titulo && !pausa && !muerto && !ganado()) pausa = true;
+    // A controller pulled out mid-run: its keys are up, and the game pauses,
+    // before the releases SDL sends as it goes (a stick centred, a d-pad let
+    // go) reach the arrows: they must not hop.
+    const bool fuera = mandos->unplugged();
+    const bool saliendo = hay && e->type == SDL_KEYUP && mandos->leaving();
+    if ((fuera || saliendo) && !titulo && !pausa && !muerto && !ganado()) pausa = true;
     return hay;
 }
 
@@ -258,7 +262,13 @@ void Juego::tecla(int sym) {
 }
 
 void Juego::flecha(int sym, bool abajo) {
-    if (pausa || ganado()) return;
+    if (pausa || ganado()) {
+        // An arrow let go while paused (or as a controller leaves): no
+        // crouch left on resuming.
+        const bool esFlecha = sym == SDLK_UP || sym == SDLK_DOWN || sym == SDLK_LEFT || sym == SDLK_RIGHT;
+        if (!abajo && esFlecha) flechaPulsada = false;
+        return;
+    }
     const bool arriba = sym == SDLK_UP;
     if (!arriba && (seguir || (sym != SDLK_RIGHT && sym != SDLK_LEFT && sym != SDLK_DOWN))) return;
     if (abajo) {

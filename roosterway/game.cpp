@@ -70,6 +70,10 @@ bool Juego::frame(std::uint32_t now) {
     hopDirection = HopNone;
     SDL_Event event;
     while (pads ? pads->poll(&event) : SDL_PollEvent(&event)) {
+        // SDL centres a stick and lets go of the d-pad just before it says
+        // the controller is gone: the run pauses before those releases, which
+        // would hop.
+        if (pads && event.type == SDL_KEYUP && pads->leaving() && screen.mainState == StatePlaying) pause();
         handleEvent(event);
         if (changesStillScreen(event)) redraw();
         // A controller pulled out mid-run pauses it, as p does, before the

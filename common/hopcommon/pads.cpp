@@ -252,6 +252,16 @@ bool Pads::unplugged() {
   return was;
 }
 
+bool Pads::leaving() const {
+  if (pads_.empty()) return false;
+  SDL_Event queued[8];
+  const int n = SDL_PeepEvents(queued, 8, SDL_PEEKEVENT, SDL_CONTROLLERDEVICEREMOVED, SDL_CONTROLLERDEVICEREMOVED);
+  for (int i = 0; i < n; ++i)
+    for (const Pad& p : pads_)
+      if (p.id == queued[i].cdevice.which) return true;
+  return false;
+}
+
 void Pads::look() {
   if (pads_.empty() || table_.lookSpeed <= 0) return;
   const Uint64 now = SDL_GetPerformanceCounter();

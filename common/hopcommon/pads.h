@@ -83,6 +83,12 @@ class Pads {
   // True once after an open controller was unplugged (its keys are
   // released): a game with a pause pauses.
   bool unplugged();
+  // True while SDL holds the removal of an open controller in its queue:
+  // SDL centres a controller's sticks and lets go of its buttons just before
+  // it reports the controller gone, so the key releases handed out now come
+  // from the unplug, not from the player. A game that acts on a release
+  // (a hop when an arrow is let go) pauses before handling them.
+  bool leaving() const;
   // What poll() does with one event; tests feed it their own.
   Result handle(const SDL_Event& e);
 

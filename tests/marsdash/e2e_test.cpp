@@ -321,8 +321,8 @@ TEST(MarsdashE2E, AControllerPlays) {
         ASSERT_TRUE(game.waitFrames(3));
         ASSERT_TRUE(pad.unplug());
         unplugPaused = game.waitForScreenWithin(kHopFrames, kHopTime, paused);
-        // SDL may centre the stick before it reports the removal: that is a
-        // release, as from a hand, and may hop once; nothing stays held.
+        // SDL centres the stick just before it reports the removal: the run
+        // pauses before that release, which does not hop; nothing stays held.
         if (!unplugPaused) {
             ASSERT_TRUE(pad.plug());  // the meteor came first: again
         }

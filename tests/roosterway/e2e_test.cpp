@@ -246,9 +246,9 @@ TEST(RoosterwayE2E, AControllerPlaysPausesAndQuits) {
 
     // On the start row, where no car drives: the stick held left crouches
     // the chicken; pulled out, the game pauses and the direction is let go.
-    // Resumed by the keyboard, the chicken is crouched no more: it stands,
-    // or it hopped where SDL centred the stick before reporting the removal
-    // (a release, as from a hand).
+    // Resumed by the keyboard, the chicken is crouched no more: it stands
+    // (SDL centres the stick just before it reports the removal; the game
+    // pauses before that release can hop).
     const Image standing = game.screenshot();
     ASSERT_TRUE(pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768));
     EXPECT_TRUE(game.waitForScreen([&](const Image& img) { return img.countDiff(standing, kChicken, 40) > 1000; }))
