@@ -19,9 +19,12 @@
 #include <random>
 #include <string>
 
+#include "app.h"
 #include "camara.h"
 #include "enemigo.h"
 #include "hoptest/gl.h"
+#include "hoptest/localpad.h"
+#include "hopcommon/pads.h"
 #include "hud.h"
 #include "juego.h"
 #include "jugador.h"
@@ -485,6 +488,53 @@ TEST_F(BoardhopGL, ArrowsAndMouseGoTheWayTheScreenShows) {
         ASSERT_EQ(game.camera->mode, (mode + 1) % Camara::kModes);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// A controller's d-pad and left stick (leant past its dead zone) move the
+// penguin toward the screen's left and right from the starting view, in
+// grid hops and in free movement, through the game's own frame and pads.
+TEST_F(BoardhopGL, AControllerGoesTowardTheScreensLeftAndRight) {
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    Juego game;
+    hop::Pads pads(padTable());
+    game.pads = &pads;
+    std::uint32_t now = 16;
+    game.frame(now);
+    hoptest::LocalPad pad;
+    for (int i = 0; i < 3; ++i) game.frame(now += 16);
+    ASSERT_EQ(pads.count(), 1);
+    ASSERT_EQ(game.camera->mode, 0);
+    const auto button = [&](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
+    const auto stick = [&](int x) { return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); }; };
+    const struct {
+        const char* what;
+        std::function<void(bool)> lean;
+        int right;
+    } ways[] = {{"d-pad left", button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), -1},
+                {"d-pad right", button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 1},
+                {"stick left", stick(-24000), -1},
+                {"stick right", stick(24000), 1}};
+    for (const bool free : {false, true}) {
+        push(hoptest::keyEvent(free ? SDLK_c : SDLK_d));
+        for (const auto& w : ways) {
+            game.player->column = 4, game.player->row = 9;  // sand all round
+            game.player->snapToCell();
+            game.frame(now += 16);
+            const Projector seen;
+            const auto [x0, y0] = penguinAt(*game.player);
+            const auto before = seen(x0, y0, 0);
+            w.lean(true);
+            for (int i = 0; i < (free ? 12 : 2); ++i) game.frame(now += 16);
+            w.lean(false);
+            game.frame(now += 16);
+            ASSERT_FALSE(game.player->dead);
+            const auto [x1, y1] = penguinAt(*game.player);
+            const auto after = seen(x1, y1, 0);
+            const std::string what = std::string(w.what) + (free ? ", free" : ", grid");
+            EXPECT_GT((after[0] - before[0]) * w.right, 5) << what;
+            EXPECT_LT(std::fabs(after[1] - before[1]), std::fabs(after[0] - before[0])) << what;
+        }
+    }
 }
 
 namespace {

@@ -8,12 +8,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "app.h"
 #include "escena.h"
 #include "hoptest/events.h"
 #include "hoptest/gl.h"
+#include "hoptest/localpad.h"
 #include "juego.h"
 #include "modelos.h"
 #include "test_support.h"
@@ -253,6 +255,44 @@ TEST_F(CoopdashGL, LeftRightAndTheMouseGoTowardTheirSideOfTheScreen) {
     game->handleEvent(hoptest::keyEvent(SDLK_v, true));
     field->player.heading = 0;
     topDown("back from first person");
+}
+
+// A controller's d-pad and left stick (leant past its dead zone) walk the
+// chicken toward the screen's left and right in the view play starts with,
+// through the game's own frame and pads, as the arrows do.
+TEST_F(CoopdashGL, AControllerWalksTowardTheScreensLeftAndRight) {
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    hop::Pads pads(padTable());
+    game = std::make_unique<Juego>(*field, Recursos{text.get(), nullptr, atlas, nullptr, &pads}, gl().window());
+    game->start();
+    game->setPaused(false);
+    field->objects.clear();
+    ASSERT_EQ(game->view, ViewTop);
+    hoptest::LocalPad pad;
+    for (int i = 0; i < 3; ++i) game->frame(16);
+    ASSERT_EQ(pads.count(), 1);
+    const auto button = [&](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
+    const auto stick = [&](int x) { return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); }; };
+    const struct {
+        const char* what;
+        std::function<void(bool)> lean;
+        int right;
+    } ways[] = {{"d-pad left", button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), -1},
+                {"d-pad right", button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 1},
+                {"stick left", stick(-24000), -1},
+                {"stick right", stick(24000), 1}};
+    for (const auto& w : ways) {
+        const Pollo before = field->player;  // the camera as it stood
+        w.lean(true);
+        for (int i = 0; i < 13; ++i) game->frame(16);
+        w.lean(false);
+        game->frame(16);
+        ASSERT_FALSE(field->paused) << w.what;
+        const double moved =
+            project(ViewTop, before, field->player.position).x - project(ViewTop, before, before.position).x;
+        EXPECT_GT(moved * w.right, 20) << w.what;
+    }
+    game.reset();
 }
 
 TEST_F(CoopdashGL, EveryThingIsDrawnOverItsBox) {

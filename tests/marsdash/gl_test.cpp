@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <filesystem>
 #include <optional>
@@ -21,6 +22,7 @@
 #include <vector>
 
 #include "hoptest/gl.h"
+#include "hoptest/localpad.h"
 #include "juego.h"
 #include "mapa.h"
 #include "recursos.h"
@@ -511,6 +513,70 @@ TEST_F(MarsdashGL, ArrowsHopTowardTheScreensLeftAndRight) {
     g.handleEvent(hoptest::keyEvent(SDLK_v));
     sides("back from the follow view");
     EXPECT_FALSE(g.muerto);
+}
+
+// A controller's d-pad and left stick (leant past its dead zone) hop toward
+// the screen's left and right from the starting view, through the game's
+// own frame and pads, as the arrows do.
+TEST_F(MarsdashGL, AControllerHopsTowardTheScreensLeftAndRight) {
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    std::srand(4);
+    Juego g;
+    hop::Pads mandos(Juego::tablaMandos());
+    g.mandos = &mandos;
+    clearField(g);
+    hoptest::LocalPad pad;
+    for (int i = 0; i < 3; ++i) frame(g);
+    ASSERT_EQ(mandos.count(), 1);
+    // How far across the screen the astronaut lands after `lean` is held
+    // and let go, seen from the view before the hop.
+    const auto hop = [&](const std::function<void(bool)>& lean) {
+        frame(g);
+        const View v = View::current();
+        const Astronauta& a = *g.astronauta;
+        const auto from = v.project(a.worldX(), 1, a.worldZ());
+        g.astronauta->ocioso = 0;
+        lean(true);
+        frame(g);
+        frame(g);
+        lean(false);
+        for (int i = 0; i < 40; ++i) frame(g);
+        return v.project(a.worldX(), 1, a.worldZ()).first - from.first;
+    };
+    const auto button = [&](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
+    const auto stick = [&](int x) { return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); }; };
+    const struct {
+        const char* what;
+        std::function<void(bool)> lean;
+        int side;
+    } ways[] = {{"d-pad left", button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), -1},
+                {"d-pad right", button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 1},
+                {"stick left", stick(-24000), -1},
+                {"stick right", stick(24000), 1}};
+    for (const auto& w : ways) {
+        EXPECT_GT(hop(w.lean) * float(w.side), 10) << w.what;
+        hop(button(SDL_CONTROLLER_BUTTON_DPAD_UP));  // a new row: no meteor
+    }
+    EXPECT_FALSE(g.muerto);
+    EXPECT_FALSE(g.pausa);
+
+    // Pulled out with the stick leant: SDL centres it just before it reports
+    // the removal; the run pauses and that release neither hops nor leaves
+    // the astronaut crouching.
+    frame(g);
+    const Astronauta& a = *g.astronauta;
+    const float x = a.worldX(), z = a.worldZ();
+    g.astronauta->ocioso = 0;
+    pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    for (int i = 0; i < 3; ++i) frame(g);
+    ASSERT_TRUE(g.astronauta->agachado) << "the stick holds Left";
+    pad.unplug();
+    for (int i = 0; i < 40; ++i) frame(g);
+    EXPECT_TRUE(g.pausa);
+    EXPECT_EQ(mandos.count(), 0);
+    EXPECT_EQ(a.worldX(), x) << "a hop on unplugging";
+    EXPECT_EQ(a.worldZ(), z) << "a hop on unplugging";
+    EXPECT_FALSE(g.astronauta->agachado);
 }
 
 // Each thing is drawn where it collides: over a ship's probe window the

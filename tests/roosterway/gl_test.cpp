@@ -21,9 +21,11 @@
 
 #include "app.h"
 #include "game.h"
+#include "hopcommon/pads.h"
 #include "hoptest/broken.h"
 #include "hoptest/events.h"
 #include "hoptest/gl.h"
+#include "hoptest/localpad.h"
 #include "models.h"
 #include "render.h"
 #include "test_support.h"
@@ -1000,6 +1002,64 @@ TEST_F(RoosterwayGL, ArrowsAndMouseGoTheWayTheScreenShows) {
         for (int i = 0; i < 5; ++i) game->update(100, up, !up);
         EXPECT_GT((seen(game->x, 0.5, game->z).second - y0) * (up ? 1 : -1), 5) << (up ? "Up" : "Down");
     }
+}
+
+// A controller's d-pad and left stick (leant past its dead zone) hop toward
+// the screen's left and right in the view play starts with, through the
+// game's own frame and pads, as the arrows do.
+TEST_F(RoosterwayGL, AControllerHopsTowardTheScreensLeftAndRight) {
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+    auto game = makeGame();
+    hop::Pads pads(padTable());
+    game->pads = &pads;
+    game->screen.mainState = StatePlaying;
+    game->world->obstacleList.clear();
+    game->world->carList.clear();
+    ASSERT_EQ(game->view, 0);
+    hoptest::LocalPad pad;
+    for (int i = 0; i < 3; ++i) playFrame(*game, 16);
+    ASSERT_EQ(pads.count(), 1);
+    const auto button = [&](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
+    const auto stick = [&](int x) { return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); }; };
+    const struct {
+        const char* what;
+        std::function<void(bool)> lean;
+        int right;
+    } ways[] = {{"d-pad left", button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), -1},
+                {"d-pad right", button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 1},
+                {"stick left", stick(-24000), -1},
+                {"stick right", stick(24000), 1}};
+    for (const auto& w : ways) {
+        game->x = 0, game->z = -5;
+        game->world->carList.clear();
+        playFrame(*game, 16);
+        const Projector seen;  // the camera before the hop
+        const auto [x0, y0] = seen(game->x, 0.5, game->z);
+        w.lean(true);
+        playFrame(*game, 16);
+        playFrame(*game, 16);
+        w.lean(false);
+        for (int i = 0; i < 40; ++i) playFrame(*game, 16);
+        ASSERT_EQ(game->screen.mainState, StatePlaying) << w.what;
+        ASSERT_FALSE(game->hop.hopping) << w.what;
+        const auto [x1, y1] = seen(game->x, 0.5, game->z);
+        EXPECT_GT((x1 - x0) * w.right, 20) << w.what;
+        EXPECT_LT(std::fabs(y1 - y0), std::fabs(x1 - x0)) << w.what;
+    }
+
+    // Pulled out with the stick leant: SDL centres it just before it reports
+    // the removal; the run pauses to the menu before that release can hop.
+    game->x = 0, game->z = -5;
+    pad.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    for (int i = 0; i < 3; ++i) playFrame(*game, 16);
+    ASSERT_EQ(game->screen.mainState, StatePlaying);
+    pad.unplug();
+    for (int i = 0; i < 40; ++i) playFrame(*game, 16);
+    EXPECT_EQ(game->screen.mainState, StateMenu);
+    EXPECT_EQ(pads.count(), 0);
+    EXPECT_EQ(game->x, 0) << "a hop on unplugging";
+    EXPECT_EQ(game->z, -5);
+    EXPECT_FALSE(game->hop.hopping);
 }
 
 // A long frame (a stall, a loaded machine) goes through the game's own
