@@ -571,9 +571,14 @@ TEST_F(MarsdashGL, AControllerHopsTowardTheScreensLeftAndRight) {
     for (int i = 0; i < 3; ++i) frame(g);
     ASSERT_TRUE(g.astronauta->agachado) << "the stick holds Left";
     pad.unplug();
-    for (int i = 0; i < 40; ++i) frame(g);
+    for (int i = 0; i < 5; ++i) frame(g);
     EXPECT_TRUE(g.pausa);
     EXPECT_EQ(mandos.count(), 0);
+    // Resumed from the keyboard: the astronaut stands where it was.
+    g.handleEvent(hoptest::keyEvent(SDLK_p));
+    g.astronauta->ocioso = 0;
+    for (int i = 0; i < 40; ++i) frame(g);
+    ASSERT_FALSE(g.pausa);
     EXPECT_EQ(a.worldX(), x) << "a hop on unplugging";
     EXPECT_EQ(a.worldZ(), z) << "a hop on unplugging";
     EXPECT_FALSE(g.astronauta->agachado);
