@@ -135,6 +135,17 @@ TEST_F(CoopdashGL, LibraryCompilesEveryModelAndTheRoadTexture) {
         EXPECT_GE(models->triangles[std::size_t(k)], 10u) << kModelFiles[std::size_t(k)];
     }
     EXPECT_TRUE(glIsTexture(models->roadTexture));
+    // Drawn smaller, the road samples a mip chain; drawn larger, it is
+    // filtered, never blocky.
+    glBindTexture(GL_TEXTURE_2D, models->roadTexture);
+    GLint minFilter = 0, magFilter = 0, level1 = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_TRUE(minFilter == GL_LINEAR_MIPMAP_NEAREST || minFilter == GL_LINEAR_MIPMAP_LINEAR) << minFilter;
+    EXPECT_EQ(magFilter, GL_LINEAR);
+    EXPECT_GT(level1, 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
