@@ -224,15 +224,19 @@ void drawField(const Playfield& field, int view, bool texturesOff) {
     // Most of the field lies outside the view: skip what cannot show.
     const Frustum f = Frustum::current();
     const FogCut fog(field, view);
-    std::vector<const Object*> shapes;
-    for (const auto& r : field.rows) {
-        const double z = r->position.z;
-        if (!f.box({-16, -0.25, z - 0.5}, {16, 0.1, z + 0.5})) continue;
-        if (fog.hides(*r)) shapes.push_back(r.get());
-        else drawObject(*r, texturesOff);
+    // Every model is closed with its faces wound outward, so a filled face
+    // turned away lies behind a nearer one of the same model: those are not
+    // drawn (the wire frame shows them).
+    glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
+    GLint mode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    if (mode[0] == GL_FILL) {
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
     }
-    fog.draw(shapes);
-    shapes.clear();
+    // What stands on the ground first, then the ground: the ground under a
+    // car or a tree then fails the depth test before it is shaded.
+    std::vector<const Object*> shapes;
     for (const auto& o : field.objects) {
         const Vec3& p = o->position;
         const double r = std::max({o->halfExtent.x, o->halfExtent.z, 0.5}) + 1.0;
@@ -241,6 +245,7 @@ void drawField(const Playfield& field, int view, bool texturesOff) {
         else drawObject(*o, texturesOff);
     }
     fog.draw(shapes);
+    shapes.clear();
     if (view == ViewTop) {
         if (field.dead) {
             // Run over: flat on the ground where it was hit.
@@ -256,6 +261,14 @@ void drawField(const Playfield& field, int view, bool texturesOff) {
         }
     }
     drawObject(field.ghost, texturesOff);
+    for (const auto& r : field.rows) {
+        const double z = r->position.z;
+        if (!f.box({-16, -0.25, z - 0.5}, {16, 0.1, z + 0.5})) continue;
+        if (fog.hides(*r)) shapes.push_back(r.get());
+        else drawObject(*r, texturesOff);
+    }
+    fog.draw(shapes);
+    glPopAttrib();
 
     // The chase line: a translucent violet band across the field.
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT);

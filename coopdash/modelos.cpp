@@ -141,7 +141,16 @@ ModelLibrary::ModelLibrary(std::ostream* console) {
             silhouettes[std::size_t(k)] = compileSilhouette(meshes);
             boxes[std::size_t(k)] = measureModel(meshes);
             // The road's texture is read right after the road model.
-            if (k == KindCalle) roadTexture = loadTexture(kRoadTexture);
+            if (k == KindCalle) {
+                roadTexture = loadTexture(kRoadTexture);
+                // The road lies under most of the picture, mostly drawn
+                // smaller than its texture: one level of the mip chain a
+                // pixel (bilinear) costs the software rasteriser less
+                // than blending two.
+                glBindTexture(GL_TEXTURE_2D, roadTexture);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+                glBindTexture(GL_TEXTURE_2D, 0);
+            }
         }
     } catch (...) {
         for (unsigned l : lists)

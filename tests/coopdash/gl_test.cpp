@@ -137,6 +137,17 @@ TEST_F(CoopdashGL, LibraryCompilesEveryModelAndTheRoadTexture) {
         EXPECT_GE(models->triangles[std::size_t(k)], 10u) << kModelFiles[std::size_t(k)];
     }
     EXPECT_TRUE(glIsTexture(models->roadTexture));
+    // Drawn smaller, the road samples a mip chain; drawn larger, it is
+    // filtered, never blocky.
+    glBindTexture(GL_TEXTURE_2D, models->roadTexture);
+    GLint minFilter = 0, magFilter = 0, level1 = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_TRUE(minFilter == GL_LINEAR_MIPMAP_NEAREST || minFilter == GL_LINEAR_MIPMAP_LINEAR) << minFilter;
+    EXPECT_EQ(magFilter, GL_LINEAR);
+    EXPECT_GT(level1, 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -457,4 +468,54 @@ TEST_F(CoopdashGL, OneBatchAModelLooksAsOneAMesh) {
         glDeleteLists(lists[1], 1);
     }
     testing::internal::GetCapturedStdout();
+}
+
+// The field drawn with faces turned away left out and the ground last looks
+// as every face of every thing drawn in list order (ground first) does, but
+// for a few pixels along edges, in both views, filled and in wire frame.
+TEST_F(CoopdashGL, TheFieldLooksAsWhenEveryFaceIsDrawnGroundFirst) {
+    Playfield busy(cdtest::seeded(11));
+    busy.displayLists = models->lists;
+    busy.roadTexture = models->roadTexture;
+    busy.generate();
+    for (int i = 0; i < 40; ++i) busy.update(50, 50);  // the vehicles under way
+    ASSERT_GT(busy.objects.size(), 10u);
+    const auto draw = [&](bool naive, int view, bool wire, int light) {
+        glViewport(0, 0, kLayoutWidth, kLayoutHeight);
+        setProjection(view, kLayoutWidth, kLayoutHeight);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        placeCamera(view, busy.player);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        applyLight(light);
+        glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+        if (naive) {
+            for (const auto& r : busy.rows) drawObject(*r, false);
+            for (const auto& o : busy.objects) drawObject(*o, false);
+            if (view == ViewTop) drawObject(busy.player, false);
+            drawObject(busy.ghost, false);
+        } else {
+            drawField(busy, view, false);
+        }
+        EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_FOG);
+        return readFramebuffer();
+    };
+    // The ghost line passes over the field without hiding it.
+    busy.chaseZ = busy.player.position.z + 30;
+    for (int view : {ViewTop, ViewFirstPerson})
+        for (double heading : {0.0, 35.0})
+            for (bool wire : {false, true})
+                for (int light : {0, 8}) {
+                    SCOPED_TRACE(testing::Message() << "view " << view << " heading " << heading
+                                                    << (wire ? " wire" : "") << " light " << light);
+                    busy.player.heading = heading;
+                    const Image naive = draw(true, view, wire, light);
+                    const Image shown = draw(false, view, wire, light);
+                    EXPECT_LE(shown.countDiff(naive, {}, 2), 30);
+                }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
