@@ -100,12 +100,19 @@ void Skybox::load(const Faces& faces) {
     current_ = found->second;
 }
 
-void Skybox::draw(float size) const {
+void Skybox::draw(float size, bool behindScene) const {
     enum { Left, Back, Right, Front, Top, Bottom };
     const float h = size / 2;
     glColor4f(1, 1, 1, 1);
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
+    if (behindScene) {
+        // Untouched pixels keep the cleared depth, 1: only they pass.
+        glDepthMask(GL_FALSE);
+        glDepthFunc(GL_LEQUAL);
+        glDepthRange(1, 1);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glPushMatrix();
@@ -129,6 +136,9 @@ void Skybox::draw(float size) const {
     face(current_[Top], {{h, h, -h, 1, 0}, {-h, h, -h, 0, 0}, {-h, h, h, 0, 1}, {h, h, h, 1, 1}});
     face(current_[Bottom], {{h, -h, h, 1, 1}, {-h, -h, h, 0, 1}, {-h, -h, -h, 0, 0}, {h, -h, -h, 1, 0}});
     glPopMatrix();
+    glDepthRange(0, 1);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     if (!textured) glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -216,6 +226,9 @@ void drawDuck(const DuckCamera& camera, float facing, const GameState& state, un
     }
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
+    // The blocks and the sky drawn after the duck are opaque: blending them
+    // would only read back pixels they replace.
+    glDisable(GL_BLEND);
     glPopMatrix();
 }
 

@@ -37,7 +37,11 @@ public:
 
     void create(const Faces& faces, const DuckCamera& camera);
     void load(const Faces& faces);
-    void draw(float size) const;
+    // Behind the scene: drawn after it, at the far end of the depth range,
+    // only where nothing else was drawn (the field hides most of the sky, and
+    // its pixels are then neither textured nor written twice). Otherwise
+    // drawn first, over everything, without the depth test.
+    void draw(float size, bool behindScene) const;
     // Distinct textures made so far (6 per face set).
     std::size_t textureCount() const { return sets_.size() * 6; }
 
@@ -46,6 +50,9 @@ private:
     std::map<Faces, std::array<unsigned, 6>> sets_;
     std::array<unsigned, 6> current_{};
 };
+
+// Off: each frame draws its sky first, under the scene (the same picture).
+inline bool skyBehindScene = true;
 
 void applyCamera(const DuckCamera& camera);
 // The field's geometry, compiled on first use (filled and wireframe forms).
