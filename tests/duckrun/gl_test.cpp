@@ -155,15 +155,16 @@ TEST_F(DuckGL, PlayingShowsTheDuckBlocksAndHud) {
     EXPECT_NE(score->text, "Score: 0");
 }
 
-TEST_F(DuckGL, TheSkyDrawnAfterTheSceneLeavesEveryPixelAsItWas) {
+TEST_F(DuckGL, TheSkyAfterTheSceneAndTheFieldOutOfViewSkippedLeaveEveryPixelAsItWas) {
     Game g(true, now);
-    // The same moment drawn twice: the sky behind the scene, then first.
+    // The same moment drawn twice: the sky behind the scene and the field's
+    // blocks out of view skipped, then the sky first and every block drawn.
     const auto same = [&](const std::string& what) {
         g.step(now, {}, {});
         const hoptest::Image behind = readFramebuffer();
-        skyBehindScene = false;
+        skyBehindScene = skipFieldBlocksOutOfView = false;
         g.step(now, {}, {});
-        skyBehindScene = true;
+        skyBehindScene = skipFieldBlocksOutOfView = true;
         EXPECT_EQ(behind.countDiff(readFramebuffer()), 0) << what;
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << what;
     };
