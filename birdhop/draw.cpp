@@ -46,6 +46,15 @@ void beginModel(const BirdModel& m, bool textures) {
     glEnable(GL_LIGHTING);
     // Scaled bodies (the cars, a squashed bird) keep unit normals for lighting.
     glEnable(GL_NORMALIZE);
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+    if (cullModelBackFaces && polygonMode[0] == GL_FILL) glEnable(GL_CULL_FACE);
+}
+
+// A mirroring scale turns the faces' winding round.
+void frontFaceFor(const Body& b) {
+    const int negative = (b.scale.x < 0) + (b.scale.y < 0) + (b.scale.z < 0);
+    glFrontFace(negative % 2 ? GL_CW : GL_CCW);
 }
 
 void emitModel(const BirdModel& m, bool textures) {
@@ -68,6 +77,8 @@ void emitModel(const BirdModel& m, bool textures) {
 }
 
 void endModel() {
+    glDisable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
     glDisable(GL_NORMALIZE);
     glDisable(GL_LIGHTING);
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -82,6 +93,7 @@ void drawBody(const Body& b, bool textures) {
     glPushMatrix();
     place(b);
     beginModel(*m, textures);
+    frontFaceFor(b);
     emitModel(*m, textures);
     endModel();
     glPopMatrix();
@@ -94,6 +106,7 @@ void drawBodies(const std::vector<const Body*>& bodies, bool textures) {
     for (const Body* b : bodies) {
         glPushMatrix();
         place(*b);
+        frontFaceFor(*b);
         emitModel(m, textures);
         glPopMatrix();
     }

@@ -16,6 +16,13 @@ struct SurfaceColour {
 constexpr SurfaceColour kGrassColour{0.35f, 0.7f, 0.3f};
 constexpr SurfaceColour kRoadColour{0.32f, 0.33f, 0.36f};
 
+// Filled, the models' back faces are skipped: each lies behind a front face
+// of its own model, and most of a tree's or a car's pixels were its back
+// faces, drawn and then hidden. What changes is a pixel here and there on a
+// silhouette, where a back face won the depth test against the front face
+// sharing its edge. Wireframe draws every edge. Off: every face is drawn.
+inline bool cullModelBackFaces = true;
+
 void drawBody(const Body& body, bool textures);
 // Bodies of one model, the state set once for all of them.
 void drawBodies(const std::vector<const Body*>& bodies, bool textures);

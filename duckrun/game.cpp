@@ -144,6 +144,15 @@ void Game::step(std::int64_t nowNs, const std::vector<SDL_Event>& events, const 
 
 void Game::applyHeld(const Arrows& held) { camera.held = held; }
 
+// The sky goes behind the scene, after it, unless it is drawn first.
+void Game::skyUnder() {
+    if (!skyBehindScene) view_->sky.draw(kSkySize, false);
+}
+
+void Game::skyBehind() {
+    if (skyBehindScene) view_->sky.draw(kSkySize, true);
+}
+
 void Game::worldStep(float dt) {
     camera.update(field, false, dt);
     for (Block& b : blocks) b.update(dt);
@@ -176,11 +185,12 @@ void Game::playingFrame(std::int64_t nowNs, float dt) {
     // Lights are placed after the view, so they stay put as the camera turns.
     setLights(night, sunset, camera.target, kLamps);
     glEnable(GL_LIGHT0);
-    view_->sky.draw(kSkySize);
+    skyUnder();
     glShadeModel(state.smooth ? GL_SMOOTH : GL_FLAT);
     drawField(field, state, view_->grass, view_->fieldLists);
     drawDuck(camera, facing, state, view_->duckFilled, view_->duckWire);
     for (const Block& b : blocks) drawBlock(b, state.wireframe);
+    skyBehind();
     drawHud(view_->window, state);
 }
 
@@ -194,9 +204,10 @@ void Game::pausedFrame(float dt) {
     applyCamera(camera);
     setLights(night, sunset, camera.target, kLamps);
     glEnable(GL_LIGHT0);
-    view_->sky.draw(kSkySize);
+    skyUnder();
     drawField(field, state, view_->grass, view_->fieldLists);
     drawDuck(camera, facing, state, view_->duckFilled, view_->duckWire);
+    skyBehind();
     drawPauseScreen(view_->pausePanel, state);
 }
 
@@ -208,8 +219,9 @@ void Game::endFrame() {
     glLoadIdentity();
     setLights(night, sunset, camera.target, kLamps);
     glEnable(GL_LIGHT0);
-    view_->sky.draw(kSkySize);
+    skyUnder();
     drawField(field, state, view_->grass, view_->fieldLists);
+    skyBehind();
     drawEndScreen(view_->endPanel, state);
 }
 

@@ -86,6 +86,8 @@ private:
     void playingFrame(std::int64_t nowNs, float dt);
     void pausedFrame(float dt);
     void endFrame();
+    void skyUnder();
+    void skyBehind();
     void worldStep(float dt);
     void keyReleased(int sym);
     void applyHeld(const Arrows& held);

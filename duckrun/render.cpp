@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
+
 namespace duckrun {
 
 unsigned makeTexture(const Picture& picture, Wrap wrap) {
@@ -100,12 +102,19 @@ void Skybox::load(const Faces& faces) {
     current_ = found->second;
 }
 
-void Skybox::draw(float size) const {
+void Skybox::draw(float size, bool behindScene) const {
     enum { Left, Back, Right, Front, Top, Bottom };
     const float h = size / 2;
     glColor4f(1, 1, 1, 1);
     const GLboolean textured = glIsEnabled(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
+    if (behindScene) {
+        // Untouched pixels keep the cleared depth, 1: only they pass.
+        glDepthMask(GL_FALSE);
+        glDepthFunc(GL_LEQUAL);
+        glDepthRange(1, 1);
+    } else {
+        glDisable(GL_DEPTH_TEST);
+    }
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glPushMatrix();
@@ -129,6 +138,9 @@ void Skybox::draw(float size) const {
     face(current_[Top], {{h, h, -h, 1, 0}, {-h, h, -h, 0, 0}, {-h, h, h, 0, 1}, {h, h, h, 1, 1}});
     face(current_[Bottom], {{h, -h, h, 1, 1}, {-h, -h, h, 0, 1}, {-h, -h, -h, 0, 0}, {h, -h, -h, 1, 0}});
     glPopMatrix();
+    glDepthRange(0, 1);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     if (!textured) glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -141,13 +153,10 @@ void applyCamera(const DuckCamera& camera) {
 
 namespace {
 
-void emitField(const Field& field, bool wireframe) {
-    glBegin(wireframe ? GL_LINE_LOOP : GL_QUADS);
-    glNormal3f(0, 1, 0);
-    glColor4f(1, 1, 1, 1);
-    for (int x = int(field.minX); x < int(field.maxX); ++x)
-        for (int z = int(field.minZ); z < int(field.maxZ); ++z) {
-            const float fx = float(x), fz = float(z), y = field.height;
+void emitSquares(int x0, int x1, int z0, int z1, float y) {
+    for (int x = x0; x < x1; ++x)
+        for (int z = z0; z < z1; ++z) {
+            const float fx = float(x), fz = float(z);
             glTexCoord2f(1, 1);
             glVertex3f(fx + 1, y, fz + 1);
             glTexCoord2f(1, 0);
@@ -157,13 +166,61 @@ void emitField(const Field& field, bool wireframe) {
             glTexCoord2f(0, 1);
             glVertex3f(fx, y, fz + 1);
         }
-    glEnd();
+}
+
+void compileField(const Field& field, bool wireframe, FieldLists& lists) {
+    const int minX = int(field.minX), maxX = int(field.maxX), minZ = int(field.minZ), maxZ = int(field.maxZ);
+    const auto begin = [&](GLenum primitive) {
+        glBegin(primitive);
+        glNormal3f(0, 1, 0);
+        glColor4f(1, 1, 1, 1);
+    };
+    if (wireframe) {
+        lists.wire = glGenLists(1);
+        glNewList(lists.wire, GL_COMPILE);
+        begin(GL_LINE_LOOP);
+        emitSquares(minX, maxX, minZ, maxZ, field.height);
+        glEnd();
+        glEndList();
+        return;
+    }
+    lists.blocks.clear();
+    for (int x = minX; x < maxX; x += kFieldBlock)
+        for (int z = minZ; z < maxZ; z += kFieldBlock)
+            lists.blocks.push_back({float(x), float(std::min(x + kFieldBlock, maxX)), float(z),
+                                    float(std::min(z + kFieldBlock, maxZ))});
+    lists.filled = glGenLists(GLsizei(lists.blocks.size()));
+    for (std::size_t i = 0; i < lists.blocks.size(); ++i) {
+        const FieldLists::Block& b = lists.blocks[i];
+        glNewList(lists.filled + unsigned(i), GL_COMPILE);
+        begin(GL_QUADS);
+        emitSquares(int(b.minX), int(b.maxX), int(b.minZ), int(b.maxZ), field.height);
+        glEnd();
+        glEndList();
+    }
+}
+
+// False when the flat rectangle at height y lies wholly beyond one side of
+// the view volume of `clip` (projection x model-view, column-major).
+bool rectangleVisible(const GLfloat clip[16], const FieldLists::Block& b, float y) {
+    float c[4][4];
+    for (int i = 0; i < 4; ++i) {
+        const float x = i & 1 ? b.maxX : b.minX, z = i & 2 ? b.maxZ : b.minZ;
+        for (int r = 0; r < 4; ++r) c[i][r] = clip[r] * x + clip[4 + r] * y + clip[8 + r] * z + clip[12 + r];
+    }
+    for (int axis = 0; axis < 3; ++axis)
+        for (const float sign : {-1.f, 1.f}) {
+            bool allOut = true;
+            for (int i = 0; i < 4 && allOut; ++i) allOut = sign * c[i][axis] > c[i][3];
+            if (allOut) return false;
+        }
+    return true;
 }
 
 }  // namespace
 
 FieldLists::~FieldLists() {
-    if (filled) glDeleteLists(filled, 1);
+    if (filled) glDeleteLists(filled, GLsizei(blocks.size()));
     if (wire) glDeleteLists(wire, 1);
 }
 
@@ -179,15 +236,23 @@ void drawField(const Field& field, const GameState& state, unsigned grassTexture
         static const GLfloat green[4] = {0.35f, 0.62f, 0.25f, 1};
         glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, green);
     }
-    // The 7000 squares never change: each form is compiled once into a list.
-    unsigned& list = state.wireframe ? lists.wire : lists.filled;
-    if (list) {
-        glCallList(list);
+    // The 7000 squares never change: each form is compiled once.
+    if (!(state.wireframe ? lists.wire : lists.filled)) compileField(field, state.wireframe, lists);
+    if (state.wireframe) {
+        glCallList(lists.wire);
     } else {
-        list = glGenLists(1);
-        glNewList(list, GL_COMPILE_AND_EXECUTE);
-        emitField(field, state.wireframe);
-        glEndList();
+        GLfloat projection[16], view[16], clip[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        glGetFloatv(GL_MODELVIEW_MATRIX, view);
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r) {
+                float sum = 0;
+                for (int k = 0; k < 4; ++k) sum += projection[k * 4 + r] * view[c * 4 + k];
+                clip[c * 4 + r] = sum;
+            }
+        for (std::size_t i = 0; i < lists.blocks.size(); ++i)
+            if (!skipFieldBlocksOutOfView || rectangleVisible(clip, lists.blocks[i], field.height))
+                glCallList(lists.filled + unsigned(i));
     }
     if (!state.texturesOn) {
         static const GLfloat ambient[4] = {0.2f, 0.2f, 0.2f, 1}, diffuse[4] = {0.8f, 0.8f, 0.8f, 1};
@@ -216,6 +281,9 @@ void drawDuck(const DuckCamera& camera, float facing, const GameState& state, un
     }
     glDisable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
+    // The blocks and the sky drawn after the duck are opaque: blending them
+    // would only read back pixels they replace.
+    glDisable(GL_BLEND);
     glPopMatrix();
 }
 

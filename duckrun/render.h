@@ -5,6 +5,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "assets.h"
 #include "camera.h"
@@ -37,7 +38,11 @@ public:
 
     void create(const Faces& faces, const DuckCamera& camera);
     void load(const Faces& faces);
-    void draw(float size) const;
+    // Behind the scene: drawn after it, at the far end of the depth range,
+    // only where nothing else was drawn (the field hides most of the sky, and
+    // its pixels are then neither textured nor written twice). Otherwise
+    // drawn first, over everything, without the depth test.
+    void draw(float size, bool behindScene) const;
     // Distinct textures made so far (6 per face set).
     std::size_t textureCount() const { return sets_.size() * 6; }
 
@@ -47,10 +52,23 @@ private:
     std::array<unsigned, 6> current_{};
 };
 
+// Off: every block of the field is drawn, in view or not (the same picture).
+inline bool skipFieldBlocksOutOfView = true;
+// Off: each frame draws its sky first, under the scene (the same picture).
+inline bool skyBehindScene = true;
+
 void applyCamera(const DuckCamera& camera);
-// The field's geometry, compiled on first use (filled and wireframe forms).
+// The field's geometry, compiled on first use. Filled, the squares go in
+// blocks of kFieldBlock x kFieldBlock, a list each, and a block wholly out of
+// view is skipped: most of the field lies behind or beside the camera, and
+// each of its corners is lit by every light. Wireframe is one line loop.
+constexpr int kFieldBlock = 10;
 struct FieldLists {
-    unsigned filled = 0, wire = 0;
+    unsigned filled = 0, wire = 0;  // filled: the first of `blocks.size()` lists
+    struct Block {
+        float minX, maxX, minZ, maxZ;
+    };
+    std::vector<Block> blocks;
     FieldLists() = default;
     ~FieldLists();
     FieldLists(const FieldLists&) = delete;

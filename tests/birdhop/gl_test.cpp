@@ -238,6 +238,34 @@ TEST_F(BirdhopGL, ReorderedFrameDrawsTheSamePictureAsRowByRow) {
     check("squashed");
 }
 
+TEST_F(BirdhopGL, SkippedBackFacesChangeOnlyAFewSilhouettePixelsAndNoWireframeLine) {
+    BirdLoop loop(nullptr, 31, out);
+    BirdGame& g = loop.game();
+    frame(loop);
+    g.alive = false;
+    for (int i = 0; i < 600; ++i) g.update(1000.0 / 60);  // cars on every road
+    const auto both = [&](const std::string& what) {
+        loop.begin(0, kWidth / 2, kHeight / 2);
+        const Image culled = readFramebuffer();
+        shot("culled_" + what);
+        cullModelBackFaces = false;
+        loop.begin(0, kWidth / 2, kHeight / 2);
+        cullModelBackFaces = true;
+        EXPECT_GT(loop.bodiesDrawn(), 5) << what;
+        return culled.countDiff(readFramebuffer(), {}, 0);
+    };
+    for (int mode = 0; mode < 3; ++mode) {
+        loop.camera.mode = mode;
+        // Under half a percent of the window: a pixel here and there on the
+        // trees', cars' and bird's outlines.
+        EXPECT_LT(both("mode " + std::to_string(mode)), kWidth * kHeight / 200) << mode;
+    }
+    g.flags.wireframe = true;
+    EXPECT_EQ(both("wireframe"), 0);
+    g.flags.wireframe = false;
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST_F(BirdhopGL, PausedPanelClicksChangeTheSpeedAndTheLights) {
     BirdLoop loop(nullptr, 5, out);
     BirdGame& g = loop.game();

@@ -155,6 +155,42 @@ TEST_F(DuckGL, PlayingShowsTheDuckBlocksAndHud) {
     EXPECT_NE(score->text, "Score: 0");
 }
 
+TEST_F(DuckGL, TheSkyAfterTheSceneAndTheFieldOutOfViewSkippedLeaveEveryPixelAsItWas) {
+    Game g(true, now);
+    // The same moment drawn twice: the sky behind the scene and the field's
+    // blocks out of view skipped, then the sky first and every block drawn.
+    const auto same = [&](const std::string& what) {
+        g.step(now, {}, {});
+        const hoptest::Image behind = readFramebuffer();
+        skyBehindScene = skipFieldBlocksOutOfView = false;
+        g.step(now, {}, {});
+        skyBehindScene = skipFieldBlocksOutOfView = true;
+        EXPECT_EQ(behind.countDiff(readFramebuffer()), 0) << what;
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << what;
+    };
+    same("start screen");
+    tap(g, SDLK_p);
+    frame(g);
+    EXPECT_GT(count({0, 0, 1000, 480}, isWhite), 300) << "the first block in view";
+    for (const char* view : {"follow", "free look"}) {
+        const std::string v = view;
+        same(v + " day");
+        tap(g, SDLK_l);
+        same(v + " sunset");
+        tap(g, SDLK_n);
+        same(v + " night and sunset");
+        tap(g, SDLK_l);
+        tap(g, SDLK_w);
+        same(v + " night wireframe");
+        tap(g, SDLK_w);
+        tap(g, SDLK_n);
+        tap(g, SDLK_t);
+        same(v + " untextured");
+        tap(g, SDLK_t);
+        tap(g, SDLK_v);
+    }
+}
+
 TEST_F(DuckGL, TextStaysWhiteUnderEveryRenderSwitch) {
     Game g(true, now);
     tap(g, SDLK_p);
