@@ -8,7 +8,8 @@ namespace hop {
 
 // Drawing shortcuts that leave the picture as it was: opaque passes drawn
 // unblended, faces that are always hidden left out, glyph textures sized to
-// the glyphs drawn (for fonts loaded while it is set). On by default; GL
+// the glyphs drawn (for fonts loaded while it is set), the 3D picture handed
+// to the renderer before the HUD is drawn. On by default; GL
 // tests draw the same frames with and without them and compare every pixel.
 extern bool fastDrawing;
 

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "camera.h"
+#include "drawing.h"
 #include "mainloop.h"
 
 namespace hop {
@@ -54,6 +55,11 @@ void Scene::drawBase() {
     draw();
     ml->blendPass(true);
     for (Object* o : objects) o->drawBlend();
+    // The 3D picture is complete: hand it to the renderer now, so that a
+    // software renderer's threads shade it while this thread draws the HUD,
+    // rather than all of it at the swap. Its tiles are shaded in one pass as
+    // before; only those the HUD covers are visited again for the overlay.
+    if (fastDrawing) glFlush();
     switchTo2DProjection();
     hud();
     switchTo3DProjection();
