@@ -544,17 +544,9 @@ TEST_F(MarsdashGL, AControllerHopsTowardTheScreensLeftAndRight) {
         return v.project(a.worldX(), 1, a.worldZ()).first - from.first;
     };
     const auto button = [&](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
-    const auto stick = [&](int x) { return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); }; };
-    const struct {
-        const char* what;
-        std::function<void(bool)> lean;
-        int side;
-    } ways[] = {{"d-pad left", button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), -1},
-                {"d-pad right", button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 1},
-                {"stick left", stick(-24000), -1},
-                {"stick right", stick(24000), 1}};
+    const auto ways = hoptest::sideways(pad);
     for (const auto& w : ways) {
-        EXPECT_GT(hop(w.lean) * float(w.side), 10) << w.what;
+        EXPECT_GT(hop(w.lean) * float(w.right), 10) << w.what;
         hop(button(SDL_CONTROLLER_BUTTON_DPAD_UP));  // a new row: no meteor
     }
     EXPECT_FALSE(g.muerto);

@@ -1019,16 +1019,7 @@ TEST_F(RoosterwayGL, AControllerHopsTowardTheScreensLeftAndRight) {
     hoptest::LocalPad pad;
     for (int i = 0; i < 3; ++i) playFrame(*game, 16);
     ASSERT_EQ(pads.count(), 1);
-    const auto button = [&](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
-    const auto stick = [&](int x) { return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); }; };
-    const struct {
-        const char* what;
-        std::function<void(bool)> lean;
-        int right;
-    } ways[] = {{"d-pad left", button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), -1},
-                {"d-pad right", button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 1},
-                {"stick left", stick(-24000), -1},
-                {"stick right", stick(24000), 1}};
+    const auto ways = hoptest::sideways(pad);
     for (const auto& w : ways) {
         game->x = 0, game->z = -5;
         game->world->carList.clear();

@@ -13,6 +13,9 @@
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 namespace hoptest {
 
 struct LocalPad {
@@ -45,5 +48,25 @@ struct LocalPad {
   SDL_Joystick* joystick;
   SDL_JoystickID id;
 };
+
+// The ways a player leans a controller sideways: the d-pad's left and right,
+// and the left stick past its dead zone either way. lean(true) leans,
+// lean(false) lets go; `right` is 1 toward the screen's right, -1 left.
+struct Lean {
+  const char* what;
+  std::function<void(bool)> lean;
+  int right;
+};
+
+inline std::vector<Lean> sideways(LocalPad& pad) {
+  const auto button = [&pad](SDL_GameControllerButton b) { return [&pad, b](bool down) { pad.button(b, down); }; };
+  const auto stick = [&pad](int x) {
+    return [&pad, x](bool down) { pad.axis(SDL_CONTROLLER_AXIS_LEFTX, down ? x : 0); };
+  };
+  return {{"d-pad left", button(SDL_CONTROLLER_BUTTON_DPAD_LEFT), -1},
+          {"d-pad right", button(SDL_CONTROLLER_BUTTON_DPAD_RIGHT), 1},
+          {"stick left", stick(-24000), -1},
+          {"stick right", stick(24000), 1}};
+}
 
 }  // namespace hoptest
