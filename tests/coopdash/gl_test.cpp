@@ -77,6 +77,24 @@ protected:
         game->draw();
         return readFramebuffer();
     }
+    // A frame of `busy` set up as the game sets one up (viewport, projection,
+    // camera, light, filled or wire), drawn by `drawing`, read back.
+    Image fieldFrame(const Playfield& busy, int view, bool wire, int light, const std::function<void()>& drawing) {
+        glViewport(0, 0, kLayoutWidth, kLayoutHeight);
+        setProjection(view, kLayoutWidth, kLayoutHeight);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        placeCamera(view, busy.player);
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        applyLight(light);
+        glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+        drawing();
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_FOG);
+        return readFramebuffer();
+    }
 
     std::unique_ptr<Texto> text;
     std::unique_ptr<ModelLibrary> models;
@@ -370,20 +388,7 @@ TEST_F(CoopdashGL, ThingsPastTheFogLookAsWhenDrawnWhole) {
     const auto draw = [&](bool cut, double heading, bool wire, int light) {
         busy.modelBoxes = cut ? models->boxes : std::array<ModelBox, KindCount>{};
         busy.player.heading = heading;
-        glViewport(0, 0, kLayoutWidth, kLayoutHeight);
-        setProjection(ViewFirstPerson, kLayoutWidth, kLayoutHeight);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        placeCamera(ViewFirstPerson, busy.player);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        applyLight(light);
-        glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
-        drawField(busy, ViewFirstPerson, false);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_FOG);
-        return readFramebuffer();
+        return fieldFrame(busy, ViewFirstPerson, wire, light, [&] { drawField(busy, ViewFirstPerson, false); });
     };
     for (double heading : {0.0, 25.0, -40.0, 90.0})
         for (bool wire : {false, true})
@@ -472,28 +477,17 @@ TEST_F(CoopdashGL, TheFieldLooksAsWhenEveryFaceIsDrawnGroundFirst) {
     for (int i = 0; i < 40; ++i) busy.update(50, 50);  // the vehicles under way
     ASSERT_GT(busy.objects.size(), 10u);
     const auto draw = [&](bool naive, int view, bool wire, int light) {
-        glViewport(0, 0, kLayoutWidth, kLayoutHeight);
-        setProjection(view, kLayoutWidth, kLayoutHeight);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glLoadIdentity();
-        placeCamera(view, busy.player);
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        applyLight(light);
-        glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
-        if (naive) {
-            for (const auto& r : busy.rows) drawObject(*r, false);
-            for (const auto& o : busy.objects) drawObject(*o, false);
-            if (view == ViewTop) drawObject(busy.player, false);
-            drawObject(busy.ghost, false);
-        } else {
-            drawField(busy, view, false);
-        }
-        EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_FOG);
-        return readFramebuffer();
+        return fieldFrame(busy, view, wire, light, [&] {
+            if (naive) {
+                for (const auto& r : busy.rows) drawObject(*r, false);
+                for (const auto& o : busy.objects) drawObject(*o, false);
+                if (view == ViewTop) drawObject(busy.player, false);
+                drawObject(busy.ghost, false);
+            } else {
+                drawField(busy, view, false);
+            }
+            EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+        });
     };
     // The ghost line passes over the field without hiding it.
     busy.chaseZ = busy.player.position.z + 30;
